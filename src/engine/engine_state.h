@@ -1,0 +1,82 @@
+#pragma once
+// The engine's whole state: one struct of plain fields with their load values, and the one
+// instance the routines work on. Tests start afresh with `Eng = EngineState{};`.
+
+#include <array>
+#include <cstdint>
+
+#include "engine/chip_codes.h"
+
+namespace zanvo::engine {
+
+inline constexpr int kHorzRows = 17;
+inline constexpr int kHorzRowBytes = 7;
+inline constexpr int kVertRows = 10;
+inline constexpr uint8_t kHorzTableEnd = 0xFF;
+
+// One horizontal row: columns (key), blank start, sync start, sync width, blank width, total,
+// RowFlags. Counts are character clocks.
+using HorzRow = std::array<uint8_t, kHorzRowBytes>;
+using HorzTable = std::array<HorzRow, kHorzRows>;
+// One vertical row: displayed lines (key), reference line.
+using VertRow = std::array<uint16_t, 2>;
+using VertTable = std::array<VertRow, kVertRows>;
+
+struct EngineState {
+  // Chipset identity.
+  uint8_t ChipFamily = 0;
+  uint16_t ChipModel = 0;
+  uint16_t ExtIoBase = 0;
+
+  // Standard in force and the one before it.
+  uint8_t CurrentStandard = vsVGA;
+  uint8_t PreviousStandard = vsVGA;
+  uint16_t LinesPerField = 313;
+
+  // Signal options.
+  uint8_t SyncPolarityMask = 0x33;
+  uint8_t InterlaceEnabled = 1;
+  uint16_t OddEvenVSyncSize = 0;
+
+  // Block-I/O family clock parameters (units of 10 kHz where a frequency).
+  uint16_t PllRefFreq = 1432;
+  uint16_t PllRefDiv = 31;
+  uint16_t MemClock = 6300;
+  uint8_t VclkPostDiv = 0;
+  uint8_t VclkFbDiv = 0;
+  uint8_t VclkPostDivEff = 0;
+  uint8_t PllFactor = 0;
+
+  uint16_t CrtcPort = 0;
+  uint8_t HorzRowFound = 0;
+
+  // Active timing tables. Until a standard's tables are loaded the horizontal table holds only
+  // its terminator, so no column count can match a row.
+  HorzTable HorzTimingTable{{{kHorzTableEnd}}};
+  VertTable VertTimingTable{};
+
+  // Horizontal register image.
+  uint8_t HTotalReg = 0;
+  uint8_t HDispEndReg = 0;
+  uint8_t HBlankStartReg = 0;
+  uint8_t HSyncStartReg = 0;
+  uint8_t HSyncEndReg = 0;
+  uint8_t HBlankEndReg = 0;
+  uint8_t HSyncWidth = 0;
+  uint8_t HBlankWidth = 0;
+  uint8_t MiscOutImage = 0;
+
+  // Vertical register image.
+  uint16_t VDispEndReg = 0;
+  uint16_t VBlankStartReg = 0;
+  uint16_t VSyncStartReg = 0;
+  uint16_t VSyncEndReg = 0;
+  uint16_t VBlankEndReg = 0;
+  uint16_t VTotalReg = 0;
+
+  uint8_t CountFrameLines = 0;
+};
+
+extern EngineState Eng;
+
+}  // namespace zanvo::engine

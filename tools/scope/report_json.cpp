@@ -1,0 +1,61 @@
+#include "report_json.h"
+
+namespace zanvo::scope {
+
+nlohmann::json SignalToJson(const virt::Signal& s) {
+  return {
+      {"pixel_clock_hz", s.pixel_clock_hz},
+      {"dots_per_char", s.dots_per_char},
+      {"chars_per_line", s.chars_per_line},
+      {"display_chars", s.display_chars},
+      {"h_blank_start_char", s.h_blank_start_char},
+      {"h_blank_end_char", s.h_blank_end_char},
+      {"h_sync_start_char", s.h_sync_start_char},
+      {"h_sync_end_char", s.h_sync_end_char},
+      {"line_period_us", s.line_period_us},
+      {"line_rate_hz", s.line_rate_hz},
+      {"hsync_width_us", s.hsync_width_us},
+      {"lines_per_field", s.lines_per_field},
+      {"display_lines_per_field", s.display_lines_per_field},
+      {"v_blank_start_line", s.v_blank_start_line},
+      {"v_blank_end_line", s.v_blank_end_line},
+      {"v_sync_start_line", s.v_sync_start_line},
+      {"v_sync_end_line", s.v_sync_end_line},
+      {"field_rate_hz", s.field_rate_hz},
+      {"interlaced", s.interlaced},
+      {"double_scan", s.double_scan},
+      {"memory_rows_per_field", s.memory_rows_per_field},
+      {"hsync_positive", s.hsync_positive},
+      {"vsync_positive", s.vsync_positive},
+      {"contradictions", s.contradictions},
+  };
+}
+
+nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& report) {
+  nlohmann::json j;
+  j["chip"] = {{"card", options.card}, {"family", report.family}, {"model", report.model}};
+  j["mode"] = {{"width", options.width}, {"height", options.height}};
+  j["standard"] = StandardName(options.standard);
+  j["options"] = {{"positive_sync", options.positive_sync},
+                  {"no_interlace", options.no_interlace},
+                  {"odd_even_vsync", options.odd_even_vsync}};
+  nlohmann::json moves = nlohmann::json::array();
+  for (const Move move : options.moves) moves.push_back(MoveName(move));
+  j["moves"] = moves;
+  j["row_found"] = report.row_found;
+  j["monitor_signal"] = SignalToJson(report.monitor);
+  j["signal"] = SignalToJson(report.signal);
+  if (options.readout) {
+    j["readout"] = {{"h", report.readout_h},
+                    {"v", report.readout_v},
+                    {"measured", report.readout_measured}};
+  }
+  if (options.registers) {
+    const RegisterDump& r = report.registers;
+    j["registers"] = {{"misc", r.misc}, {"crtc", r.crtc}, {"seq", r.seq},
+                      {"gc", r.gc},     {"attr", r.attr}};
+  }
+  return j;
+}
+
+}  // namespace zanvo::scope

@@ -1,0 +1,100 @@
+#include "report_text.h"
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+namespace zanvo::scope {
+namespace {
+
+std::string Format(const char* format, auto... args) {
+  char buffer[160];
+  std::snprintf(buffer, sizeof buffer, format, args...);
+  return buffer;
+}
+
+const char* Polarity(bool positive) { return positive ? "positive" : "negative"; }
+
+void PrintSignal(const virt::Signal& s, std::ostream& out) {
+  if (!s.has_signal()) {
+    out << "    no usable signal\n";
+  } else {
+    out << Format("    pixel clock %.3f MHz, %d dots per character\n", s.pixel_clock_hz / 1e6,
+                  s.dots_per_char);
+    out << Format(
+        "    line: %d characters (%d shown), %.3f kHz; blank %d-%d, sync %d-%d (%.2f us, %s)\n",
+        s.chars_per_line, s.display_chars, s.line_rate_hz / 1e3, s.h_blank_start_char,
+        s.h_blank_end_char, s.h_sync_start_char, s.h_sync_end_char, s.hsync_width_us,
+        Polarity(s.hsync_positive));
+    out << Format(
+        "    field: %.1f lines (%d shown, %d memory rows), %.3f Hz; blank %d-%d, sync %d-%d (%s)\n",
+        s.lines_per_field, s.display_lines_per_field, s.memory_rows_per_field, s.field_rate_hz,
+        s.v_blank_start_line, s.v_blank_end_line, s.v_sync_start_line, s.v_sync_end_line,
+        Polarity(s.vsync_positive));
+    out << "    " << (s.interlaced ? "interlaced" : "progressive")
+        << (s.double_scan ? ", double scanned" : "") << "\n";
+  }
+  for (const auto& problem : s.contradictions) out << "    ! " << problem << "\n";
+}
+
+template <size_t N>
+void PrintRegisterFile(const char* name, const std::array<uint8_t, N>& values, std::ostream& out) {
+  out << "  " << name << ":\n";
+  for (size_t row = 0; row < N; row += 16) {
+    out << Format("    %02zX:", row);
+    for (size_t i = row; i < row + 16 && i < N; ++i) out << Format(" %02X", values[i]);
+    out << "\n";
+  }
+}
+
+std::string StandardCaption(uint8_t standard) {
+  switch (standard) {
+    case 99: return "PAL TV";
+    case 100: return "NTSC TV";
+    case 101: return "24 kHz monitor";
+    default: return "VGA monitor";
+  }
+}
+
+}  // namespace
+
+void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
+  out << Format("Card: %s (family %u, model 0x%04X)\n", options.card.c_str(),
+                unsigned{report.family}, unsigned{report.model});
+  out << Format("Desktop %ux%u, monitor timings as the driver set them:\n",
+                unsigned{options.width}, unsigned{options.height});
+  PrintSignal(report.monitor, out);
+
+  out << "Standard " << StandardCaption(options.standard);
+  if (options.standard == 98) {
+    out << ": the engine is not applied.\n";
+  } else if (report.row_found) {
+    out << ": timings rewritten.\n";
+  } else {
+    out << ": no timing row for this width; the monitor timings stay.\n";
+  }
+  if (!options.moves.empty()) {
+    out << "Moves:";
+    for (const Move move : options.moves) out << " " << MoveName(move);
+    out << "\n";
+  }
+  out << "Signal now:\n";
+  PrintSignal(report.signal, out);
+
+  if (options.readout) {
+    out << "Readout (as the window shows it):\n";
+    out << "    H.Frequency : [" << report.readout_h << "]\n";
+    out << "    V. Frequency : [" << report.readout_v << "]\n";
+    if (!report.readout_measured) out << "    (no vertical retrace seen: texts not updated)\n";
+  }
+  if (options.registers) {
+    const RegisterDump& r = report.registers;
+    out << Format("Registers:\n  misc: %02X\n", r.misc);
+    PrintRegisterFile("crtc", r.crtc, out);
+    PrintRegisterFile("seq", r.seq, out);
+    PrintRegisterFile("gc", r.gc, out);
+    PrintRegisterFile("attr", r.attr, out);
+  }
+}
+
+}  // namespace zanvo::scope

@@ -1,0 +1,30 @@
+#include "scope_main.h"
+
+#include <ostream>
+
+#include "report_json.h"
+#include "report_text.h"
+#include "scope_options.h"
+#include "scope_session.h"
+
+namespace zanvo::scope {
+
+int ScopeMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  ScopeOptions options;
+  if (const auto status = ParseScopeOptions(argc, argv, options, out, err)) return *status;
+
+  ScopeReport report;
+  std::string error;
+  if (!RunScope(options, report, error)) {
+    err << "zanvo-scope: " << error << "\n";
+    return 2;
+  }
+  if (options.json) {
+    out << ReportToJson(options, report).dump(2) << "\n";
+  } else {
+    PrintTextReport(options, report, out);
+  }
+  return 0;
+}
+
+}  // namespace zanvo::scope

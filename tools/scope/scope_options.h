@@ -1,0 +1,36 @@
+#pragma once
+// Command-line options of zanvo-scope.
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zanvo::scope {
+
+enum class Move { kUp, kDown, kLeft, kRight };
+
+struct ScopeOptions {
+  std::string card = "vga";
+  uint16_t width = 640;
+  uint16_t height = 480;
+  uint8_t standard = 98;  // vsVGA
+  bool positive_sync = false;
+  bool no_interlace = false;
+  bool odd_even_vsync = false;
+  std::vector<Move> moves;
+  bool readout = false;
+  bool registers = false;
+  bool json = false;
+};
+
+// Parses argv into `options`. Returns an exit status when the program should stop here: 0 after
+// --help, 2 after a bad option (with a message on `err`); nullopt to go on.
+std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOptions& options,
+                                     std::ostream& out, std::ostream& err);
+
+const char* StandardName(uint8_t standard);
+const char* MoveName(Move move);
+
+}  // namespace zanvo::scope
