@@ -62,6 +62,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     return false;
   }
   report.monitor = virt::AnalyzeSignal(pc.card());
+  report.monitor_registers = DumpRegisters(pc.card());
 
   Eng = engine::EngineState{};
   engine::BindPort(pc);

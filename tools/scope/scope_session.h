@@ -27,7 +27,8 @@ struct ScopeReport {
   virt::Signal signal;                // after the standard, the options and the moves
   bool readout_measured = false;      // false when the retrace never came
   std::string readout_h, readout_v;   // the two texts the window would show
-  RegisterDump registers;
+  RegisterDump monitor_registers;   // as the driver left them
+  RegisterDump registers;           // at the end of the run
 };
 
 // Returns false with a message in `error` when the card has no such desktop mode.
