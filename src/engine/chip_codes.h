@@ -28,7 +28,12 @@ inline constexpr uint8_t vsNTSC = 100;
 inline constexpr uint8_t vs24kHz = 101;
 
 // Model codes (ChipModel) that engine branches compare against.
-inline constexpr uint16_t kModelOakOti077 = 0x0000;  // Oak "model 0": no chip interlace
+// Oak: the value of the chip ID field; "Generic" and OTI037 share code 0, which gets no chip
+// interlace and the halved-clock code.
+inline constexpr uint16_t kModelOakGeneric = 0x0000;
+inline constexpr uint16_t kModelOakOti037 = 0x0000;
+inline constexpr uint16_t kModelOakOti077 = 0x0005;
+inline constexpr uint16_t kModelOakOti083 = 0x0053;
 inline constexpr uint16_t kModelRealtekRtg3103 = 0x0006;
 inline constexpr uint16_t kModelS3Trio32 = 0x0010;
 inline constexpr uint16_t kModelS3Trio64 = 0x0011;
@@ -36,13 +41,15 @@ inline constexpr uint16_t kModelS3Trio3D = 0x0013;
 inline constexpr uint16_t kModelS3Virge = 0x0031;
 inline constexpr uint16_t kModelS3VisionFirst = 0x00C0;  // Vision864 .. 964 identification range
 inline constexpr uint16_t kModelS3VisionLast = 0x00D1;
-inline constexpr uint16_t kModelTridentOld = 0x0001;  // 8800-class, old register set
+inline constexpr uint16_t kModelTridentOld = 0x0001;  // 8800BR: old register set only
 inline constexpr uint16_t kModelTrident9000i = 0x0043;
 inline constexpr uint16_t kModelTridentBlade3D = 0x00F3;
+// Tseng models are the decimal part numbers. The clock steps compare with 0x0FA0, which is the
+// same code as 4000: the ET4000.
 inline constexpr uint16_t kModelTseng3000 = 3000;
 inline constexpr uint16_t kModelTseng4000 = 4000;
-inline constexpr uint16_t kModelTsengW32 = 0x0FA0;
-inline constexpr uint16_t kModelWD90C30 = 0x3330;
+inline constexpr uint16_t kModelWD90C00 = 0x0000;
+inline constexpr uint16_t kModelWD90C30 = 0x3330;  // CR36/CR37 read "30"
 inline constexpr uint16_t kModelSiS300 = 0x0300;
 
 }  // namespace zanvo::engine

@@ -17,9 +17,19 @@ inline constexpr uint8_t kHorzTableEnd = 0xFF;
 // One horizontal row: columns (key), blank start, sync start, sync width, blank width, total,
 // RowFlags. Counts are character clocks.
 using HorzRow = std::array<uint8_t, kHorzRowBytes>;
+enum HorzRowField : uint8_t {
+  kRowColumns = 0,
+  kRowBlankStart = 1,
+  kRowSyncStart = 2,
+  kRowSyncWidth = 3,
+  kRowBlankWidth = 4,
+  kRowTotal = 5,
+  kRowFlags = 6,
+};
 using HorzTable = std::array<HorzRow, kHorzRows>;
 // One vertical row: displayed lines (key), reference line.
 using VertRow = std::array<uint16_t, 2>;
+enum VertRowField : uint8_t { kRowLines = 0, kRowReferenceLine = 1 };
 using VertTable = std::array<VertRow, kVertRows>;
 
 struct EngineState {

@@ -13,6 +13,7 @@ namespace zanvo::virt {
 // many low bits of the counter an end register is compared with.
 struct CrtcTiming {
   double clock_hz = 0;          // the selected clock, before any halving
+  int clock_select = 0;         // the clock number the registers select (for the report)
   int clock_divisor = 1;        // 1, 2 or 4 (dot clock halving and the family's divider steps)
   int dots_per_char = 8;        // 8 or 9
   int h_units_per_char = 1;     // 2 where the chip counts horizontal values in doubled units
@@ -42,6 +43,7 @@ struct CrtcTiming {
   int offset = 0;               // line offset with extension bits (memory words per line / 2)
   bool clock_defined = true;    // false when the selected clock does not exist on this card
   bool sequencer_running = true;  // SR00 bits 0-1 both set
+  bool sync_enabled = true;       // CR17 bit 7: clear holds the CRTC and its sync outputs
 };
 
 struct Signal {
@@ -72,6 +74,7 @@ struct Signal {
   bool interlaced = false;
   bool double_scan = false;
   int memory_rows_per_field = 0;   // distinct memory rows shown in one field
+  int scan_lines_per_row = 1;      // how often each memory row is repeated (2 = double scan)
 
   bool hsync_positive = true;
   bool vsync_positive = true;

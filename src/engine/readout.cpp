@@ -1,0 +1,141 @@
+#include "engine/readout.h"
+
+#include <cstdio>
+
+#include "engine/engine_port.h"
+#include "engine/engine_state.h"
+#include "engine/register_access.h"
+#include "engine/vga_regs.h"
+
+namespace zanvo::engine {
+
+namespace {
+
+// Port 0x61:  1 speaker data  0 timer 2 gate
+inline constexpr uint8_t kGateTimer2 = 0x01;
+inline constexpr uint8_t kSpeakerData = 0x02;
+// Channel 2, low then high byte, mode 0 (count down once), binary.
+inline constexpr uint8_t kPitCh2Mode0 = 0xB0;
+// Counter latch command for channel 2.
+inline constexpr uint8_t kPitCh2Latch = 0x80;
+
+// CR07 bits 0 and 5: vertical total bits 8 and 9.
+inline constexpr uint8_t kCR07VTotal8 = 0x01;
+inline constexpr uint8_t kCR07VTotal9 = 0x20;
+
+uint16_t ReadLinesPerField() {
+  const uint8_t total_low = ReadCrtcReg(CR06);
+  const uint8_t overflow = ReadCrtcReg(CR07);
+  uint16_t lines = static_cast<uint16_t>(total_low + 2);
+  if ((overflow & kCR07VTotal8) != 0) lines = static_cast<uint16_t>(lines + 256);
+  if ((overflow & kCR07VTotal9) != 0) lines = static_cast<uint16_t>(lines + 512);
+  return lines;
+}
+
+// Loads 65536 (written as 0) into channel 2; it counts down from there.
+void StartCountdown() {
+  PortIo& io = Port();
+  io.OutByte(kPitCommand, kPitCh2Mode0);
+  io.OutByte(kPitChannel2, 0x00);
+  io.OutByte(kPitChannel2, 0x00);
+}
+
+uint16_t LatchCount() {
+  PortIo& io = Port();
+  io.OutByte(kPitCommand, kPitCh2Latch);
+  const uint8_t low = io.InByte(kPitChannel2);
+  const uint8_t high = io.InByte(kPitChannel2);
+  return static_cast<uint16_t>(low | (high << 8));
+}
+
+// Polls the retrace bit of one countdown, giving up on a bound measured on the running timer
+// itself. Wrap-arounds of the 16-bit count add up as long as latches come less than 65536
+// ticks apart, which a few hundred polls always are.
+class RetraceWait {
+ public:
+  explicit RetraceWait(uint16_t status_port) : status_port_(status_port) {}
+
+  // Polls while the retrace bit equals `in_retrace`; false when the bound ran out first.
+  bool While(bool in_retrace) {
+    uint32_t elapsed = 0;
+    for (uint32_t polls = 1; polls <= kRetraceWaitMaxPolls; ++polls) {
+      const bool retrace = (Port().InByte(status_port_) & kStatusVRetrace) != 0;
+      if (retrace != in_retrace) return true;
+      if (polls % kPollsPerTimerLatch == 0) {
+        const uint16_t count = LatchCount();
+        elapsed += static_cast<uint16_t>(last_count_ - count);
+        last_count_ = count;
+        if (elapsed > kRetraceWaitMaxTicks) return false;
+      }
+    }
+    return false;
+  }
+
+ private:
+  uint16_t status_port_;
+  uint16_t last_count_ = 0;  // a freshly loaded 65536 reads as 0
+};
+
+// One countdown until the end of the next retrace. `ticks` gets the time since the start: the
+// two's complement of the latched count. False when a wait gave up.
+bool TimeOnePass(uint16_t status_port, uint16_t& ticks) {
+  StartCountdown();
+  RetraceWait wait(status_port);
+  if (!wait.While(false) || !wait.While(true)) return false;
+  ticks = static_cast<uint16_t>(0u - LatchCount());
+  return true;
+}
+
+}  // namespace
+
+ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint16_t period_ticks) {
+  ScanFigures f;
+  f.T = lines_per_field;
+  f.N = uint32_t{period_ticks} + kRestartAllowanceTicks;
+  f.fV = static_cast<double>(1.0L / (static_cast<long double>(f.N) * kPitTickSeconds));
+  // N >= 12 keeps fV below 100 kHz, so both products fit an int32_t.
+  f.H = static_cast<int32_t>(static_cast<long double>(f.T) * f.fV);
+  f.V = static_cast<int32_t>(static_cast<long double>(f.fV) * 1000.0L);
+  return f;
+}
+
+void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts) {
+  // A decimal tie rounds up: H = 15250 shows 15.3, V = 59500 shows 60.
+  const int32_t h_tenths_khz = (figures.H + 50) / 100;
+  const int32_t v_hz = (figures.V + 500) / 1000;
+  if (Eng.ChipFamily == cfATI) {
+    // This family's timing lives in its block registers; the VGA total says nothing about it.
+    std::snprintf(texts.h, sizeof texts.h, "  N/A");
+  } else {
+    std::snprintf(texts.h, sizeof texts.h, "%5.1f Khz", h_tenths_khz / 10.0);
+  }
+  std::snprintf(texts.v, sizeof texts.v, "%4.0f Hz", static_cast<double>(v_hz));
+}
+
+bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures) {
+  PortIo& io = Port();
+  SelectCrtcPort();
+  const uint16_t lines_per_field = ReadLinesPerField();
+  const uint16_t status_port = (io.InByte(kMiscOutputRead) & kMiscColorAddressing) != 0
+                                   ? kInputStatus1Color
+                                   : kInputStatus1Mono;
+
+  const uint8_t port_b = io.InByte(kSystemControlB);
+  io.OutByte(kSystemControlB, static_cast<uint8_t>((port_b & ~kSpeakerData) | kGateTimer2));
+
+  // The first pass only lines up with the end of a retrace; the second times one period.
+  uint16_t ticks = 0;
+  const bool measured = TimeOnePass(status_port, ticks) && TimeOnePass(status_port, ticks);
+
+  const uint8_t port_b_after = io.InByte(kSystemControlB);
+  io.OutByte(kSystemControlB,
+             static_cast<uint8_t>(port_b_after & ~(kSpeakerData | kGateTimer2)));
+  if (!measured) return false;
+
+  const ScanFigures result = ComputeScanFigures(lines_per_field, ticks);
+  FormatScanTexts(result, texts);
+  if (figures != nullptr) *figures = result;
+  return true;
+}
+
+}  // namespace zanvo::engine

@@ -1,0 +1,45 @@
+#pragma once
+// The scan-frequency readout: the vertical period is timed with PC timer channel 2 between two
+// retrace ends, the lines per field come from the CRTC's vertical total.
+
+#include <cstdint>
+
+namespace zanvo::engine {
+
+struct ScanTexts {
+  char h[16];  // e.g. " 15.6 Khz", or "  N/A" on family 8
+  char v[16];  // e.g. "  50 Hz"
+};
+
+// The numbers behind the texts.
+struct ScanFigures {
+  uint16_t T = 0;   // lines per field: CR06 with its CR07 overflow bits, plus 2
+  uint32_t N = 0;   // timer ticks per vertical period, with the 12-tick restart allowance
+  double fV = 0.0;  // vertical frequency, Hz
+  int32_t H = 0;    // horizontal frequency, whole Hz
+  int32_t V = 0;    // vertical frequency, thousandths of a Hz
+};
+
+// Timer input: 14.31818 MHz / 12, one tick every 838.095 ns.
+inline constexpr double kPitTickSeconds = 8.380953445200437e-7;
+// Ticks spent between the end of a retrace and the restart of the counter.
+inline constexpr uint16_t kRestartAllowanceTicks = 12;
+
+// A wait on the retrace bit gives up after this many timer ticks (three full counter periods,
+// about 165 ms, longer than any field the 16-bit count can measure) ...
+inline constexpr uint32_t kRetraceWaitMaxTicks = 3u * 65536u;
+// ... or after this many polls, in case the timer does not count at all.
+inline constexpr uint32_t kRetraceWaitMaxPolls = 1u << 20;
+// The timer is latched and read once per this many polls of the status register.
+inline constexpr uint32_t kPollsPerTimerLatch = 256;
+
+// Figures of a measured period of `period_ticks` at `lines_per_field` lines.
+ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint16_t period_ticks);
+// " 15.6 Khz" / "  50 Hz" from the figures; the horizontal text is "  N/A" on family 8.
+void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts);
+
+// Measures and formats. Returns false, with the texts unchanged, when a retrace wait ran out of
+// its bound (the adapter's retrace status does not toggle); the timer gate is closed either way.
+bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures = nullptr);
+
+}  // namespace zanvo::engine

@@ -1,0 +1,21 @@
+#pragma once
+// The engine's entry points for a standard: record it, load its tables, program the adapter.
+
+#include <cstdint>
+
+namespace zanvo::engine {
+
+// PreviousStandard := CurrentStandard; CurrentStandard := standard. No hardware access.
+void SetStandard(uint8_t standard);
+
+// Copies the standard's built-in tables into the active ones (the horizontal table up to and
+// including its terminator, the ten vertical rows) and sets LinesPerField. The 24 kHz standard
+// takes the alternative horizontal table when ChipModel is 0x0300. vsVGA and unknown codes
+// change nothing.
+void LoadStandardTables(uint8_t standard);
+
+// Reprograms the running display mode for the current standard: unlock, horizontal step and,
+// when it found a row, the vertical step. The selected sequencer index is kept.
+void ApplyStandard();
+
+}  // namespace zanvo::engine

@@ -1,0 +1,78 @@
+// The CRTC offset (memory line stride) with each family's extension bits above CR13.
+
+#include "engine/engine_port.h"
+#include "engine/engine_state.h"
+#include "engine/register_access.h"
+#include "engine/vert_fit.h"
+#include "engine/vga_regs.h"
+
+namespace zanvo::engine {
+
+namespace {
+
+// Family 8 keeps the pitch in bits 6-15 of the OFF_PITCH high word, in units of 8 pixels; the
+// step works in the CRTC's units, half of that.
+inline constexpr unsigned kBlkPitchShift = 6;
+inline constexpr uint16_t kBlkPitchKeep = 0x003F;
+
+uint8_t ReadOffsetHigh() {
+  const uint8_t family = Eng.ChipFamily;
+  if (family == cfS3) {
+    // CR51 bits 4-5 are offset bits 8-9; older chips only have CR43 bit 2 as bit 8.
+    const auto high = static_cast<uint8_t>((ReadCrtcReg(CR51) & 0x30) >> 4);
+    if (high != 0) return high;
+    return static_cast<uint8_t>((ReadCrtcReg(CR43) & 0x04) >> 2);
+  }
+  if (family == cfTrident) return static_cast<uint8_t>((ReadCrtcReg(CR29) & 0x30) >> 4);
+  if (family == cfIntel) return ReadCrtcReg(CR41);
+  if (family == cfSiS) return ReadIndexedReg(kSeqIndex, SR0E) & 0x0F;
+  return 0;  // Cirrus and Tseng are written but not read; the rest have no extension
+}
+
+void WriteOffsetHigh(uint8_t high) {
+  const uint8_t family = Eng.ChipFamily;
+  if (family == cfS3) {
+    UpdateCrtcReg(CR51, 0xCF, static_cast<uint8_t>(high << 4));
+    UpdateCrtcReg(CR43, 0xFB, static_cast<uint8_t>((high & 1) << 2));
+  } else if (family == cfCirrus) {
+    UpdateCrtcReg(CR1B, 0xFF, static_cast<uint8_t>((high & 1) << 4));
+  } else if (family == cfTrident) {
+    // CR29 is writable only while SR0E bit 7 (new mode) unprotects it.
+    UpdateIndexedReg(kSeqIndex, SR0E, 0xFF, 0x80);
+    UpdateCrtcReg(CR29, 0xCF, static_cast<uint8_t>((high & 3) << 4));
+    UpdateIndexedReg(kSeqIndex, SR0E, 0x7F, 0x00);
+  } else if (family == cfIntel) {
+    WriteCrtcReg(CR41, high);
+  } else if (family == cfTseng) {
+    UpdateCrtcReg(CR3F, 0x7F, high != 0 ? 0x80 : 0x00);
+  } else if (family == cfSiS) {
+    UpdateIndexedReg(kSeqIndex, SR0E, 0xF0, high);
+  }
+}
+
+}  // namespace
+
+uint16_t ReadLineOffset() {
+  if (Eng.ChipFamily == cfATI) {
+    const uint16_t word = Port().InWord(BlockIoPort(kBlkPitchWord));
+    return static_cast<uint16_t>((word >> kBlkPitchShift) >> 1);
+  }
+  const uint8_t low = ReadCrtcReg(CR13);
+  const uint8_t high = ReadOffsetHigh();
+  return static_cast<uint16_t>(low | (high << 8));
+}
+
+void WriteLineOffset(uint16_t line_offset) {
+  if (Eng.ChipFamily == cfATI) {
+    PortIo& io = Port();
+    const uint16_t port = BlockIoPort(kBlkPitchWord);
+    const uint16_t word = io.InWord(port);
+    io.OutWord(port, static_cast<uint16_t>((word & kBlkPitchKeep) |
+                                           static_cast<uint16_t>(line_offset << kBlkPitchShift)));
+    return;
+  }
+  WriteOffsetHigh(static_cast<uint8_t>(line_offset >> 8));
+  WriteCrtcReg(CR13, static_cast<uint8_t>(line_offset & 0xFF));
+}
+
+}  // namespace zanvo::engine

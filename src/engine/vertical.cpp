@@ -1,0 +1,104 @@
+#include "engine/vertical.h"
+
+#include "engine/engine_state.h"
+#include "engine/horizontal.h"
+#include "engine/register_access.h"
+#include "engine/vert_fit.h"
+#include "engine/vga_regs.h"
+
+namespace zanvo::engine {
+
+namespace {
+
+// CR09:  7 double scan  6 line compare bit 9  5 vblank start bit 9  4-0 maximum scan line
+inline constexpr uint8_t kCR09DoubleScan = 0x80;
+inline constexpr uint8_t kCR09VBlankStart9 = 0x20;
+inline constexpr uint8_t kCR09ScanLine0 = 0x01;
+
+// Vertical sync is 4 lines long and blanking starts 3 lines before it. Blanking ends 18 lines
+// after the sync (14 on the shorter NTSC field).
+inline constexpr uint16_t kBlankLeadLines = 3;
+inline constexpr uint16_t kSyncLines = 4;
+inline constexpr uint16_t kBlankTailLines = 18;
+inline constexpr uint16_t kBlankTailLinesNtsc = 14;
+
+// Clears the vertical blank start bit 9 and any line doubling (double scan or a maximum scan
+// line of 1). Returns false when the undoubled picture fits a field: then interlace is skipped.
+bool RemoveLineDoubling(VertFit& fit) {
+  const uint16_t data_port = static_cast<uint16_t>(Eng.CrtcPort + kCrtcDataOffset);
+  const uint8_t cr09 = ReadCrtcReg(CR09);
+  const auto without_bit9 = static_cast<uint8_t>(cr09 & ~kCR09VBlankStart9);
+  WriteSelectedReg(data_port, without_bit9);
+  if ((cr09 & kCR09DoubleScan) != 0) {
+    WriteSelectedReg(data_port, static_cast<uint8_t>(without_bit9 & ~kCR09DoubleScan));
+  } else if ((cr09 & kCR09ScanLine0) != 0) {
+    WriteSelectedReg(data_port, static_cast<uint8_t>(without_bit9 & ~kCR09ScanLine0));
+  } else {
+    return true;
+  }
+  fit.line_offset >>= 1;
+  if ((fit.lines >> 1) <= Eng.LinesPerField) {
+    ClearTsengInterlace();
+    return false;
+  }
+  return true;
+}
+
+const VertRow* FindVertRow(uint16_t lines) {
+  for (const VertRow& row : Eng.VertTimingTable) {
+    if (row[kRowLines] == lines) return &row;
+  }
+  return nullptr;
+}
+
+// k = 2 when the chip counts frame lines (both fields) in interlace.
+void BuildVertImage(uint16_t lines, uint16_t reference_line) {
+  const uint16_t k = Eng.CountFrameLines != 0 ? 2 : 1;
+  const auto sync_start = static_cast<uint16_t>(reference_line * k);
+  Eng.VDispEndReg = static_cast<uint16_t>(lines * k - 1);
+  Eng.VSyncStartReg = sync_start;
+  Eng.VBlankStartReg = static_cast<uint16_t>(sync_start - kBlankLeadLines * k);
+  Eng.VSyncEndReg = static_cast<uint16_t>(sync_start + kSyncLines * k - Eng.OddEvenVSyncSize);
+  Eng.VTotalReg = k == 1 ? static_cast<uint16_t>(Eng.LinesPerField - 2)
+                         : static_cast<uint16_t>(2 * Eng.LinesPerField - 3);
+  const uint16_t tail = Eng.CurrentStandard == vsNTSC ? kBlankTailLinesNtsc : kBlankTailLines;
+  Eng.VBlankEndReg = static_cast<uint16_t>(Eng.VSyncEndReg + tail * k);
+  if (Eng.VTotalReg <= Eng.VBlankEndReg) {
+    Eng.VBlankEndReg = static_cast<uint16_t>(Eng.VBlankEndReg - Eng.VTotalReg);
+  }
+}
+
+}  // namespace
+
+void ProgramVertical() {
+  Eng.CountFrameLines = 0;
+
+  VertFit fit;
+  fit.lines = ReadDisplayedLines();
+  fit.line_offset = ReadLineOffset();
+
+  bool try_interlace = true;
+  if (Eng.ChipFamily != cfATI) try_interlace = RemoveLineDoubling(fit);
+  if (try_interlace) SetUpInterlace(fit);
+
+  // Line skipping, once: every other memory line is shown.
+  if (fit.lines > Eng.LinesPerField) {
+    fit.lines >>= 1;
+    fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
+  }
+
+  const VertRow* row = FindVertRow(fit.lines);
+  if (row == nullptr) {
+    Eng.CountFrameLines = 0;
+    return;
+  }
+  const uint16_t reference_line = (*row)[kRowReferenceLine];
+  if (fit.lines > reference_line) fit.lines = static_cast<uint16_t>(reference_line - 1);
+
+  WriteLineOffset(fit.line_offset);
+  BuildVertImage(fit.lines, reference_line);
+  WriteVertImage();
+  Eng.CountFrameLines = 0;
+}
+
+}  // namespace zanvo::engine

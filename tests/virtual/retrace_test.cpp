@@ -1,0 +1,182 @@
+// Input Status 1 over simulated time: the retrace bit comes once per field of the analyzed
+// signal, the display-disabled bit covers blanking and border, and the PC timer measures it.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/virtual/standard_vga.h"
+#include "virtual_test_util.h"
+
+namespace zanvo::virt {
+namespace {
+
+using testing::PcWithMode;
+
+// A card whose CRTC interlaces: field-line values get a half line per field, frame-line values
+// are halved.
+class InterlacedTestCard final : public VgaCard {
+ public:
+  explicit InterlacedTestCard(bool frame_lines) : frame_lines_(frame_lines) {}
+  std::string_view name() const override { return "interlaced-test"; }
+  uint8_t family() const override { return kFamilyStandardVga; }
+  uint16_t model() const override { return 0xFFFF; }
+
+ protected:
+  double ClockHz(int select) const override {
+    return select == 0 ? kClock25Hz : select == 1 ? kClock28Hz : 0;
+  }
+  void ApplyExtensions(CrtcTiming& t) const override {
+    t.interlaced = true;
+    t.v_frame_lines = frame_lines_;
+  }
+
+ private:
+  bool frame_lines_;
+};
+
+// Times (ps) at which bit 3 was first seen set, over `duration_ps` of reading 0x3DA.
+std::vector<uint64_t> RetraceStarts(VirtualPc& pc, uint64_t duration_ps) {
+  std::vector<uint64_t> starts;
+  bool previous = true;  // ignore a retrace already running at the start
+  const uint64_t end = pc.now_ps() + duration_ps;
+  while (pc.now_ps() < end) {
+    const uint64_t at = pc.now_ps();
+    const bool retrace = (pc.InByte(0x3DA) & 0x08) != 0;
+    if (retrace && !previous) starts.push_back(at);
+    previous = retrace;
+  }
+  return starts;
+}
+
+struct PeriodCase {
+  const char* name;
+  std::function<std::unique_ptr<VirtualPc>()> make;
+  double lines_per_field;
+};
+
+std::unique_ptr<VirtualPc> InterlacedPc(bool frame_lines) {
+  auto pc = std::make_unique<VirtualPc>(std::make_unique<InterlacedTestCard>(frame_lines));
+  pc->card().SetMode(*DesktopModeTiming(pc->card(), 640, 480));
+  return pc;
+}
+
+TEST(Retrace, Bit3ComesOncePerAnalyzedField) {
+  const PeriodCase cases[] = {
+      {"640x480", [] { return PcWithMode(640, 480); }, 525},
+      {"320x200", [] { return PcWithMode(320, 200); }, 449},
+      {"720x400", [] { return PcWithMode(720, 400); }, 449},
+      {"800x600", [] { return PcWithMode(800, 600); }, 656},
+      {"1600x1200", [] { return PcWithMode(1600, 1200); }, 1312},
+      {"interlaced, field lines", [] { return InterlacedPc(false); }, 525.5},
+      {"interlaced, frame lines", [] { return InterlacedPc(true); }, 262.5},
+  };
+  for (const auto& c : cases) {
+    auto pc = c.make();
+    const Signal s = AnalyzeSignal(pc->card());
+    ASSERT_DOUBLE_EQ(s.lines_per_field, c.lines_per_field) << c.name;
+    const double field_ps = 1e12 / s.field_rate_hz;
+    const auto starts = RetraceStarts(*pc, static_cast<uint64_t>(field_ps * 6.5));
+    ASSERT_GE(starts.size(), 6u) << c.name;
+    ASSERT_LE(starts.size(), 7u) << c.name;
+    for (size_t i = 1; i < starts.size(); ++i) {
+      // One bus cycle of sampling jitter.
+      EXPECT_NEAR(static_cast<double>(starts[i] - starts[i - 1]), field_ps, 1.01e6)
+          << c.name << " field " << i;
+    }
+    // The retrace starts at the programmed sync line of each field.
+    const double line_ps = s.line_period_us * 1e6;
+    const double offset = std::fmod(static_cast<double>(starts[0]), field_ps);
+    EXPECT_NEAR(offset, s.v_sync_start_line * line_ps, 1.01e6) << c.name;
+  }
+}
+
+TEST(Retrace, DisplayDisabledBitCoversBlankingAndBorder) {
+  struct Case {
+    uint16_t width, height;
+    double active;  // displayed characters / total x displayed lines / total
+  };
+  const Case cases[] = {
+      {640, 480, 80.0 / 100 * 480 / 525},
+      {720, 400, 80.0 / 100 * 400 / 449},
+      {1024, 768, 128.0 / 160 * 768 / 840},
+  };
+  for (const auto& c : cases) {
+    auto pc = PcWithMode(c.width, c.height);
+    int enabled = 0;
+    const int samples = 400'000;
+    for (int i = 0; i < samples; ++i) {
+      if ((pc->InByte(0x3DA) & 0x01) == 0) ++enabled;
+      pc->Advance(1'234'567);  // off the line period, so the samples spread over the raster
+    }
+    EXPECT_NEAR(static_cast<double>(enabled) / samples, c.active, 0.01)
+        << c.width << "x" << c.height;
+  }
+}
+
+TEST(Retrace, FrozenRetraceNeverChanges) {
+  for (bool level : {false, true}) {
+    auto pc = PcWithMode(640, 480);
+    pc->card().FreezeRetrace(true, level);
+    int changes = 0;
+    for (int i = 0; i < 100'000; ++i) {
+      const bool retrace = (pc->InByte(0x3DA) & 0x08) != 0;
+      if (retrace != level) ++changes;
+    }
+    EXPECT_EQ(changes, 0) << "level " << level;
+    pc->card().FreezeRetrace(false);
+    EXPECT_GE(RetraceStarts(*pc, 50'000'000'000).size(), 2u) << "thawed, level " << level;
+  }
+}
+
+TEST(Retrace, NoRetraceWithoutAClockOrWithTheCrtcHeld) {
+  auto no_clock = PcWithMode(640, 480);
+  no_clock->OutByte(0x3C2, 0xEB);  // clock select 2: not on this card
+  EXPECT_TRUE(RetraceStarts(*no_clock, 100'000'000'000).empty());
+
+  auto held = PcWithMode(640, 480);
+  testing::WriteReg(*held, 0x3D4, 0x17, 0x23);
+  EXPECT_TRUE(RetraceStarts(*held, 100'000'000'000).empty());
+}
+
+// The measurement the PC timer makes: start channel 2 at 65536 in mode 0 at the end of one
+// retrace, latch it at the end of the next.
+uint32_t TicksPerField(VirtualPc& pc) {
+  pc.OutByte(0x61, static_cast<uint8_t>((pc.InByte(0x61) & 0xFD) | 0x01));
+  uint32_t ticks = 0;
+  for (int pass = 0; pass < 2; ++pass) {
+    pc.OutByte(0x43, 0xB0);
+    pc.OutByte(0x42, 0x00);
+    pc.OutByte(0x42, 0x00);
+    for (int i = 0; i < 1'000'000 && (pc.InByte(0x3DA) & 0x08) == 0; ++i) {
+    }
+    for (int i = 0; i < 1'000'000 && (pc.InByte(0x3DA) & 0x08) != 0; ++i) {
+    }
+    pc.OutByte(0x43, 0x80);
+    const uint8_t low = pc.InByte(0x42);
+    const uint8_t high = pc.InByte(0x42);
+    ticks = (0x10000 - (low | (high << 8))) & 0xFFFF;
+  }
+  return ticks;
+}
+
+TEST(Retrace, TimerCountsOneFieldBetweenRetraceEnds) {
+  struct Case {
+    uint16_t width, height;
+    double field_hz;
+  };
+  const Case cases[] = {{640, 480, 59.940}, {720, 400, 70.087}, {800, 600, 43.174},
+                        {768, 576, 46.829}};
+  for (const auto& c : cases) {
+    auto pc = PcWithMode(c.width, c.height);
+    const double expected = 14'318'180.0 / 12 / c.field_hz;
+    // Three port accesses pass between the retrace end and the count start.
+    EXPECT_NEAR(TicksPerField(*pc), expected - 3, 3) << c.width << "x" << c.height;
+  }
+}
+
+}  // namespace
+}  // namespace zanvo::virt
