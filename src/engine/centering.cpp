@@ -36,10 +36,18 @@ void MoveVertical(int step) {
 }  // namespace
 
 // An earlier sync puts the picture later in the line: it moves right.
-void ShiftOutputRight() { MoveHorizontal(-1); }
-void ShiftOutputLeft() { MoveHorizontal(+1); }
+void ShiftOutputRight() {
+  MoveHorizontal(-1);
+}
+void ShiftOutputLeft() {
+  MoveHorizontal(+1);
+}
 // A later vertical sync starts the picture earlier in the field: it moves up.
-void ScrollOutputUp() { MoveVertical(+1); }
-void ScrollOutputDown() { MoveVertical(-1); }
+void ScrollOutputUp() {
+  MoveVertical(+1);
+}
+void ScrollOutputDown() {
+  MoveVertical(-1);
+}
 
 }  // namespace zanvo::engine

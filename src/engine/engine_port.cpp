@@ -21,10 +21,16 @@ PortIo* bound_port = &floating_bus;
 
 }  // namespace
 
-void BindPort(PortIo& io) { bound_port = &io; }
+void BindPort(PortIo& io) {
+  bound_port = &io;
+}
 
-void UnbindPort() { bound_port = &floating_bus; }
+void UnbindPort() {
+  bound_port = &floating_bus;
+}
 
-PortIo& Port() { return *bound_port; }
+PortIo& Port() {
+  return *bound_port;
+}
 
 }  // namespace zanvo::engine

@@ -76,8 +76,7 @@ void ProgramHorizontal() {
 
   uint8_t columns = ReadDisplayedColumns();
   uint8_t row = FindHorzRow(columns, 0);
-  if (row < kHorzRows && columns == kColumns96 &&
-      ReadDisplayedLines() <= kMaxLinesFor100Columns) {
+  if (row < kHorzRows && columns == kColumns96 && ReadDisplayedLines() <= kMaxLinesFor100Columns) {
     columns = kColumns100;
     row = FindHorzRow(columns, static_cast<uint8_t>(row + 1));
   }

@@ -2,10 +2,10 @@
 // sequencer is held in reset, the extra clock step after it runs again, and which chips make the
 // halved dot clock themselves.
 
+#include "engine/horz_clock.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
 #include "engine/horizontal.h"
-#include "engine/horz_clock.h"
 #include "engine/register_access.h"
 #include "engine/vga_regs.h"
 
@@ -23,7 +23,9 @@ bool IsS3Vision(uint16_t model) {
 // ---- Preparation, sequencer in reset ---------------------------------------------------------
 
 // Oak 0x0D bit 5 is clock select bit 2: back to the first four clocks.
-void PrepareOak() { UpdateIndexedReg(kOakExtIndex, OAK0D, 0xDF, 0x00); }
+void PrepareOak() {
+  UpdateIndexedReg(kOakExtIndex, OAK0D, 0xDF, 0x00);
+}
 
 // CR38 bits 2-3 give the pixel depth. Above 8 bits per pixel the programmable VCLK (clock 2) is
 // loaded with a word per depth:  12 K (post divide)  11-7 M  6-0 N.
@@ -160,7 +162,9 @@ void ExtraClockCirrus() {
   Port().OutByte(kMiscOutputWrite, Eng.MiscOutImage);
 }
 
-void ExtraClockUMC() { UpdateIndexedReg(kSeqIndex, SR09, 0xFF, 0x80); }
+void ExtraClockUMC() {
+  UpdateIndexedReg(kSeqIndex, SR09, 0xFF, 0x80);
+}
 
 // SR07 bit 6 divides the clock by two; on the ET4000 bit 0 is set with bit 6 cleared.
 void ExtraClockTseng() {
@@ -173,7 +177,9 @@ void ExtraClockTseng() {
 }
 
 // SR2A bit 7: VCLK loop divide by two.
-void ExtraClockSiS() { UpdateIndexedReg(kSeqIndex, SR2A, 0xFF, 0x80); }
+void ExtraClockSiS() {
+  UpdateIndexedReg(kSeqIndex, SR2A, 0xFF, 0x80);
+}
 
 }  // namespace
 

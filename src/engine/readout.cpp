@@ -128,8 +128,7 @@ bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures) {
   const bool measured = TimeOnePass(status_port, ticks) && TimeOnePass(status_port, ticks);
 
   const uint8_t port_b_after = io.InByte(kSystemControlB);
-  io.OutByte(kSystemControlB,
-             static_cast<uint8_t>(port_b_after & ~(kSpeakerData | kGateTimer2)));
+  io.OutByte(kSystemControlB, static_cast<uint8_t>(port_b_after & ~(kSpeakerData | kGateTimer2)));
   if (!measured) return false;
 
   const ScanFigures result = ComputeScanFigures(lines_per_field, ticks);

@@ -11,13 +11,17 @@ void SelectCrtcPort() {
   if ((Port().InByte(kMiscOutputRead) & kMiscColorAddressing) == 0) Eng.CrtcPort = kCrtcIndexMono;
 }
 
-uint8_t ReadCrtcReg(uint8_t index) { return ReadIndexedReg(Eng.CrtcPort, index); }
+uint8_t ReadCrtcReg(uint8_t index) {
+  return ReadIndexedReg(Eng.CrtcPort, index);
+}
 
 void WriteCrtcReg(uint8_t index, uint8_t value) {
   WriteIndexedBytes(Eng.CrtcPort, index, value);
 }
 
-void WriteSelectedReg(uint16_t data_port, uint8_t value) { Port().OutByte(data_port, value); }
+void WriteSelectedReg(uint16_t data_port, uint8_t value) {
+  Port().OutByte(data_port, value);
+}
 
 void ModifyIndexedReg(uint16_t index_port, uint8_t index, uint8_t mask, uint8_t value) {
   const uint16_t data_port = static_cast<uint16_t>(index_port + 1);
@@ -47,7 +51,9 @@ bool TestIndexedBits(uint16_t index_port, uint8_t index, uint8_t mask) {
   return BitsToggle(static_cast<uint16_t>(index_port + 1), mask);
 }
 
-bool TestPortBits(uint16_t port, uint8_t mask) { return BitsToggle(port, mask); }
+bool TestPortBits(uint16_t port, uint8_t mask) {
+  return BitsToggle(port, mask);
+}
 
 uint8_t ReadIndexedReg(uint16_t index_port, uint8_t index) {
   PortIo& io = Port();

@@ -2,8 +2,8 @@
 
 namespace zanvo::engine {
 
-// RowFlags:  7-5 clock select (bits 5-6 -> Misc Output 2-3)  4 variant row follows
-//            3 dot clock /2   2-1 SR01 extras   0 8-dot characters
+// RowFlags:  6-5 clock select (Misc Output bits 3-2)  4 variant row follows  3 dot clock /2
+//            2-1 SR01 extras  0 8-dot characters; any of 7-4 runs the family's extra clock step
 // A PAL line is 64 us; at 28.322 MHz / 8 (3.54 MHz character clock) that is 226 characters,
 // or 113 at the halved dot clock.
 const std::array<HorzRow, 17> kPalHorzTable{{

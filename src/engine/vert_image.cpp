@@ -56,14 +56,15 @@ void WriteVertImage() {
   // CR07:  7 VRS9  6 VDE9  5 VT9  4 LC8  3 VBS8  2 VRS8  1 VDE8  0 VT8
   const auto overflow = static_cast<uint8_t>(
       Bit(Eng.VTotalReg, 8, 0) | Bit(Eng.VDispEndReg, 8, 1) | Bit(Eng.VSyncStartReg, 8, 2) |
-      Bit(Eng.VBlankStartReg, 8, 3) | 0x10 | Bit(Eng.VTotalReg, 9, 5) |
-      Bit(Eng.VDispEndReg, 9, 6) | Bit(Eng.VSyncStartReg, 9, 7));
+      Bit(Eng.VBlankStartReg, 8, 3) | 0x10 | Bit(Eng.VTotalReg, 9, 5) | Bit(Eng.VDispEndReg, 9, 6) |
+      Bit(Eng.VSyncStartReg, 9, 7));
   WriteCrtcReg(CR07, overflow);
 
   // SiS 300 SR0A: 4 vertical blank end bit 8, 6 vertical sync end bit 4.
   if (Eng.ChipFamily == cfSiS && Eng.ChipModel == kModelSiS300) {
-    WriteIndexedPair(kSeqIndex, SR0A,
-                     static_cast<uint8_t>(Bit(Eng.VBlankEndReg, 8, 4) | Bit(Eng.VSyncEndReg, 4, 6)));
+    WriteIndexedPair(
+        kSeqIndex, SR0A,
+        static_cast<uint8_t>(Bit(Eng.VBlankEndReg, 8, 4) | Bit(Eng.VSyncEndReg, 4, 6)));
   }
 }
 

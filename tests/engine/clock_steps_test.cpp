@@ -31,6 +31,7 @@ struct ClockCase {
 TEST_F(EngineTest, FamilyClockStepsOnPal) {
   // Row 80 (flags 0x29) unless the case says otherwise; rows with flag bits 4-7 run the extra
   // step. HalfClockCode turns 0x29 into 0x31 on the chips that halve the clock themselves.
+  // clang-format off
   const ClockCase cases[] = {
       {"oak_generic", cfOak, 0, 80, {{O, 0x0D, 0xFF}}, {{O, 0x0D, 0xFF}}, 0x00, 0x01},
       {"oak_077", cfOak, 5, 80, {{O, 0x0D, 0x20}}, {{O, 0x0D, 0x20}}, 0x00, 0x09},
@@ -76,11 +77,13 @@ TEST_F(EngineTest, FamilyClockStepsOnPal) {
       {"trident_8800br", cfTrident, 1, 80, {{S, 0x0D, 0xFF}, {G, 0x0F, 0x00}}, {{S, 0x0D, 0xFA}},
        0x04, 0x01},
   };
+  // clang-format on
   for (const ClockCase& c : cases) {
     SCOPED_TRACE(c.name);
     port = RecordingPort{};
     SetDesktopMode(port, {.columns = c.columns, .lines = 400});
-    for (const RegValue& r : c.before) At(port, r) = r.value;
+    for (const RegValue& r : c.before)
+      At(port, r) = r.value;
     Eng = EngineState{};
     Eng.ChipFamily = c.family;
     Eng.ChipModel = c.model;
@@ -94,7 +97,8 @@ TEST_F(EngineTest, FamilyClockStepsOnPal) {
     EXPECT_EQ(Hex(port.misc() & 0x0C), Hex(c.clock_select)) << "Misc Output clock select";
     EXPECT_EQ(port.misc(), Eng.MiscOutImage);
     EXPECT_EQ(Hex(port.seq(SR01) & 0x0F), Hex(c.sr01_low)) << "SR01";
-    for (const RegValue& r : c.after) EXPECT_EQ(Hex(At(port, r)), Hex(r.value)) << Name(r);
+    for (const RegValue& r : c.after)
+      EXPECT_EQ(Hex(At(port, r)), Hex(r.value)) << Name(r);
   }
 }
 
@@ -111,11 +115,11 @@ TEST_F(EngineTest, TridentPreparationOrder) {
   ProgramHorizontal();
 
   const auto trace = port.Trace();
-  EXPECT_TRUE(ContainsRun(trace, {"w16 3C4 0000", "w8 3D4 38", "r8 3D5 04", "w8 3C4 0E",
-                                  "r8 3C5 00", "w8 3C5 80", "w8 43C8 D3", "w8 43C9 0A",
-                                  "w8 3C4 0D", "r8 3C5 FF", "w8 3C5 B8", "w8 3C4 0B",
-                                  "w8 3C5 00", "w8 3C4 0E", "r8 3C5 80", "w8 3C5 80",
-                                  "w8 3C4 0B", "r8 3C5 00", "r8 3CC E3"}));
+  EXPECT_TRUE(ContainsRun(
+      trace,
+      {"w16 3C4 0000", "w8 3D4 38", "r8 3D5 04", "w8 3C4 0E", "r8 3C5 00", "w8 3C5 80",
+       "w8 43C8 D3", "w8 43C9 0A", "w8 3C4 0D", "r8 3C5 FF", "w8 3C5 B8", "w8 3C4 0B", "w8 3C5 00",
+       "w8 3C4 0E", "r8 3C5 80", "w8 3C5 80", "w8 3C4 0B", "r8 3C5 00", "r8 3CC E3"}));
 }
 
 }  // namespace

@@ -53,11 +53,16 @@ struct RegValue {
 
 inline uint8_t& At(RecordingPort& port, const RegValue& r) {
   switch (r.where) {
-    case Where::kSeq: return port.seq(static_cast<uint8_t>(r.index));
-    case Where::kGc: return port.gc(static_cast<uint8_t>(r.index));
-    case Where::kCrtc: return port.crtc(static_cast<uint8_t>(r.index));
-    case Where::kOak: return port.oak(static_cast<uint8_t>(r.index));
-    case Where::kPlain: return port.plain(r.index);
+    case Where::kSeq:
+      return port.seq(static_cast<uint8_t>(r.index));
+    case Where::kGc:
+      return port.gc(static_cast<uint8_t>(r.index));
+    case Where::kCrtc:
+      return port.crtc(static_cast<uint8_t>(r.index));
+    case Where::kOak:
+      return port.oak(static_cast<uint8_t>(r.index));
+    case Where::kPlain:
+      return port.plain(r.index);
   }
   return port.plain(r.index);
 }
@@ -65,8 +70,7 @@ inline uint8_t& At(RecordingPort& port, const RegValue& r) {
 inline std::string Name(const RegValue& r) {
   static const char* const kPrefix[] = {"SR", "GR", "CR", "OAK", "port "};
   char text[24];
-  std::snprintf(text, sizeof text, "%s%02X", kPrefix[static_cast<int>(r.where)],
-                unsigned{r.index});
+  std::snprintf(text, sizeof text, "%s%02X", kPrefix[static_cast<int>(r.where)], unsigned{r.index});
   return text;
 }
 
@@ -112,7 +116,8 @@ inline bool ContainsRun(const std::vector<std::string>& trace,
                         const std::vector<std::string>& lines) {
   for (size_t start = 0; start + lines.size() <= trace.size(); ++start) {
     bool match = true;
-    for (size_t i = 0; i < lines.size() && match; ++i) match = trace[start + i] == lines[i];
+    for (size_t i = 0; i < lines.size() && match; ++i)
+      match = trace[start + i] == lines[i];
     if (match) return true;
   }
   return false;

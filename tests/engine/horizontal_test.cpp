@@ -69,13 +69,14 @@ void RunHorizontal(RecordingPort& port, const HorzCase& c) {
 }
 
 TEST_F(EngineTest, HorizontalStepWorkedExamples) {
+  // clang-format off
   const HorzCase cases[] = {
       // Row 80 at 0x29: clock 1, dot clock halved; CR01 stays 79, below 90 - 4.
       {"pal_640_standard_vga", cfStandardVGA, 0, vsPAL, {.columns = 80},
        {108, 79, 84, 90, 98, 106}, 0x04, 0x09},
       // Cirrus makes the half clock itself (0x31): no SR01 halving, clock 3 loaded and selected.
-      {"pal_640_cirrus", cfCirrus, 0, vsPAL, {.columns = 80}, {108, 79, 84, 90, 98, 106}, 0x0C,
-       0x01},
+      {"pal_640_cirrus", cfCirrus, 0, vsPAL, {.columns = 80},
+       {108, 79, 84, 90, 98, 106}, 0x0C, 0x01},
       // 96 columns at up to 768 lines take the 100-column row.
       {"pal_96_columns_768_lines", cfStandardVGA, 0, vsPAL, {.columns = 96, .lines = 768},
        {108, 95, 95, 99, 107, 9}, 0x04, 0x09},
@@ -96,6 +97,7 @@ TEST_F(EngineTest, HorizontalStepWorkedExamples) {
       {"sis300_24khz_80_columns", cfSiS, kModelSiS300, vs24kHz, {.columns = 80},
        {101, 79, 80, 87, 95, 5}, 0x0C, 0x01},
   };
+  // clang-format on
   for (const HorzCase& c : cases) {
     SCOPED_TRACE(c.name);
     port = RecordingPort{};
@@ -167,8 +169,10 @@ TEST_F(EngineTest, NoMatchingRowWritesNothingButTheUnlock) {
   ApplyStandard();
 
   EXPECT_EQ(Eng.HorzRowFound, 0);
+  // Besides the unlock only the index selecting CR01 for reading, and the sequencer index put
+  // back.
   EXPECT_EQ(port.WriteTrace(), (Trace{"w8 3D4 11", "w8 3D5 0C", "w16 3C4 0608", "w16 3D4 4838",
-                                      "w16 3D4 A539", "w8 3C4 00"}));
+                                      "w16 3D4 A539", "w8 3D4 01", "w8 3C4 00"}));
 }
 
 TEST_F(EngineTest, UnloadedTableMatchesNoMode) {
@@ -180,6 +184,7 @@ TEST_F(EngineTest, UnloadedTableMatchesNoMode) {
 }
 
 TEST_F(EngineTest, SiS300AlternativeRowProgramsItsClockGenerator) {
+  port.seq(SR0C) = 0xFF;
   RunHorizontal(port, {"sis", cfSiS, kModelSiS300, vs24kHz, {.columns = 80}, {}, 0, 0});
   const Trace trace = port.Trace();
   const size_t reset = FindLine(trace, "w16 3C4 0000");
@@ -187,11 +192,11 @@ TEST_F(EngineTest, SiS300AlternativeRowProgramsItsClockGenerator) {
   const size_t misc = FindLine(trace, "w8 3C2 2F");
   EXPECT_LT(reset, clock);
   EXPECT_LT(clock, misc);
-  EXPECT_TRUE(ContainsRun(trace, {"w8 3C4 2B", "w8 3C5 A6", "w8 3C4 2C", "w8 3C5 3A",
-                                  "w8 3C4 2D", "w8 3C5 80"}));
+  EXPECT_TRUE(ContainsRun(
+      trace, {"w8 3C4 2B", "w8 3C5 A6", "w8 3C4 2C", "w8 3C5 3A", "w8 3C4 2D", "w8 3C5 80"}));
   EXPECT_EQ(Hex(port.seq(SR2A) & 0x80), Hex(0x80));
-  // Overflow of the image in SR0C: sync end 95 has bit 5, blank end 5 has no bits 6-7.
-  EXPECT_EQ(Hex(port.seq(SR0C)), Hex(0x04));
+  // SR0C bits 0-2 take the image's overflow: none for sync end 95 and blank end 5.
+  EXPECT_EQ(Hex(port.seq(SR0C)), Hex(0xF8));
 }
 
 TEST_F(EngineTest, BlockIoFamilyProgramsItsCrtcRegisters) {

@@ -25,8 +25,8 @@ constexpr uint16_t kPortB = 0x61;
 
 std::string Describe(const Access& access) {
   char text[32];
-  std::snprintf(text, sizeof text, "%c%u %X %0*X", access.write ? 'w' : 'r',
-                unsigned{access.width}, unsigned{access.port}, access.width / 4, access.value);
+  std::snprintf(text, sizeof text, "%c%u %X %0*X", access.write ? 'w' : 'r', unsigned{access.width},
+                unsigned{access.port}, access.width / 4, access.value);
   return text;
 }
 
@@ -34,12 +34,18 @@ RecordingPort::RecordingPort() : plain_(65536, 0xFF) {}
 
 uint8_t& RecordingPort::Reg(RegFile file, uint8_t index) {
   switch (file) {
-    case RegFile::kSeq: return seq_.regs[index];
-    case RegFile::kGc: return gc_.regs[index];
-    case RegFile::kCrtc: return crtc_.regs[index];
-    case RegFile::kCrtcMono: return crtc_mono_.regs[index];
-    case RegFile::kOak: return oak_.regs[index];
-    case RegFile::kAttr: return attr_.regs[index];
+    case RegFile::kSeq:
+      return seq_.regs[index];
+    case RegFile::kGc:
+      return gc_.regs[index];
+    case RegFile::kCrtc:
+      return crtc_.regs[index];
+    case RegFile::kCrtcMono:
+      return crtc_mono_.regs[index];
+    case RegFile::kOak:
+      return oak_.regs[index];
+    case RegFile::kAttr:
+      return attr_.regs[index];
   }
   return seq_.regs[index];
 }
@@ -47,12 +53,24 @@ uint8_t& RecordingPort::Reg(RegFile file, uint8_t index) {
 void RecordingPort::SetReadOnly(RegFile file, uint8_t index, uint8_t mask) {
   IndexedFile* f = &seq_;
   switch (file) {
-    case RegFile::kSeq: f = &seq_; break;
-    case RegFile::kGc: f = &gc_; break;
-    case RegFile::kCrtc: f = &crtc_; break;
-    case RegFile::kCrtcMono: f = &crtc_mono_; break;
-    case RegFile::kOak: f = &oak_; break;
-    case RegFile::kAttr: f = &attr_; break;
+    case RegFile::kSeq:
+      f = &seq_;
+      break;
+    case RegFile::kGc:
+      f = &gc_;
+      break;
+    case RegFile::kCrtc:
+      f = &crtc_;
+      break;
+    case RegFile::kCrtcMono:
+      f = &crtc_mono_;
+      break;
+    case RegFile::kOak:
+      f = &oak_;
+      break;
+    case RegFile::kAttr:
+      f = &attr_;
+      break;
   }
   f->read_only[index] = mask;
 }
@@ -77,12 +95,18 @@ uint32_t RecordingPort::GetDword(uint16_t port) const {
 
 RecordingPort::IndexedFile* RecordingPort::FileAtIndexPort(uint16_t port) {
   switch (port) {
-    case kSeqIndex: return &seq_;
-    case kGcIndex: return &gc_;
-    case kCrtcIndex: return &crtc_;
-    case kCrtcMonoIndex: return &crtc_mono_;
-    case kOakIndex: return &oak_;
-    default: return nullptr;
+    case kSeqIndex:
+      return &seq_;
+    case kGcIndex:
+      return &gc_;
+    case kCrtcIndex:
+      return &crtc_;
+    case kCrtcMonoIndex:
+      return &crtc_mono_;
+    case kOakIndex:
+      return &oak_;
+    default:
+      return nullptr;
   }
 }
 
@@ -102,12 +126,17 @@ uint8_t RecordingPort::ReadByte(uint16_t port) {
   if (IndexedFile* f = FileAtIndexPort(port)) return f->index;
   if (IndexedFile* f = FileAtIndexPort(static_cast<uint16_t>(port - 1))) return f->regs[f->index];
   switch (port) {
-    case kMiscRead: return misc_;
-    case kAttrWrite: return attr_.index;
-    case kAttrRead: return attr_.regs[attr_.index & 0x1F];
+    case kMiscRead:
+      return misc_;
+    case kAttrWrite:
+      return attr_.index;
+    case kAttrRead:
+      return attr_.regs[attr_.index & 0x1F];
     case kStatusColor:
-    case kStatusMono: return ReadStatus();
-    case kPortB: return port_b_;
+    case kStatusMono:
+      return ReadStatus();
+    case kPortB:
+      return port_b_;
     case kPitData: {
       const uint16_t count = pit_latched_ ? pit_latch_ : CurrentCount();
       const bool high = pit_read_high_next_;
@@ -115,7 +144,8 @@ uint8_t RecordingPort::ReadByte(uint16_t port) {
       if (high) pit_latched_ = false;
       return static_cast<uint8_t>(high ? count >> 8 : count & 0xFF);
     }
-    default: return plain_[port];
+    default:
+      return plain_[port];
   }
 }
 
@@ -130,7 +160,9 @@ void RecordingPort::WriteByte(uint16_t port, uint8_t value) {
     return;
   }
   switch (port) {
-    case kMiscWrite: misc_ = value; return;
+    case kMiscWrite:
+      misc_ = value;
+      return;
     case kAttrWrite:
       if (attr_flip_data_) {
         attr_.regs[attr_.index & 0x1F] = value;
@@ -139,7 +171,9 @@ void RecordingPort::WriteByte(uint16_t port, uint8_t value) {
       }
       attr_flip_data_ = !attr_flip_data_;
       return;
-    case kPortB: port_b_ = value; return;
+    case kPortB:
+      port_b_ = value;
+      return;
     case kPitCommand:
       if (value == 0x80) {
         pit_latch_ = CurrentCount();
@@ -158,7 +192,8 @@ void RecordingPort::WriteByte(uint16_t port, uint8_t value) {
       }
       pit_write_high_next_ = !pit_write_high_next_;
       return;
-    default: plain_[port] = value;
+    default:
+      plain_[port] = value;
   }
 }
 
@@ -209,7 +244,8 @@ void RecordingPort::OutDword(uint16_t port, uint32_t value) {
 
 std::vector<std::string> RecordingPort::Trace() const {
   std::vector<std::string> lines;
-  for (const Access& a : log_) lines.push_back(Describe(a));
+  for (const Access& a : log_)
+    lines.push_back(Describe(a));
   return lines;
 }
 
@@ -223,13 +259,15 @@ std::vector<std::string> RecordingPort::WriteTrace() const {
 
 size_t RecordingPort::CountReads(uint16_t port) const {
   size_t n = 0;
-  for (const Access& a : log_) n += (!a.write && a.port == port) ? 1 : 0;
+  for (const Access& a : log_)
+    n += (!a.write && a.port == port) ? 1 : 0;
   return n;
 }
 
 size_t RecordingPort::CountWrites(uint16_t port) const {
   size_t n = 0;
-  for (const Access& a : log_) n += (a.write && a.port == port) ? 1 : 0;
+  for (const Access& a : log_)
+    n += (a.write && a.port == port) ? 1 : 0;
   return n;
 }
 

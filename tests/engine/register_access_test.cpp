@@ -27,6 +27,7 @@ struct UnlockCase {
 };
 
 TEST_F(EngineTest, UnlockSendsEachFamilysKeysInOrder) {
+  // clang-format off
   const UnlockCase cases[] = {
       {"load_value_0", 0, 0, {}},
       {"standard_vga", cfStandardVGA, 0, {}},
@@ -45,6 +46,7 @@ TEST_F(EngineTest, UnlockSendsEachFamilysKeysInOrder) {
       {"tseng", cfTseng, 4000, {"w8 3BF 03", "w8 3D8 A0"}},
       {"sis", cfSiS, 0x300, {"w16 3C4 8605"}},
   };
+  // clang-format on
   for (const UnlockCase& c : cases) {
     SCOPED_TRACE(c.name);
     port = RecordingPort{};
@@ -72,9 +74,13 @@ struct AddressingCase {
 
 TEST_F(EngineTest, MiscOutputBit0ChoosesCrtcPortAndTsengModeControl) {
   const AddressingCase cases[] = {
-      {"mono", 0x62, kCrtcIndexMono,
+      {"mono",
+       0x62,
+       kCrtcIndexMono,
        {"r8 3CC 62", "w8 3B4 11", "r8 3B5 80", "w8 3B5 00", "w8 3BF 03", "w8 3B8 A0"}},
-      {"colour", 0x63, kCrtcIndexColor,
+      {"colour",
+       0x63,
+       kCrtcIndexColor,
        {"r8 3CC 63", "w8 3D4 11", "r8 3D5 80", "w8 3D5 00", "w8 3BF 03", "w8 3D8 A0"}},
   };
   for (const AddressingCase& c : cases) {

@@ -48,6 +48,7 @@ struct LoadCase {
 TEST_F(EngineTest, LoadStandardTablesCopiesTheStandardsTables) {
   const std::vector<uint8_t> tv_keys = {40,  40,  50,  50,  64,  80,  90,  96,  100,
                                         106, 120, 128, 132, 144, 160, 200, 0xFF};
+  // clang-format off
   const LoadCase cases[] = {
       {"pal", vsPAL, 0, 313, tv_keys, {40, 42, 47, 4, 12, 57, 0x39}, {240, 266}},
       {"ntsc", vsNTSC, 0, 263, tv_keys, {40, 41, 46, 4, 12, 56, 0x39}, {240, 242}},
@@ -55,6 +56,7 @@ TEST_F(EngineTest, LoadStandardTablesCopiesTheStandardsTables) {
       {"24khz_sis300", vs24kHz, 0x0300, 424, {80, 100, 0xFF}, {80, 80, 87, 8, 26, 106, 0x61},
        {240, 326}},
   };
+  // clang-format on
   for (const LoadCase& c : cases) {
     SCOPED_TRACE(c.name);
     Eng = EngineState{};

@@ -29,11 +29,13 @@ std::string Describe(const VertImage& v) {
 }
 
 VertImage CurrentImage() {
-  return {Eng.VDispEndReg,  Eng.VBlankStartReg, Eng.VSyncStartReg,
+  return {Eng.VDispEndReg, Eng.VBlankStartReg, Eng.VSyncStartReg,
           Eng.VSyncEndReg, Eng.VBlankEndReg,   Eng.VTotalReg};
 }
 
-unsigned Bit(unsigned v, unsigned from, unsigned to) { return ((v >> from) & 1u) << to; }
+unsigned Bit(unsigned v, unsigned from, unsigned to) {
+  return ((v >> from) & 1u) << to;
+}
 
 void ExpectCrtcHolds(RecordingPort& port, const VertImage& v) {
   EXPECT_EQ(Hex(port.crtc(CR12)), Hex(v.disp_end & 0xFF)) << "CR12";
@@ -65,7 +67,8 @@ struct VertCase {
 
 void RunApply(RecordingPort& port, const VertCase& c) {
   SetDesktopMode(port, c.mode);
-  for (const RegValue& r : c.before) At(port, r) = r.value;
+  for (const RegValue& r : c.before)
+    At(port, r) = r.value;
   Eng = EngineState{};
   Eng.ChipFamily = c.family;
   Eng.ChipModel = c.model;
@@ -84,6 +87,7 @@ constexpr VertImage kPal480{239, 263, 266, 270, 288, 311};
 constexpr VertImage kPal480Frames{479, 526, 532, 540, 576, 623};
 
 TEST_F(EngineTest, VerticalStepWorkedExamples) {
+  // clang-format off
   const VertCase cases[] = {
       {"pal_s3_640x480", cfS3, 0x11, vsPAL, k640x480, 1, 0,
        {{C, 0x42, 0x00}, {C, 0x5E, 0xFF}, {C, 0x67, 0x0C}, {C, 0x3A, 0xFF}}, kPal480, 0x50,
@@ -96,20 +100,25 @@ TEST_F(EngineTest, VerticalStepWorkedExamples) {
        {239, 239, 242, 246, 260, 261}, 0x50, {}},
       {"pal_s3_800x600", cfS3, 0x11, vsPAL, k800x600, 1, 0, {}, {293, 292, 295, 299, 6, 311},
        0x64, {}},
-      {"ntsc_s3_800x600", cfS3, 0x11, vsNTSC, k800x600, 1, 0, {}, {256, 255, 258, 262, 15, 261},
-       0x64, {}},
+      // Without chip interlace 600 lines skip to 300; row (300, 258) caps them at 257.
+      {"ntsc_vga_800x600", cfStandardVGA, 0, vsNTSC, k800x600, 1, 0, {},
+       {256, 255, 258, 262, 15, 261}, 0xC8, {}},
       // 768 -> 384 by interlace -> 192 by skipping; offset 0x80 doubles into CR51 bit 4.
       {"pal_s3_1024x768", cfS3, 0x11, vsPAL, k1024x768, 1, 0, {{C, 0x51, 0x00}},
        {191, 239, 242, 246, 264, 311}, 0x00, {{C, 0x51, 0x10}, {C, 0x43, 0x04}}},
       // CR09 bit 7 cleared and the offset halved; 240 fits, so no interlace (CR25 of the generic
       // Tseng cleared); skipping halves 480 and doubles the offset back.
-      {"pal_tseng_double_scan", cfTseng, 0, vsPAL, {.columns = 40, .lines = 480, .cr09 = 0xC0,
-       .offset = 0x28}, 1, 0, {{C, 0x25, 0x80}, {C, 0x35, 0x00}, {C, 0x3F, 0x80}}, kPal480,
-       0x28, {{C, 0x09, 0x40}, {C, 0x25, 0x00}, {C, 0x35, 0x00}, {C, 0x3F, 0x00}}},
+      {"pal_tseng_double_scan", cfTseng, 0, vsPAL,
+       {.columns = 40, .lines = 480, .cr09 = 0xC0, .offset = 0x28}, 1, 0,
+       {{C, 0x25, 0x80}, {C, 0x35, 0x00}, {C, 0x3F, 0x80}}, kPal480, 0x28,
+       {{C, 0x09, 0x40}, {C, 0x25, 0x00}, {C, 0x35, 0x00}, {C, 0x3F, 0x00}}},
       {"pal_s3_odd_even_vsync", cfS3, 0x11, vsPAL, k640x480, 1, 1, {},
        {239, 263, 266, 269, 287, 311}, 0x50, {}},
+      // Sync end 330 has bit 6 set: CR11 keeps it on S3 only.
       {"24khz_s3_no_interlace", cfS3, 0x11, vs24kHz, k640x480, 0, 0, {{C, 0x42, 0x00}},
-       {239, 323, 326, 330, 348, 422}, 0xA0, {{C, 0x42, 0x00}}},
+       {239, 323, 326, 330, 348, 422}, 0xA0, {{C, 0x42, 0x00}, {C, 0x11, 0x4A}}},
+      {"24khz_vga", cfStandardVGA, 0, vs24kHz, k640x480, 1, 0, {},
+       {239, 323, 326, 330, 348, 422}, 0xA0, {{C, 0x11, 0x0A}}},
       {"pal_oak_generic", cfOak, 0, vsPAL, k640x480, 1, 0, {{O, 0x14, 0x00}, {O, 0x15, 0x11}},
        kPal480, 0xA0, {{O, 0x14, 0x00}, {O, 0x15, 0x11}}},
       {"pal_oak_077", cfOak, 5, vsPAL, k640x480, 1, 0, {{O, 0x14, 0x00}}, kPal480, 0x50,
@@ -136,6 +145,7 @@ TEST_F(EngineTest, VerticalStepWorkedExamples) {
        {{C, 0x42, 0x20}, {C, 0x3C, 0x77}}, kPal480, 0xA0, {{C, 0x3C, 0x77}}},
       {"pal_standard_vga", cfStandardVGA, 0, vsPAL, k640x480, 1, 0, {}, kPal480, 0xA0, {}},
   };
+  // clang-format on
   for (const VertCase& c : cases) {
     SCOPED_TRACE(c.name);
     port = RecordingPort{};
@@ -144,7 +154,8 @@ TEST_F(EngineTest, VerticalStepWorkedExamples) {
     EXPECT_EQ(Describe(CurrentImage()), Describe(c.image));
     ExpectCrtcHolds(port, c.image);
     EXPECT_EQ(Hex(port.crtc(CR13)), Hex(c.cr13)) << "CR13";
-    for (const RegValue& r : c.after) EXPECT_EQ(Hex(At(port, r)), Hex(r.value)) << Name(r);
+    for (const RegValue& r : c.after)
+      EXPECT_EQ(Hex(At(port, r)), Hex(r.value)) << Name(r);
     EXPECT_EQ(Eng.CountFrameLines, 0);
   }
 }
@@ -153,22 +164,23 @@ TEST_F(EngineTest, NoVerticalRowStopsBeforeTheOffsetAndImage) {
   // 1024 columns, 384 lines counted by two (768) and no interlace: line skipping gives 384,
   // which no row has.
   const std::vector<RegValue> mode_timing = {{C, 0x12, 0x7F}, {C, 0x07, 0x13}, {C, 0x10, 0xEA},
-                                              {C, 0x15, 0xE7}, {C, 0x16, 0x04}, {C, 0x06, 0x0B}};
-  VertCase c{"pal_s3_768_lines_no_interlace", cfS3, 0x11, vsPAL, k1024x768, 0, 0,
-             mode_timing, {}, 0, {}};
+                                             {C, 0x15, 0xE7}, {C, 0x16, 0x04}, {C, 0x06, 0x0B}};
+  VertCase c{
+      "pal_s3_768_lines_no_interlace", cfS3, 0x11, vsPAL, k1024x768, 0, 0, mode_timing, {}, 0, {}};
   c.before.push_back({C, 0x17, 0xE7});
   RunApply(port, c);
   EXPECT_EQ(Eng.HorzRowFound, 1);
   EXPECT_EQ(Describe(CurrentImage()), Describe(VertImage{}));
-  for (const RegValue& r : mode_timing) EXPECT_EQ(Hex(At(port, r)), Hex(r.value)) << Name(r);
+  for (const RegValue& r : mode_timing)
+    EXPECT_EQ(Hex(At(port, r)), Hex(r.value)) << Name(r);
   EXPECT_EQ(Hex(port.crtc(CR13)), Hex(0x80));
   EXPECT_EQ(Hex(port.crtc(CR17)), Hex(0xE3)) << "count-by-two stays cleared";
 }
 
 TEST_F(EngineTest, StoppedRunLeavesNoFrameCountingBehind) {
   // Intel sets frame counting before its interlace test; 500 lines become 250, which has no row.
-  VertCase intel{"intel_500", cfIntel, 0, vsPAL, {.columns = 80, .lines = 500}, 1, 0, {}, {}, 0,
-                 {}};
+  VertCase intel{"intel_500", cfIntel, 0, vsPAL, {.columns = 80, .lines = 500}, 1, 0,
+                 {},          {},      0, {}};
   RunApply(port, intel);
   EXPECT_EQ(Eng.HorzRowFound, 1);
   EXPECT_EQ(Eng.CountFrameLines, 0);

@@ -19,7 +19,8 @@ using testing::WriteReg;
 
 std::string Joined(const std::vector<std::string>& items) {
   std::string all;
-  for (const auto& item : items) all += "[" + item + "] ";
+  for (const auto& item : items)
+    all += "[" + item + "] ";
   return all;
 }
 
@@ -174,8 +175,7 @@ TEST(Analyzer, ContradictionsOnBadRegisters) {
          WriteReg(io, 0x3D4, 0x04, 0x40);
        },
        "horizontal sync outside blank", true},
-      {"vsync in the picture",
-       [](PortIo& io) { WriteReg(io, 0x3D4, 0x10, 0x90); },  // line 400
+      {"vsync in the picture", [](PortIo& io) { WriteReg(io, 0x3D4, 0x10, 0x90); },  // line 400
        "vertical sync outside blank", true},
       {"display past horizontal total",
        [](PortIo& io) {
@@ -231,9 +231,9 @@ TEST(Analyzer, ZeroTotalsAndZeroClockInAHandBuiltTiming) {
 }
 
 bool Finite(const Signal& s) {
-  for (double v : {s.pixel_clock_hz, s.line_period_us, s.line_rate_hz, s.hsync_width_us,
-                   s.h_display_us, s.h_blank_us, s.lines_per_field, s.field_rate_hz,
-                   s.frame_rate_hz}) {
+  for (double v :
+       {s.pixel_clock_hz, s.line_period_us, s.line_rate_hz, s.hsync_width_us, s.h_display_us,
+        s.h_blank_us, s.lines_per_field, s.field_rate_hz, s.frame_rate_hz}) {
     if (!std::isfinite(v) || v < 0) return false;
   }
   return true;
@@ -303,8 +303,12 @@ TEST(Analyzer, GarbageHandBuiltTimingsNeverBreakIt) {
     const Signal s = AnalyzeTiming(t);
     ASSERT_TRUE(Finite(s)) << "round " << round;
     ASSERT_GE(s.memory_rows_per_field, 0) << "round " << round;
-    if (t.h_total <= 0) ASSERT_TRUE(Mentions(s, "horizontal total is zero"));
-    if (t.clock_divisor < 1) ASSERT_TRUE(Mentions(s, "divisor"));
+    if (t.h_total <= 0) {
+      ASSERT_TRUE(Mentions(s, "horizontal total is zero")) << "round " << round;
+    }
+    if (t.clock_divisor < 1) {
+      ASSERT_TRUE(Mentions(s, "divisor")) << "round " << round;
+    }
     if (s.has_signal()) {
       const Raster raster(s);
       raster.Status(static_cast<uint64_t>(round) * 977'000'000ULL);

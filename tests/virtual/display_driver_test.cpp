@@ -42,7 +42,9 @@ const ModeCase kModes[] = {
     {1600, 1200, 14.161, 10.793, 8, 200, 1200, 1200, true, true},
 };
 
-bool Near(double value, double expected) { return std::fabs(value / expected - 1.0) < 2e-4; }
+bool Near(double value, double expected) {
+  return std::fabs(value / expected - 1.0) < 2e-4;
+}
 
 TEST(DisplayDriver, EachDesktopModeGivesItsMonitorTiming) {
   ASSERT_EQ(DesktopModes().size(), std::size(kModes));
@@ -67,8 +69,8 @@ TEST(DisplayDriver, EachDesktopModeGivesItsMonitorTiming) {
     const VgaCard& card = pc->card();
     EXPECT_EQ(card.Peek(RegFile::kCrtc, 0x01) + 1, c.columns) << label;
     const uint8_t overflow = card.Peek(RegFile::kCrtc, 0x07);
-    int lines = card.Peek(RegFile::kCrtc, 0x12) + ((overflow & 0x02) << 7) +
-                ((overflow & 0x40) << 3) + 1;
+    int lines =
+        card.Peek(RegFile::kCrtc, 0x12) + ((overflow & 0x02) << 7) + ((overflow & 0x40) << 3) + 1;
     if (card.Peek(RegFile::kCrtc, 0x17) & 0x04) lines *= 2;
     EXPECT_EQ(lines, c.lines) << label;
     EXPECT_EQ(card.Peek(RegFile::kCrtc, 0x11) & 0x80, 0x80) << label << ": CR11 protection";
@@ -85,24 +87,28 @@ struct BiosRegisterCase {
 
 TEST(DisplayDriver, BiosModesHoldTheBiosRegisterValues) {
   const BiosRegisterCase cases[] = {
-      {640, 480, true, 0, 0xE3},    {640, 480, false, 0x00, 0x5F}, {640, 480, false, 0x03, 0x82},
-      {640, 480, false, 0x05, 0x80}, {640, 480, false, 0x06, 0x0B}, {640, 480, false, 0x07, 0x3E},
-      {640, 480, false, 0x09, 0x40}, {640, 480, false, 0x10, 0xEA}, {640, 480, false, 0x11, 0x8C},
-      {640, 480, false, 0x12, 0xDF}, {640, 480, false, 0x15, 0xE7}, {640, 480, false, 0x16, 0x04},
-      {640, 480, false, 0x17, 0xA3}, {320, 200, true, 0, 0x63},    {320, 200, false, 0x06, 0xBF},
-      {320, 200, false, 0x07, 0x1F}, {320, 200, false, 0x09, 0x41}, {320, 200, false, 0x10, 0x9C},
-      {320, 200, false, 0x11, 0x8E}, {320, 200, false, 0x12, 0x8F}, {320, 200, false, 0x13, 0x28},
-      {320, 200, false, 0x15, 0x96}, {320, 200, false, 0x16, 0xB9}, {720, 400, true, 0, 0x67},
-      {720, 400, false, 0x04, 0x55}, {720, 400, false, 0x05, 0x81}, {1280, 1024, false, 0x17, 0xA7},
-      {1600, 1200, false, 0x17, 0xA7}, {1152, 864, false, 0x17, 0xA3},
+      {640, 480, true, 0, 0xE3},       {640, 480, false, 0x00, 0x5F},
+      {640, 480, false, 0x03, 0x82},   {640, 480, false, 0x05, 0x80},
+      {640, 480, false, 0x06, 0x0B},   {640, 480, false, 0x07, 0x3E},
+      {640, 480, false, 0x09, 0x40},   {640, 480, false, 0x10, 0xEA},
+      {640, 480, false, 0x11, 0x8C},   {640, 480, false, 0x12, 0xDF},
+      {640, 480, false, 0x15, 0xE7},   {640, 480, false, 0x16, 0x04},
+      {640, 480, false, 0x17, 0xA3},   {320, 200, true, 0, 0x63},
+      {320, 200, false, 0x06, 0xBF},   {320, 200, false, 0x07, 0x1F},
+      {320, 200, false, 0x09, 0x41},   {320, 200, false, 0x10, 0x9C},
+      {320, 200, false, 0x11, 0x8E},   {320, 200, false, 0x12, 0x8F},
+      {320, 200, false, 0x13, 0x28},   {320, 200, false, 0x15, 0x96},
+      {320, 200, false, 0x16, 0xB9},   {720, 400, true, 0, 0x67},
+      {720, 400, false, 0x04, 0x55},   {720, 400, false, 0x05, 0x81},
+      {1280, 1024, false, 0x17, 0xA7}, {1600, 1200, false, 0x17, 0xA7},
+      {1152, 864, false, 0x17, 0xA3},
   };
   for (const auto& c : cases) {
     auto pc = PcWithMode(c.width, c.height);
-    const uint8_t value =
-        c.misc ? pc->card().PeekMisc() : pc->card().Peek(RegFile::kCrtc, c.index);
+    const uint8_t value = c.misc ? pc->card().PeekMisc() : pc->card().Peek(RegFile::kCrtc, c.index);
     EXPECT_EQ(value, c.expected) << c.width << "x" << c.height << " "
-                                 << (c.misc ? std::string("misc") : "CR" + Hex(c.index))
-                                 << " is " << Hex(value);
+                                 << (c.misc ? std::string("misc") : "CR" + Hex(c.index)) << " is "
+                                 << Hex(value);
   }
   // SR01: 8-dot characters except the 720-dot mode.
   EXPECT_EQ(PcWithMode(640, 480)->card().Peek(RegFile::kSequencer, 0x01), 0x01);
@@ -131,7 +137,8 @@ TEST(DisplayDriver, ResetCurrentModeUndoesEverythingWrittenSince) {
       {"TV horizontal timing", 640, 480,
        [](PortIo& io) {
          testing::Unprotect(io);
-         for (uint8_t i = 0; i <= 5; ++i) WriteReg(io, 0x3D4, i, 0x11);
+         for (uint8_t i = 0; i <= 5; ++i)
+           WriteReg(io, 0x3D4, i, 0x11);
        }},
       {"clock, polarity and halving", 640, 480,
        [](PortIo& io) {

@@ -11,7 +11,9 @@ namespace {
 
 constexpr uint64_t kUs = 1'000'000;  // picoseconds
 
-std::unique_ptr<VirtualPc> Pc() { return std::make_unique<VirtualPc>(MakeCard("vga")); }
+std::unique_ptr<VirtualPc> Pc() {
+  return std::make_unique<VirtualPc>(MakeCard("vga"));
+}
 
 // Gate on with the speaker off, then mode 0, low/high byte access, the given count.
 void StartMode0(VirtualPc& pc, uint16_t count) {
@@ -32,7 +34,9 @@ uint16_t LatchAndRead(VirtualPc& pc) {
   return ReadCount(pc);
 }
 
-bool Out2(VirtualPc& pc) { return (pc.InByte(0x61) & 0x20) != 0; }
+bool Out2(VirtualPc& pc) {
+  return (pc.InByte(0x61) & 0x20) != 0;
+}
 
 struct CountCase {
   uint64_t wait_us;
@@ -90,12 +94,12 @@ TEST(Pit, ReadBackLatchesCountAndStatus) {
   auto pc = Pc();
   StartMode0(*pc, 1000);
   pc->Advance(100 * kUs);
-  pc->OutByte(0x43, 0xD8);  // status of counter 2
+  pc->OutByte(0x43, 0xE8);            // status of counter 2
   EXPECT_EQ(pc->InByte(0x42), 0x30);  // OUT low, count loaded, low/high access, mode 0
-  pc->OutByte(0x43, 0xE8);  // count of counter 2
+  pc->OutByte(0x43, 0xD8);            // count of counter 2
   EXPECT_NEAR(ReadCount(*pc), 1000 - 120, 2);
   pc->Advance(1000 * kUs);
-  pc->OutByte(0x43, 0xD8);
+  pc->OutByte(0x43, 0xE8);
   EXPECT_EQ(pc->InByte(0x42), 0xB0);  // OUT high after the terminal count
 }
 
@@ -114,7 +118,8 @@ TEST(Pit, LowByteOnlyAccess) {
 TEST(Pit, OtherChannelsCommandsLeaveChannel2Alone) {
   auto pc = Pc();
   StartMode0(*pc, 0);
-  for (uint8_t command : {0x34, 0x36, 0x74, 0x00, 0x40, 0xC2, 0xE4}) pc->OutByte(0x43, command);
+  for (uint8_t command : {0x34, 0x36, 0x74, 0x00, 0x40, 0xC2, 0xE4})
+    pc->OutByte(0x43, command);
   pc->OutByte(0x40, 0x12);
   pc->OutByte(0x41, 0x34);
   EXPECT_EQ(pc->InByte(0x40), 0xFF);
@@ -162,14 +167,22 @@ TEST(Pit, RandomTrafficKeepsPort61Consistent) {
   uint8_t control = 0;
   for (int i = 0; i < 200'000; ++i) {
     switch (byte(rng) % 5) {
-      case 0: pc->OutByte(0x43, static_cast<uint8_t>(byte(rng))); break;
-      case 1: pc->OutByte(0x42, static_cast<uint8_t>(byte(rng))); break;
+      case 0:
+        pc->OutByte(0x43, static_cast<uint8_t>(byte(rng)));
+        break;
+      case 1:
+        pc->OutByte(0x42, static_cast<uint8_t>(byte(rng)));
+        break;
       case 2:
         control = static_cast<uint8_t>(byte(rng));
         pc->OutByte(0x61, control);
         break;
-      case 3: pc->InByte(0x42); break;
-      default: pc->Advance(static_cast<uint64_t>(byte(rng)) * 997 * kUs); break;
+      case 3:
+        pc->InByte(0x42);
+        break;
+      default:
+        pc->Advance(static_cast<uint64_t>(byte(rng)) * 997 * kUs);
+        break;
     }
     const uint8_t b = pc->InByte(0x61);
     ASSERT_EQ(b & 0x0F, control & 0x0F) << "step " << i;

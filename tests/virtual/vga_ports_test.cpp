@@ -86,37 +86,47 @@ enum class Op { kReadStatus, kWriteAttr, kReadAttrData, kReadAttrIndex };
 
 struct AttrStep {
   Op op;
-  uint8_t value;         // written, or expected from a read
-  bool data_next;        // flip-flop state after the step
+  uint8_t value;   // written, or expected from a read
+  bool data_next;  // flip-flop state after the step
 };
 
 TEST(VgaPorts, AttributeFlipFlopAndInputStatusReset) {
-  // 640x480 leaves AR10 = 0x41, AR11 = 0x00, AR05 = 0x05 and the flip-flop at the index.
+  // 640x480 leaves AR10 = 0x41, AR11 = 0x00, AR05 = 0x05 and, after its final write of the
+  // index 0x20, the flip-flop at data.
   const std::vector<AttrStep> steps = {
-      {Op::kWriteAttr, 0x30, true},       // index AR10, palette source bit set
-      {Op::kReadAttrIndex, 0x30, true},   // the index, bit 5 included, reads back
-      {Op::kReadAttrData, 0x41, true},    // reading 0x3C1 does not toggle
-      {Op::kWriteAttr, 0x45, false},      // AR10 := 0x45
+      {Op::kReadStatus, 0x00, false},
+      {Op::kWriteAttr, 0x30, true},      // index AR10, palette source bit set
+      {Op::kReadAttrIndex, 0x30, true},  // the index, bit 5 included, reads back
+      {Op::kReadAttrData, 0x41, true},   // reading 0x3C1 does not toggle
+      {Op::kWriteAttr, 0x45, false},     // AR10 := 0x45
       {Op::kReadAttrData, 0x45, false},
-      {Op::kWriteAttr, 0x31, true},       // index AR11
-      {Op::kReadStatus, 0x00, false},     // Input Status 1 resets the flip-flop
-      {Op::kWriteAttr, 0x25, true},       // so this is an index: AR05, palette source set
-      {Op::kWriteAttr, 0x3F, false},      // palette locked while the screen uses it
+      {Op::kWriteAttr, 0x31, true},    // index AR11
+      {Op::kReadStatus, 0x00, false},  // Input Status 1 resets the flip-flop
+      {Op::kWriteAttr, 0x25, true},    // so this is an index: AR05, palette source set
+      {Op::kWriteAttr, 0x3F, false},   // palette locked while the screen uses it
       {Op::kReadAttrData, 0x05, false},
-      {Op::kWriteAttr, 0x05, true},       // AR05 again, palette source clear
+      {Op::kWriteAttr, 0x05, true},  // AR05 again, palette source clear
       {Op::kWriteAttr, 0x3F, false},
       {Op::kReadAttrData, 0x3F, false},
-      {Op::kWriteAttr, 0x11, true},       // AR11 was never written
+      {Op::kWriteAttr, 0x11, true},  // AR11 was never written
       {Op::kReadAttrData, 0x00, true},
   };
   auto pc = PcWithMode(640, 480);
   for (size_t i = 0; i < steps.size(); ++i) {
     const AttrStep& s = steps[i];
     switch (s.op) {
-      case Op::kReadStatus: pc->InByte(0x3DA); break;
-      case Op::kWriteAttr: pc->OutByte(0x3C0, s.value); break;
-      case Op::kReadAttrData: EXPECT_EQ(pc->InByte(0x3C1), s.value) << "step " << i; break;
-      case Op::kReadAttrIndex: EXPECT_EQ(pc->InByte(0x3C0), s.value) << "step " << i; break;
+      case Op::kReadStatus:
+        pc->InByte(0x3DA);
+        break;
+      case Op::kWriteAttr:
+        pc->OutByte(0x3C0, s.value);
+        break;
+      case Op::kReadAttrData:
+        EXPECT_EQ(pc->InByte(0x3C1), s.value) << "step " << i;
+        break;
+      case Op::kReadAttrIndex:
+        EXPECT_EQ(pc->InByte(0x3C0), s.value) << "step " << i;
+        break;
     }
     EXPECT_EQ(pc->card().attribute_flip_flop_is_data(), s.data_next) << "step " << i;
   }
@@ -137,7 +147,7 @@ TEST(VgaPorts, WordWriteSetsIndexThenData) {
       {0x3CE, 0x0F05, RegFile::kGraphics, 0x05, 0x0F},
       {0x3D4, 0xA013, RegFile::kCrtc, 0x13, 0xA0},
       {0x3D4, 0x2711, RegFile::kCrtc, 0x11, 0x27},
-      {0x3D4, 0x0001, RegFile::kCrtc, 0x01, 0x4F},  // CR01 protected: the data is dropped
+      {0x3D4, 0x0001, RegFile::kCrtc, 0x01, 0x4F},       // CR01 protected: the data is dropped
       {0x3C4, 0x1206, RegFile::kSequencer, 0x06, 0xFF},  // no SR06 on a plain VGA
   };
   for (const auto& c : cases) {
@@ -160,13 +170,13 @@ struct PresenceCase {
 
 TEST(VgaPorts, RegistersBeyondTheStandardSetFloat) {
   const PresenceCase cases[] = {
-      {RegFile::kSequencer, 0x04, true, 0xFF},  {RegFile::kSequencer, 0x05, false, 0},
-      {RegFile::kSequencer, 0x08, false, 0},    {RegFile::kSequencer, 0xFF, false, 0},
-      {RegFile::kGraphics, 0x08, true, 0xFF},   {RegFile::kGraphics, 0x09, false, 0},
-      {RegFile::kGraphics, 0x0F, false, 0},     {RegFile::kCrtc, 0x18, true, 0xFF},
-      {RegFile::kCrtc, 0x19, false, 0},         {RegFile::kCrtc, 0x38, false, 0},
-      {RegFile::kCrtc, 0x80, false, 0},         {RegFile::kAttribute, 0x14, true, 0x0F},
-      {RegFile::kAttribute, 0x15, false, 0},    {RegFile::kAttribute, 0x1F, false, 0},
+      {RegFile::kSequencer, 0x04, true, 0xFF}, {RegFile::kSequencer, 0x05, false, 0},
+      {RegFile::kSequencer, 0x08, false, 0},   {RegFile::kSequencer, 0xFF, false, 0},
+      {RegFile::kGraphics, 0x08, true, 0xFF},  {RegFile::kGraphics, 0x09, false, 0},
+      {RegFile::kGraphics, 0x0F, false, 0},    {RegFile::kCrtc, 0x18, true, 0xFF},
+      {RegFile::kCrtc, 0x19, false, 0},        {RegFile::kCrtc, 0x38, false, 0},
+      {RegFile::kCrtc, 0x80, false, 0},        {RegFile::kAttribute, 0x14, true, 0x0F},
+      {RegFile::kAttribute, 0x15, false, 0},   {RegFile::kAttribute, 0x1F, false, 0},
   };
   for (const auto& c : cases) {
     auto pc = PcWithMode(640, 480);
@@ -178,14 +188,16 @@ TEST(VgaPorts, RegistersBeyondTheStandardSetFloat) {
       pc->OutByte(0x3C0, 0x5A);
       EXPECT_EQ(pc->InByte(0x3C1), c.present ? (0x5A & c.kept_bits) : 0xFF) << label;
     } else {
-      const uint16_t port = c.file == RegFile::kSequencer ? 0x3C4
+      const uint16_t port = c.file == RegFile::kSequencer  ? 0x3C4
                             : c.file == RegFile::kGraphics ? 0x3CE
                                                            : 0x3D4;
       WriteReg(*pc, port, c.index, 0x5A);
       EXPECT_EQ(pc->InByte(port), c.index) << label << ": the whole index latches";
       EXPECT_EQ(pc->InByte(port + 1), c.present ? (0x5A & c.kept_bits) : 0xFF) << label;
     }
-    if (!c.present) EXPECT_EQ(pc->card().Stored(c.file, c.index), 0) << label << " stored";
+    if (!c.present) {
+      EXPECT_EQ(pc->card().Stored(c.file, c.index), 0) << label << " stored";
+    }
   }
 }
 
@@ -196,9 +208,8 @@ struct UnmappedCase {
 
 TEST(VgaPorts, UnmappedPortsReadAllOnesAndIgnoreWrites) {
   const UnmappedCase cases[] = {
-      {0x0080, 1}, {0x0040, 1}, {0x0043, 1}, {0x03B0, 1}, {0x03BF, 1}, {0x03CD, 1},
-      {0x03D6, 1}, {0x03DE, 2}, {0x03D8, 1}, {0x43C8, 2}, {0x0CF8, 4}, {0x0CFC, 4},
-      {0xC000, 4}, {0xFFFF, 1},
+      {0x0080, 1}, {0x0040, 1}, {0x0043, 1}, {0x03B0, 1}, {0x03BF, 1}, {0x03CD, 1}, {0x03D6, 1},
+      {0x03DE, 2}, {0x03D8, 1}, {0x43C8, 2}, {0x0CF8, 4}, {0x0CFC, 4}, {0xC000, 4}, {0xFFFF, 1},
   };
   for (const auto& c : cases) {
     auto pc = PcWithMode(640, 480);
@@ -242,15 +253,16 @@ TEST(VgaPorts, PeeksHaveNoSideEffects) {
   auto pc = PcWithMode(640, 480);
   VgaCard& card = pc->card();
   pc->OutByte(0x3C8, 0x01);  // DAC entry 1 := (1, 2, 3)
-  for (uint8_t component : {1, 2, 3}) pc->OutByte(0x3C9, component);
+  for (uint8_t component : {1, 2, 3})
+    pc->OutByte(0x3C9, component);
   pc->OutByte(0x3C7, 0x01);  // read entry 1 from its first component
   pc->InByte(0x3DA);
   pc->OutByte(0x3C0, 0x30);  // flip-flop at data
   const uint64_t now = pc->now_ps();
 
   for (int i = 0; i < 256; ++i) {
-    for (RegFile f : {RegFile::kSequencer, RegFile::kGraphics, RegFile::kCrtc,
-                      RegFile::kAttribute}) {
+    for (RegFile f :
+         {RegFile::kSequencer, RegFile::kGraphics, RegFile::kCrtc, RegFile::kAttribute}) {
       card.Peek(f, static_cast<uint8_t>(i));
     }
   }

@@ -18,11 +18,13 @@ namespace {
 // Larger than any counter of any family; keeps garbage from overflowing the arithmetic.
 constexpr int kCounterLimit = 1 << 20;
 
-int Sane(int value) { return std::clamp(value, 0, kCounterLimit); }
+int Sane(int value) {
+  return std::clamp(value, 0, kCounterLimit);
+}
 
 struct Interval {
   int start = 0;
-  int end = 0;          // absolute; past the total when the interval runs into the next period
+  int end = 0;           // absolute; past the total when the interval runs into the next period
   bool endless = false;  // the end compare never matches
 };
 
@@ -54,7 +56,14 @@ bool InsideOnCircle(const Interval& inner, const Interval& outer, int period) {
 
 struct Axis {
   const char* name;  // "horizontal" or "vertical"
-  int total, display, blank_start, blank_end_reg, blank_bits, sync_start, sync_end_reg, sync_bits;
+  int total;
+  int display;
+  int blank_start;
+  int blank_end_reg;
+  int blank_bits;
+  int sync_start;
+  int sync_end_reg;
+  int sync_bits;
 };
 
 struct AxisResult {
@@ -100,16 +109,26 @@ Signal AnalyzeTiming(const CrtcTiming& timing) {
   if (t.dots_per_char < 1) problems.push_back("character width below one dot");
   const int units = std::max(1, t.h_units_per_char);
 
-  // Horizontal, in register units.
-  const Axis h{"horizontal",       Sane(t.h_total),     Sane(t.h_display),
-               Sane(t.h_blank_start), Sane(t.h_blank_end), t.h_blank_end_bits,
-               Sane(t.h_sync_start),  Sane(t.h_sync_end),  t.h_sync_end_bits};
+  // Horizontal in register units, vertical in counter units.
+  const Axis h{.name = "horizontal",
+               .total = Sane(t.h_total),
+               .display = Sane(t.h_display),
+               .blank_start = Sane(t.h_blank_start),
+               .blank_end_reg = Sane(t.h_blank_end),
+               .blank_bits = t.h_blank_end_bits,
+               .sync_start = Sane(t.h_sync_start),
+               .sync_end_reg = Sane(t.h_sync_end),
+               .sync_bits = t.h_sync_end_bits};
+  const Axis v{.name = "vertical",
+               .total = Sane(t.v_total),
+               .display = Sane(t.v_display),
+               .blank_start = Sane(t.v_blank_start),
+               .blank_end_reg = Sane(t.v_blank_end),
+               .blank_bits = t.v_blank_end_bits,
+               .sync_start = Sane(t.v_sync_start),
+               .sync_end_reg = Sane(t.v_sync_end),
+               .sync_bits = t.v_sync_end_bits};
   const AxisResult hr = CheckAxis(h, problems);
-
-  // Vertical, in counter units.
-  const Axis v{"vertical",         Sane(t.v_total),     Sane(t.v_display),
-               Sane(t.v_blank_start), Sane(t.v_blank_end), t.v_blank_end_bits,
-               Sane(t.v_sync_start),  Sane(t.v_sync_end),  t.v_sync_end_bits};
   const AxisResult vr = CheckAxis(v, problems);
 
   s.pixel_clock_hz = t.clock_defined && t.clock_hz > 0 ? t.clock_hz / divisor : 0;
@@ -158,6 +177,8 @@ Signal AnalyzeTiming(const CrtcTiming& timing) {
   return s;
 }
 
-Signal AnalyzeSignal(const VgaCard& card) { return AnalyzeTiming(card.ExtractTiming()); }
+Signal AnalyzeSignal(const VgaCard& card) {
+  return AnalyzeTiming(card.ExtractTiming());
+}
 
 }  // namespace zanvo::virt

@@ -18,6 +18,8 @@ std::unique_ptr<VgaCard> MakeCard(std::string_view name) {
   return card;
 }
 
-std::span<const std::string_view> CardNames() { return kCardNames; }
+std::span<const std::string_view> CardNames() {
+  return kCardNames;
+}
 
 }  // namespace zanvo::virt

@@ -12,20 +12,20 @@ namespace {
 constexpr double kTargetFieldHz = 60.0;
 
 constexpr std::array<DesktopMode, 14> kModes = {{
-    {320, 200},   // 40 columns, double scanned
-    {512, 384},   // 64
-    {640, 400},   // 80
-    {640, 480},   // 80
-    {720, 400},   // 80, 9-dot characters
-    {768, 576},   // 96
-    {800, 600},   // 100
-    {848, 480},   // 106
-    {960, 600},   // 120
-    {1024, 768},  // 128
-    {1056, 480},  // 132
-    {1152, 864},  // 144
-    {1280, 1024}, // 160
-    {1600, 1200}, // 200
+    {320, 200},    // 40 columns, double scanned
+    {512, 384},    // 64
+    {640, 400},    // 80
+    {640, 480},    // 80
+    {720, 400},    // 80, 9-dot characters
+    {768, 576},    // 96
+    {800, 600},    // 100
+    {848, 480},    // 106
+    {960, 600},    // 120
+    {1024, 768},   // 128
+    {1056, 480},   // 132
+    {1152, 864},   // 144
+    {1280, 1024},  // 160
+    {1600, 1200},  // 200
 }};
 
 // The 400-line BIOS timing (modes 3 and 13h): 449 lines at 31.47 kHz, 70 Hz, horizontal sync
@@ -107,7 +107,9 @@ VerticalTiming DeriveVertical(int lines) {
 
 }  // namespace
 
-std::span<const DesktopMode> DesktopModes() { return kModes; }
+std::span<const DesktopMode> DesktopModes() {
+  return kModes;
+}
 
 ModeTiming DerivedModeTiming(uint16_t width, uint16_t height, double pixel_clock_hz) {
   ModeTiming m;
@@ -149,10 +151,10 @@ ModeTiming BiosTextMode() {
   return m;
 }
 
-std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, uint16_t width,
-                                            uint16_t height) {
+std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, uint16_t width, uint16_t height) {
   bool listed = false;
-  for (const DesktopMode& mode : kModes) listed |= mode.width == width && mode.height == height;
+  for (const DesktopMode& mode : kModes)
+    listed |= mode.width == width && mode.height == height;
   if (!listed || !card.OffersMode(width, height)) return std::nullopt;
   if (auto bios = BiosTiming(width, height)) return bios;
 
@@ -168,6 +170,8 @@ bool SetDesktopMode(VgaCard& card, uint16_t width, uint16_t height) {
   return true;
 }
 
-void ResetCurrentMode(VgaCard& card) { card.SetMode(card.current_mode()); }
+void ResetCurrentMode(VgaCard& card) {
+  card.SetMode(card.current_mode());
+}
 
 }  // namespace zanvo::virt

@@ -26,8 +26,12 @@ constexpr uint8_t kReadBackNoCount = 0x20;
 constexpr uint8_t kReadBackNoStatus = 0x10;
 constexpr uint8_t kReadBackCounter2 = 0x08;
 
-uint8_t Low(uint16_t value) { return static_cast<uint8_t>(value & 0xFF); }
-uint8_t High(uint16_t value) { return static_cast<uint8_t>(value >> 8); }
+uint8_t Low(uint16_t value) {
+  return static_cast<uint8_t>(value & 0xFF);
+}
+uint8_t High(uint16_t value) {
+  return static_cast<uint8_t>(value >> 8);
+}
 
 }  // namespace
 
@@ -101,8 +105,7 @@ void Pit::LatchCount(uint64_t now_ps) {
 uint8_t Pit::StatusByte(uint64_t now_ps) const {
   const bool null_count = !armed_ || CountedEdges(now_ps) == 0;
   return static_cast<uint8_t>((Out2At(now_ps) ? 0x80 : 0) | (null_count ? 0x40 : 0) |
-                              (static_cast<uint8_t>(access_) << 4) | (mode_ << 1) |
-                              (bcd_ ? 1 : 0));
+                              (static_cast<uint8_t>(access_) << 4) | (mode_ << 1) | (bcd_ ? 1 : 0));
 }
 
 void Pit::WriteCommand(uint8_t value, uint64_t now_ps) {
@@ -191,7 +194,8 @@ uint8_t Pit::Read(uint16_t port, uint64_t now_ps) {
     case kPortPitChannel2:
       return ReadData(now_ps);
     case kPortSystemControlB:
-      return static_cast<uint8_t>(control_b_ | ((EdgesAt(now_ps) / kRefreshEdges) & 1 ? kRefreshBit : 0) |
+      return static_cast<uint8_t>(control_b_ |
+                                  ((EdgesAt(now_ps) / kRefreshEdges) & 1 ? kRefreshBit : 0) |
                                   (Out2At(now_ps) ? kOut2Bit : 0));
     default:
       return 0xFF;  // the command port cannot be read

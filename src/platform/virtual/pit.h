@@ -50,14 +50,14 @@ class Pit {
   uint8_t mode_ = 0;
   Access access_ = Access::kLowHigh;
   bool bcd_ = false;
-  uint32_t reload_ = 0x10000;   // count 0 means 65536
-  uint8_t pending_low_ = 0;     // first byte of a low/high count write
+  uint32_t reload_ = 0x10000;  // count 0 means 65536
+  uint8_t pending_low_ = 0;    // first byte of a low/high count write
   bool write_high_next_ = false;
   bool read_high_next_ = false;
 
   // Counting: edges counted while the gate was open, since the count was loaded.
-  bool armed_ = false;      // a full count has been written
-  uint16_t held_count_ = 0; // what the counter shows while not armed
+  bool armed_ = false;       // a full count has been written
+  uint16_t held_count_ = 0;  // what the counter shows while not armed
   uint64_t counted_before_ = 0;
   uint64_t anchor_edge_ = 0;
   bool gate_ = false;

@@ -30,8 +30,10 @@ class Raster {
   double sync_end_ps_ = 0;    // may lie past the field: the retrace then runs into the next one
   double display_end_ps_ = 0;
   double h_display_ps_ = 0;
-  // Start of the field the last query fell in, so that a busy-wait needs no division.
+  // Start of the field and of the line the last query fell in, so that a busy-wait mostly
+  // needs no division.
   mutable double field_start_ps_ = 0;
+  mutable double line_start_ps_ = 0;
 };
 
 }  // namespace zanvo::virt

@@ -12,20 +12,20 @@ namespace zanvo::virt {
 // values are character clocks, vertical values are counter units; the *_bits fields say how
 // many low bits of the counter an end register is compared with.
 struct CrtcTiming {
-  double clock_hz = 0;          // the selected clock, before any halving
-  int clock_select = 0;         // the clock number the registers select (for the report)
-  int clock_divisor = 1;        // 1, 2 or 4 (dot clock halving and the family's divider steps)
-  int dots_per_char = 8;        // 8 or 9
-  int h_units_per_char = 1;     // 2 where the chip counts horizontal values in doubled units
-  int h_total = 0;              // characters per line
-  int h_display = 0;            // displayed characters
+  double clock_hz = 0;       // the selected clock, before any halving
+  int clock_select = 0;      // the clock number the registers select (for the report)
+  int clock_divisor = 1;     // 1, 2 or 4 (dot clock halving and the family's divider steps)
+  int dots_per_char = 8;     // 8 or 9
+  int h_units_per_char = 1;  // 2 where the chip counts horizontal values in doubled units
+  int h_total = 0;           // characters per line
+  int h_display = 0;         // displayed characters
   int h_blank_start = 0;
-  int h_blank_end = 0;          // register value, compared with h_blank_end_bits of the counter
+  int h_blank_end = 0;  // register value, compared with h_blank_end_bits of the counter
   int h_blank_end_bits = 6;
   int h_sync_start = 0;
   int h_sync_end = 0;
   int h_sync_end_bits = 5;
-  int v_total = 0;              // counter units per field (frame when v_frame_lines)
+  int v_total = 0;  // counter units per field (frame when v_frame_lines)
   int v_display = 0;
   int v_blank_start = 0;
   int v_blank_end = 0;
@@ -33,9 +33,9 @@ struct CrtcTiming {
   int v_sync_start = 0;
   int v_sync_end = 0;
   int v_sync_end_bits = 4;
-  bool count_by_two = false;    // CR17 bit 2: vertical counter advances every second line
-  bool double_scan = false;     // CR09 bit 7
-  int max_scan_line = 0;        // CR09 bits 0-4
+  bool count_by_two = false;  // CR17 bit 2: vertical counter advances every second line
+  bool double_scan = false;   // CR09 bit 7
+  int max_scan_line = 0;      // CR09 bits 0-4
   bool interlaced = false;
   bool v_frame_lines = false;   // interlaced vertical values count frame lines (two per field line)
   bool hsync_negative = false;  // Miscellaneous Output bit 6
@@ -54,27 +54,27 @@ struct Signal {
   int chars_per_line = 0;
   int display_chars = 0;
   int h_blank_start_char = 0;
-  int h_blank_end_char = 0;   // absolute character position where blanking ends
+  int h_blank_end_char = 0;  // absolute character position where blanking ends
   int h_sync_start_char = 0;
-  int h_sync_end_char = 0;    // absolute character position where sync ends
+  int h_sync_end_char = 0;  // absolute character position where sync ends
   double line_period_us = 0;
   double line_rate_hz = 0;
   double hsync_width_us = 0;
   double h_display_us = 0;
   double h_blank_us = 0;
 
-  double lines_per_field = 0;      // field lines (a half line included when interlaced)
-  int display_lines_per_field = 0; // scan lines that carry picture in one field
+  double lines_per_field = 0;       // field lines (a half line included when interlaced)
+  int display_lines_per_field = 0;  // scan lines that carry picture in one field
   int v_blank_start_line = 0;
-  int v_blank_end_line = 0;        // absolute field line where blanking ends
+  int v_blank_end_line = 0;  // absolute field line where blanking ends
   int v_sync_start_line = 0;
   int v_sync_end_line = 0;
   double field_rate_hz = 0;
   double frame_rate_hz = 0;
   bool interlaced = false;
   bool double_scan = false;
-  int memory_rows_per_field = 0;   // distinct memory rows shown in one field
-  int scan_lines_per_row = 1;      // how often each memory row is repeated (2 = double scan)
+  int memory_rows_per_field = 0;  // distinct memory rows shown in one field
+  int scan_lines_per_row = 1;     // how often each memory row is repeated (2 = double scan)
 
   bool hsync_positive = true;
   bool vsync_positive = true;

@@ -4,9 +4,12 @@ namespace zanvo::virt {
 
 double StandardVga::ClockHz(int select) const {
   switch (select) {
-    case 0: return kClock25Hz;
-    case 1: return kClock28Hz;
-    default: return 0;
+    case 0:
+      return kClock25Hz;
+    case 1:
+      return kClock28Hz;
+    default:
+      return 0;
   }
 }
 

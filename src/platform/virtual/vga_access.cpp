@@ -7,7 +7,9 @@ namespace zanvo::virt {
 namespace {
 
 constexpr RegisterAccess kAbsent{false, 0x00};
-constexpr RegisterAccess Full() { return {true, 0xFF}; }
+constexpr RegisterAccess Full() {
+  return {true, 0xFF};
+}
 
 // Attribute registers: AR00-AR0F palette (six bits), AR10 mode control, AR11 overscan,
 // AR12 colour plane enable (bits 4-5 select the diagnostic mux), AR13 horizontal pel panning,
@@ -46,8 +48,7 @@ RegisterAccess VgaCard::Access(RegFile file, uint8_t index) const {
       return Full();
     case RegFile::kAttribute: {
       // While the palette feeds the screen (index bit 5 set) the CPU cannot change it.
-      const bool palette_locked =
-          (PeekIndex(RegFile::kAttribute) & kAttrPaletteSource) != 0;
+      const bool palette_locked = (PeekIndex(RegFile::kAttribute) & kAttrPaletteSource) != 0;
       return AttributeAccess(index, palette_locked);
     }
   }

@@ -11,9 +11,13 @@ uint16_t VgaCard::CrtcIndexPort() const {
   return ColorAddressing() ? kPortCrtcIndexColor : kPortCrtcIndexMono;
 }
 
-uint8_t VgaCard::Peek(RegFile file, uint8_t index) const { return ReadRegister(file, index); }
+uint8_t VgaCard::Peek(RegFile file, uint8_t index) const {
+  return ReadRegister(file, index);
+}
 
-uint8_t VgaCard::PeekIndex(RegFile file) const { return index_[FileSlot(file)]; }
+uint8_t VgaCard::PeekIndex(RegFile file) const {
+  return index_[FileSlot(file)];
+}
 
 uint8_t VgaCard::PeekInputStatus1(uint64_t now_ps) const {
   if (timing_dirty_) RefreshTiming();
@@ -30,7 +34,9 @@ void VgaCard::FreezeRetrace(bool frozen, bool level) {
   retrace_level_ = level;
 }
 
-uint8_t VgaCard::PeekDacData() const { return dac_[dac_read_index_ * 3 + dac_component_]; }
+uint8_t VgaCard::PeekDacData() const {
+  return dac_[dac_read_index_ * 3 + dac_component_];
+}
 
 uint8_t VgaCard::PeekPort(uint16_t port, uint64_t now_ps) const {
   const uint16_t crtc = CrtcIndexPort();
@@ -200,8 +206,9 @@ void VgaCard::WritePort(uint16_t port, uint8_t value) {
 }
 
 void VgaCard::WriteIndexed(RegFile file, uint8_t index, uint8_t value) {
+  const uint8_t before = Stored(file, index);
   WriteRegister(file, index, value);
-  if (file != RegFile::kAttribute) InvalidateTiming();
+  if (file != RegFile::kAttribute && Stored(file, index) != before) InvalidateTiming();
 }
 
 void VgaCard::WriteAttribute(uint8_t index, uint8_t value) {
@@ -209,8 +216,8 @@ void VgaCard::WriteAttribute(uint8_t index, uint8_t value) {
 }
 
 void VgaCard::WriteMisc(uint8_t value) {
+  if (value != misc_) InvalidateTiming();
   misc_ = value;
-  InvalidateTiming();
 }
 
 }  // namespace zanvo::virt

@@ -80,7 +80,8 @@ class VgaCard {
 
   // Register file hooks. Access() is the one place where a family says which indexes exist
   // and applies its locks; ReadRegister/WriteRegister are overridden only for registers whose
-  // read-back is not simply the stored bits.
+  // read-back is not simply the stored bits. The timing is recomputed when a write changes the
+  // stored byte; a WriteRegister that changes other state calls InvalidateTiming() itself.
   virtual RegisterAccess Access(RegFile file, uint8_t index) const;
   virtual uint8_t ReadRegister(RegFile file, uint8_t index) const;
   virtual void WriteRegister(RegFile file, uint8_t index, uint8_t value);

@@ -21,8 +21,12 @@ constexpr uint8_t kMiscModeBase = 0x23;
 constexpr uint8_t kTextPalette[16] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x14, 0x07,
                                       0x38, 0x39, 0x3A, 0x3B, 0x3C, 0x3D, 0x3E, 0x3F};
 
-uint8_t Lo(int value) { return static_cast<uint8_t>(value & 0xFF); }
-uint8_t BitTo(int value, int bit, int to) { return static_cast<uint8_t>(((value >> bit) & 1) << to); }
+uint8_t Lo(int value) {
+  return static_cast<uint8_t>(value & 0xFF);
+}
+uint8_t BitTo(int value, int bit, int to) {
+  return static_cast<uint8_t>(((value >> bit) & 1) << to);
+}
 
 }  // namespace
 
@@ -44,9 +48,8 @@ void VgaCard::SetMode(const ModeTiming& mode) {
 void VgaCard::ProgramMode(const ModeTiming& m) {
   int select = 0;
   for (int candidate = 1; candidate < kClockSelects; ++candidate) {
-    if (ClockHz(candidate) > 0 &&
-        std::fabs(ClockHz(candidate) - m.pixel_clock_hz) <
-            std::fabs(ClockHz(select) - m.pixel_clock_hz)) {
+    if (ClockHz(candidate) > 0 && std::fabs(ClockHz(candidate) - m.pixel_clock_hz) <
+                                      std::fabs(ClockHz(select) - m.pixel_clock_hz)) {
       select = candidate;
     }
   }
@@ -68,7 +71,7 @@ void VgaCard::ProgramMode(const ModeTiming& m) {
   WriteMisc(misc);
   WriteIndexed(RegFile::kSequencer, SR01, m.dots_per_char == 8 ? kSR01EightDot : 0x00);
   WriteIndexed(RegFile::kSequencer, SR02, 0x0F);
-  WriteIndexed(RegFile::kSequencer, 0x03, 0x00);
+  WriteIndexed(RegFile::kSequencer, SR03, 0x00);
   WriteIndexed(RegFile::kSequencer, SR04, m.text ? 0x02 : 0x0E);  // 0x0E: chain-4, 256 KiB
   WriteIndexed(RegFile::kSequencer, SR00, kSR00Running);
 
@@ -116,13 +119,13 @@ void VgaCard::ProgramMode(const ModeTiming& m) {
 
   // The attribute controller through its port, as a BIOS does: flip-flop reset, index without
   // the palette source bit (screen off) while the palette loads, then the screen back on.
-  attr_flip_flop_data_ = false;  // what the BIOS's read of Input Status 1 does
+  attr_flip_flop_data_ = false;                       // what the BIOS's read of Input Status 1 does
   const uint8_t mode_control = m.text ? 0x0C : 0x41;  // 0x41: graphics, 8-bit pixels
   const uint8_t attrs[kStandardAttrCount - 16] = {mode_control, 0x00, 0x0F,
                                                   static_cast<uint8_t>(m.text ? 0x08 : 0x00), 0x00};
   for (int index = 0; index < kStandardAttrCount; ++index) {
-    const uint8_t value =
-        index < 16 ? (m.text ? kTextPalette[index] : static_cast<uint8_t>(index)) : attrs[index - 16];
+    const uint8_t value = index < 16 ? (m.text ? kTextPalette[index] : static_cast<uint8_t>(index))
+                                     : attrs[index - 16];
     WritePort(kPortAttrIndexData, static_cast<uint8_t>(index));
     WritePort(kPortAttrIndexData, value);
   }

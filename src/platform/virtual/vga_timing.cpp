@@ -7,7 +7,9 @@ namespace zanvo::virt {
 
 namespace {
 
-int Bit(uint8_t value, int bit, int weight) { return ((value >> bit) & 1) * weight; }
+int Bit(uint8_t value, int bit, int weight) {
+  return ((value >> bit) & 1) * weight;
+}
 
 }  // namespace
 

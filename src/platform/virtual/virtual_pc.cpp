@@ -76,6 +76,8 @@ void VirtualPc::OutDword(uint16_t port, uint32_t value) {
 }
 
 // The video ROM arrives with the PCI model; until then all of physical memory floats.
-uint32_t VirtualPc::ReadPhysDword(uint32_t /*address*/) { return 0xFFFFFFFF; }
+uint32_t VirtualPc::ReadPhysDword(uint32_t /*address*/) {
+  return 0xFFFFFFFF;
+}
 
 }  // namespace zanvo::virt
