@@ -87,7 +87,7 @@ const FitCase kCases[] = {
     {"vga", 512, 384, vs24kHz, true, U, 0, false},
     {"vga", 768, 576, vsPAL, true, F, 288, false},
     {"vga", 768, 576, vsNTSC, true, F, 257, false},
-    {"vga", 768, 576, vs24kHz, true, F, 288, false},
+    {"vga", 768, 576, vs24kHz, true, U, 0, false},  // the 24 kHz table has no 96 row
     {"vga", 848, 480, vsPAL, true, F, 240, false},
     {"vga", 848, 480, vs24kHz, true, F, 240, false},
     {"vga", 960, 600, vsPAL, true, F, 294, false},

@@ -12,12 +12,12 @@
 namespace zanvo::scope {
 namespace {
 
-struct Run {
+struct ScopeRun {
   int status;
   std::string out, err;
 };
 
-Run RunScopeWith(std::vector<const char*> args) {
+ScopeRun RunScopeWith(std::vector<const char*> args) {
   args.insert(args.begin(), "zanvo-scope");
   std::ostringstream out, err;
   const int status = ScopeMain(static_cast<int>(args.size()), args.data(), out, err);
@@ -26,7 +26,7 @@ Run RunScopeWith(std::vector<const char*> args) {
 
 nlohmann::json RunJson(std::vector<const char*> args) {
   args.push_back("--json");
-  const Run run = RunScopeWith(args);
+  const ScopeRun run = RunScopeWith(args);
   EXPECT_EQ(run.status, 0) << run.err;
   return nlohmann::json::parse(run.out);
 }
@@ -48,7 +48,7 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
-    const Run run = RunScopeWith(c.args);
+    const ScopeRun run = RunScopeWith(c.args);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find(c.message_part), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
@@ -56,7 +56,7 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
 }
 
 TEST(ScopeCli, HelpDocumentsEveryOption) {
-  const Run run = RunScopeWith({"--help"});
+  const ScopeRun run = RunScopeWith({"--help"});
   EXPECT_EQ(run.status, 0);
   for (const char* option : {"--card", "--mode", "--standard", "--positive-sync", "--no-interlace",
                              "--odd-even-vsync", "--move", "--readout", "--registers", "--json"}) {
@@ -126,7 +126,7 @@ TEST(ScopeCli, OptionsAndMovesChangeTheSignal) {
 }
 
 TEST(ScopeCli, TextReportShowsBeforeAndAfter) {
-  const Run run = RunScopeWith({"--standard", "ntsc", "--readout"});
+  const ScopeRun run = RunScopeWith({"--standard", "ntsc", "--readout"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("31.469 kHz"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("NTSC TV: timings rewritten"), std::string::npos) << run.out;
