@@ -39,9 +39,12 @@ struct Target {
 
 Target TargetOf(uint8_t standard) {
   switch (standard) {
-    case vsPAL: return {15625.0, 50.0};
-    case vsNTSC: return {15734.0, 59.94};
-    default: return {24390.0, 57.5};
+    case vsPAL:
+      return {15625.0, 50.0};
+    case vsNTSC:
+      return {15734.0, 59.94};
+    default:
+      return {24390.0, 57.5};
   }
 }
 
@@ -51,7 +54,9 @@ std::string Describe(const FitCase& c) {
          (c.interlace_allowed ? " interlace allowed" : " no interlace");
 }
 
-double Deviation(double value, double target) { return std::fabs(value / target - 1.0); }
+double Deviation(double value, double target) {
+  return std::fabs(value / target - 1.0);
+}
 
 // The vertical CRTC registers a driver programs; "left" means all of these still hold the
 // driver's values.
@@ -61,6 +66,7 @@ constexpr auto F = Outcome::kFitted;
 constexpr auto H = Outcome::kHorizontalOnly;
 constexpr auto U = Outcome::kUntouched;
 
+// clang-format off
 const FitCase kCases[] = {
     // The standard VGA has no chip interlace: tall modes are fitted by skipping lines, and a
     // line count that halves to no table key keeps its vertical timing.
@@ -98,6 +104,7 @@ const FitCase kCases[] = {
     {"vga", 1280, 1024, vsNTSC, true, H, 0, false},
     {"vga", 1600, 1200, vsPAL, true, H, 0, false},
 };
+// clang-format on
 
 TEST(FitTable, EachCardModeAndStandardReachesItsOutcome) {
   for (const FitCase& c : kCases) {

@@ -45,10 +45,10 @@ TEST(ReadoutOnVirtualPc, AgreesWithTheAnalyzedFieldRate) {
   };
   // Monitor modes down to the 16-bit count's limit of about 18.2 Hz, and every TV fit.
   const Case cases[] = {
-      {640, 480, engine::vsVGA},   {720, 400, engine::vsVGA},   {320, 200, engine::vsVGA},
-      {1152, 864, engine::vsVGA},  {640, 480, engine::vsPAL},   {640, 480, engine::vsNTSC},
-      {640, 480, engine::vs24kHz}, {800, 600, engine::vsPAL},   {800, 600, engine::vsNTSC},
-      {800, 600, engine::vs24kHz}, {320, 200, engine::vsPAL},   {1056, 480, engine::vsNTSC},
+      {640, 480, engine::vsVGA},   {720, 400, engine::vsVGA}, {320, 200, engine::vsVGA},
+      {1152, 864, engine::vsVGA},  {640, 480, engine::vsPAL}, {640, 480, engine::vsNTSC},
+      {640, 480, engine::vs24kHz}, {800, 600, engine::vsPAL}, {800, 600, engine::vsNTSC},
+      {800, 600, engine::vs24kHz}, {320, 200, engine::vsPAL}, {1056, 480, engine::vsNTSC},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " standard " +

@@ -37,14 +37,10 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
     const char* message_part;
   };
   const Case cases[] = {
-      {{"--card", "matrox"}, "--card"},
-      {{"--mode", "640"}, "WIDTHxHEIGHT"},
-      {{"--mode", "0x480"}, "WIDTHxHEIGHT"},
-      {{"--mode", "640x480x8"}, "WIDTHxHEIGHT"},
-      {{"--mode", "641x480"}, "no 641x480 mode"},
-      {{"--standard", "secam"}, "--standard"},
-      {{"--move", "sideways"}, "--move"},
-      {{"--frobnicate"}, "frobnicate"},
+      {{"--card", "matrox"}, "--card"},           {{"--mode", "640"}, "WIDTHxHEIGHT"},
+      {{"--mode", "0x480"}, "WIDTHxHEIGHT"},      {{"--mode", "640x480x8"}, "WIDTHxHEIGHT"},
+      {{"--mode", "641x480"}, "no 641x480 mode"}, {{"--standard", "secam"}, "--standard"},
+      {{"--move", "sideways"}, "--move"},         {{"--frobnicate"}, "frobnicate"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());

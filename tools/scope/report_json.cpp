@@ -40,20 +40,20 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                   {"no_interlace", options.no_interlace},
                   {"odd_even_vsync", options.odd_even_vsync}};
   nlohmann::json moves = nlohmann::json::array();
-  for (const Move move : options.moves) moves.push_back(MoveName(move));
+  for (const Move move : options.moves)
+    moves.push_back(MoveName(move));
   j["moves"] = moves;
   j["row_found"] = report.row_found;
   j["monitor_signal"] = SignalToJson(report.monitor);
   j["signal"] = SignalToJson(report.signal);
   if (options.readout) {
-    j["readout"] = {{"h", report.readout_h},
-                    {"v", report.readout_v},
-                    {"measured", report.readout_measured}};
+    j["readout"] = {
+        {"h", report.readout_h}, {"v", report.readout_v}, {"measured", report.readout_measured}};
   }
   if (options.registers) {
     const RegisterDump& r = report.registers;
-    j["registers"] = {{"misc", r.misc}, {"crtc", r.crtc}, {"seq", r.seq},
-                      {"gc", r.gc},     {"attr", r.attr}};
+    j["registers"] = {
+        {"misc", r.misc}, {"crtc", r.crtc}, {"seq", r.seq}, {"gc", r.gc}, {"attr", r.attr}};
   }
   return j;
 }

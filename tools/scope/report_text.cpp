@@ -13,7 +13,9 @@ std::string Format(const char* format, auto... args) {
   return buffer;
 }
 
-const char* Polarity(bool positive) { return positive ? "positive" : "negative"; }
+const char* Polarity(bool positive) {
+  return positive ? "positive" : "negative";
+}
 
 void PrintSignal(const virt::Signal& s, std::ostream& out) {
   if (!s.has_signal()) {
@@ -34,7 +36,8 @@ void PrintSignal(const virt::Signal& s, std::ostream& out) {
     out << "    " << (s.interlaced ? "interlaced" : "progressive")
         << (s.double_scan ? ", double scanned" : "") << "\n";
   }
-  for (const auto& problem : s.contradictions) out << "    ! " << problem << "\n";
+  for (const auto& problem : s.contradictions)
+    out << "    ! " << problem << "\n";
 }
 
 template <size_t N>
@@ -42,17 +45,22 @@ void PrintRegisterFile(const char* name, const std::array<uint8_t, N>& values, s
   out << "  " << name << ":\n";
   for (size_t row = 0; row < N; row += 16) {
     out << Format("    %02zX:", row);
-    for (size_t i = row; i < row + 16 && i < N; ++i) out << Format(" %02X", values[i]);
+    for (size_t i = row; i < row + 16 && i < N; ++i)
+      out << Format(" %02X", values[i]);
     out << "\n";
   }
 }
 
 std::string StandardCaption(uint8_t standard) {
   switch (standard) {
-    case 99: return "PAL TV";
-    case 100: return "NTSC TV";
-    case 101: return "24 kHz monitor";
-    default: return "VGA monitor";
+    case 99:
+      return "PAL TV";
+    case 100:
+      return "NTSC TV";
+    case 101:
+      return "24 kHz monitor";
+    default:
+      return "VGA monitor";
   }
 }
 
@@ -61,8 +69,8 @@ std::string StandardCaption(uint8_t standard) {
 void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
   out << Format("Card: %s (family %u, model 0x%04X)\n", options.card.c_str(),
                 unsigned{report.family}, unsigned{report.model});
-  out << Format("Desktop %ux%u, monitor timings as the driver set them:\n",
-                unsigned{options.width}, unsigned{options.height});
+  out << Format("Desktop %ux%u, monitor timings as the driver set them:\n", unsigned{options.width},
+                unsigned{options.height});
   PrintSignal(report.monitor, out);
 
   out << "Standard " << StandardCaption(options.standard);
@@ -75,7 +83,8 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
   }
   if (!options.moves.empty()) {
     out << "Moves:";
-    for (const Move move : options.moves) out << " " << MoveName(move);
+    for (const Move move : options.moves)
+      out << " " << MoveName(move);
     out << "\n";
   }
   out << "Signal now:\n";

@@ -2,10 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
-#include <system_error>
 #include <map>
 #include <ostream>
 #include <string_view>
+#include <system_error>
 
 #include "engine/chip_codes.h"
 #include "platform/virtual/card_catalog.h"
@@ -35,19 +35,27 @@ std::string ParseMode(const std::string& text, uint16_t& width, uint16_t& height
 
 const char* StandardName(uint8_t standard) {
   switch (standard) {
-    case engine::vsPAL: return "pal";
-    case engine::vsNTSC: return "ntsc";
-    case engine::vs24kHz: return "24khz";
-    default: return "vga";
+    case engine::vsPAL:
+      return "pal";
+    case engine::vsNTSC:
+      return "ntsc";
+    case engine::vs24kHz:
+      return "24khz";
+    default:
+      return "vga";
   }
 }
 
 const char* MoveName(Move move) {
   switch (move) {
-    case Move::kUp: return "up";
-    case Move::kDown: return "down";
-    case Move::kLeft: return "left";
-    case Move::kRight: return "right";
+    case Move::kUp:
+      return "up";
+    case Move::kDown:
+      return "down";
+    case Move::kLeft:
+      return "left";
+    case Move::kRight:
+      return "right";
   }
   return "?";
 }
@@ -62,7 +70,8 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   app.get_formatter()->column_width(34);
 
   std::vector<std::string> cards;
-  for (const auto& name : virt::CardNames()) cards.emplace_back(name);
+  for (const auto& name : virt::CardNames())
+    cards.emplace_back(name);
 
   app.add_option("--card", options.card, "Graphics card to simulate")
       ->check(CLI::IsMember(cards))

@@ -16,10 +16,18 @@ using engine::Eng;
 
 void ApplyMove(Move move) {
   switch (move) {
-    case Move::kUp: engine::ScrollOutputUp(); break;
-    case Move::kDown: engine::ScrollOutputDown(); break;
-    case Move::kLeft: engine::ShiftOutputLeft(); break;
-    case Move::kRight: engine::ShiftOutputRight(); break;
+    case Move::kUp:
+      engine::ScrollOutputUp();
+      break;
+    case Move::kDown:
+      engine::ScrollOutputDown();
+      break;
+    case Move::kLeft:
+      engine::ShiftOutputLeft();
+      break;
+    case Move::kRight:
+      engine::ShiftOutputRight();
+      break;
   }
 }
 
@@ -80,7 +88,8 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     engine::ApplyStandard();
     report.row_found = Eng.HorzRowFound != 0;
   }
-  for (const Move move : options.moves) ApplyMove(move);
+  for (const Move move : options.moves)
+    ApplyMove(move);
 
   report.family = Eng.ChipFamily;
   report.model = Eng.ChipModel;

@@ -22,13 +22,13 @@ struct RegisterDump {
 struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
-  bool row_found = false;             // the engine found a row for the mode's width
-  virt::Signal monitor;               // the desktop mode as the driver set it
-  virt::Signal signal;                // after the standard, the options and the moves
-  bool readout_measured = false;      // false when the retrace never came
-  std::string readout_h, readout_v;   // the two texts the window would show
-  RegisterDump monitor_registers;   // as the driver left them
-  RegisterDump registers;           // at the end of the run
+  bool row_found = false;            // the engine found a row for the mode's width
+  virt::Signal monitor;              // the desktop mode as the driver set it
+  virt::Signal signal;               // after the standard, the options and the moves
+  bool readout_measured = false;     // false when the retrace never came
+  std::string readout_h, readout_v;  // the two texts the window would show
+  RegisterDump monitor_registers;    // as the driver left them
+  RegisterDump registers;            // at the end of the run
 };
 
 // Returns false with a message in `error` when the card has no such desktop mode.
