@@ -8,14 +8,39 @@
 namespace zanvo::virt {
 
 namespace {
-constexpr std::array<std::string_view, 1> kCardNames = {"vga"};
+
+struct CardEntry {
+  std::string_view name;
+  std::unique_ptr<VgaCard> (*make)();
+};
+
+template <typename Card>
+std::unique_ptr<VgaCard> Make() {
+  return std::make_unique<Card>();
 }
 
+// One line per card, in the order --list-cards shows them.
+constexpr CardEntry kCards[] = {
+    {"vga", Make<StandardVga>},
+};
+
+constexpr auto kCardNames = [] {
+  std::array<std::string_view, std::size(kCards)> names{};
+  for (size_t i = 0; i < std::size(kCards); ++i)
+    names[i] = kCards[i].name;
+  return names;
+}();
+
+}  // namespace
+
 std::unique_ptr<VgaCard> MakeCard(std::string_view name) {
-  std::unique_ptr<VgaCard> card;
-  if (name == "vga") card = std::make_unique<StandardVga>();
-  if (card) card->SetMode(BiosTextMode());
-  return card;
+  for (const CardEntry& entry : kCards) {
+    if (entry.name != name) continue;
+    std::unique_ptr<VgaCard> card = entry.make();
+    card->SetMode(BiosTextMode());
+    return card;
+  }
+  return nullptr;
 }
 
 std::span<const std::string_view> CardNames() {

@@ -1,0 +1,61 @@
+#pragma once
+// One row of the fit table: a card, a desktop mode, a standard and the interlace choice, applied
+// as the window applies them, and the outcome the engine must reach on the analyzed signal.
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "engine/chip_codes.h"
+
+namespace zanvo::fit {
+
+enum class Outcome {
+  kFitted,          // line and field rate of the standard, `lines` shown per field
+  kHorizontalOnly,  // the width has a row, the line count has none: the vertical timing stays
+  kUntouched,       // no row for the width: the monitor timings stay as the driver set them
+};
+
+struct FitCase {
+  const char* card;
+  uint16_t width, height;
+  uint8_t standard;
+  bool interlace_allowed;
+  Outcome outcome;
+  int lines;  // display lines per field when fitted
+  bool interlaced;
+};
+
+struct Target {
+  double line_hz, field_hz;
+};
+
+inline Target TargetOf(uint8_t standard) {
+  switch (standard) {
+    case engine::vsPAL:
+      return {15625.0, 50.0};
+    case engine::vsNTSC:
+      return {15734.0, 59.94};
+    default:
+      return {24390.0, 57.5};
+  }
+}
+
+inline std::string Describe(const FitCase& c) {
+  return std::string(c.card) + " " + std::to_string(c.width) + "x" + std::to_string(c.height) +
+         " standard " + std::to_string(c.standard) +
+         (c.interlace_allowed ? " interlace allowed" : " no interlace");
+}
+
+inline double Deviation(double value, double target) {
+  return std::fabs(value / target - 1.0);
+}
+
+constexpr auto F = Outcome::kFitted;
+constexpr auto H = Outcome::kHorizontalOnly;
+constexpr auto U = Outcome::kUntouched;
+
+// Runs the case through zanvo-scope's session and checks its outcome with gtest assertions.
+void CheckFitCase(const FitCase& c);
+
+}  // namespace zanvo::fit
