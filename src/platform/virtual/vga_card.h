@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "platform/virtual/mode_timing.h"
+#include "platform/virtual/pci_identity.h"
 #include "platform/virtual/raster.h"
 #include "platform/virtual/signal.h"
 #include "platform/virtual/vga_registers.h"
@@ -65,6 +66,11 @@ class VgaCard {
 
   // Test knob: while frozen, Input Status 1 bit 3 reads `level` whatever the time.
   void FreezeRetrace(bool frozen, bool level = false);
+
+  // The card on the PCI bus; not present for ISA and VLB cards.
+  virtual PciIdentity pci_identity() const { return {}; }
+  // A byte of the card's video ROM, mapped at physical 0xC0000; 0xFF where there is none.
+  virtual uint8_t PeekRom(uint32_t /*offset*/) const { return 0xFF; }
 
   // Display driver side.
   // The clock the driver uses for a mode that wants `wanted_hz`: by default the nearest of the
