@@ -1,7 +1,9 @@
 #include "scope_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <ostream>
 #include <string_view>
@@ -27,6 +29,61 @@ std::string ParseMode(const std::string& text, uint16_t& width, uint16_t& height
   const std::string_view all(text);
   if (!parse(all.substr(0, x), width) || !parse(all.substr(x + 1), height)) {
     return "expected WIDTHxHEIGHT with two positive numbers, for example 640x480";
+  }
+  return {};
+}
+
+// A number in decimal or, with 0x, hexadecimal, no larger than `max`.
+bool ParseNumber(std::string_view text, unsigned max, unsigned& value) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  return ec == std::errc{} && end == text.data() + text.size() && !text.empty() && value <= max;
+}
+
+// Family names a person may type instead of the code.
+const std::map<std::string, uint8_t, std::less<>> kFamilyNames{
+    {"vga", engine::cfStandardVGA}, {"realtek", engine::cfRealtek}, {"s3", engine::cfS3},
+    {"cirrus", engine::cfCirrus},   {"tseng", engine::cfTseng},     {"ati", engine::cfATI},
+    {"intel", engine::cfIntel},     {"umc", engine::cfUMC},         {"wd", engine::cfWD},
+    {"sis", engine::cfSiS},         {"oak", engine::cfOak},         {"trident", engine::cfTrident},
+};
+
+std::string ParseAs(const std::string& text, ScopeOptions& options) {
+  const auto colon = text.find(':');
+  const std::string family = text.substr(0, colon);
+  unsigned value = 0;
+  if (const auto named = kFamilyNames.find(family); named != kFamilyNames.end()) {
+    options.as_family = named->second;
+  } else if (ParseNumber(family, 0xFF, value)) {
+    options.as_family = static_cast<uint8_t>(value);
+  } else {
+    return "expected FAMILY[:MODEL], FAMILY a code (0-255) or one of vga, realtek, s3, cirrus, "
+           "tseng, ati, intel, umc, wd, sis, oak, trident";
+  }
+  if (colon != std::string::npos) {
+    if (!ParseNumber(std::string_view(text).substr(colon + 1), 0xFFFF, value)) {
+      return "MODEL must be a number from 0 to 65535 (0x prefix for hexadecimal)";
+    }
+    options.as_model = static_cast<uint16_t>(value);
+  }
+  return {};
+}
+
+std::string ParseExtraCard(const std::string& text, const std::vector<std::string>& cards,
+                           ExtraCard& extra) {
+  const auto at = text.find('@');
+  unsigned slot = 0;
+  if (at == std::string::npos || !ParseNumber(std::string_view(text).substr(at + 1), 511, slot)) {
+    return "expected NAME@SLOT with SLOT from 0 to 511 (bus * 32 + device)";
+  }
+  extra.name = text.substr(0, at);
+  extra.slot = static_cast<uint16_t>(slot);
+  if (std::find(cards.begin(), cards.end(), extra.name) == cards.end()) {
+    return "no card named " + extra.name + " (see --list-cards)";
   }
   return {};
 }
@@ -112,6 +169,28 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                "Also print the card's registers (misc, CRTC, sequencer, graphics, attribute)");
   app.add_flag("--json", options.json, "Print JSON for scripts instead of text");
 
+  const std::map<std::string, PciMode> pci_modes{
+      {"1", PciMode::kMechanism1}, {"2", PciMode::kMechanism2}, {"none", PciMode::kNone}};
+  app.add_option("--pci", options.pci,
+                 "PCI configuration mechanism of the virtual PC: 1, 2 or none")
+      ->transform(CLI::CheckedTransformer(pci_modes, CLI::ignore_case))
+      ->default_str("1");
+  std::vector<std::string> extra_cards;
+  app.add_option("--extra-card", extra_cards,
+                 "Another adapter NAME in PCI slot SLOT (bus * 32 + device), as NAME@SLOT;\n"
+                 "repeatable. Only the --card adapter drives the VGA ports")
+      ->allow_extra_args(false);
+  app.add_flag("--detect", options.detect,
+               "Detect the chipset, as the window's Detect button, and use the result");
+  std::string as;
+  app.add_option("--as", as,
+                 "The chipset chosen by hand, FAMILY[:MODEL] (code or name, e.g. s3:0x11);\n"
+                 "overrides detection");
+  app.add_flag("--next", options.next,
+               "After detection walk on to the next PCI adapter, as the Next button\n"
+               "(repeatable)");
+  app.add_flag("--list-cards", options.list_cards, "List the virtual cards and exit");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -128,6 +207,30 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     return 2;
   }
   options.standard = static_cast<uint8_t>(standard);
+  if (!as.empty()) {
+    if (const auto problem = ParseAs(as, options); !problem.empty()) {
+      err << "zanvo-scope: --as " << as << ": " << problem << "\n";
+      return 2;
+    }
+  }
+  for (const auto& text : extra_cards) {
+    ExtraCard extra;
+    if (const auto problem = ParseExtraCard(text, cards, extra); !problem.empty()) {
+      err << "zanvo-scope: --extra-card " << text << ": " << problem << "\n";
+      return 2;
+    }
+    options.extra_cards.push_back(extra);
+  }
+  if (options.list_cards) {
+    for (const auto& name : cards) {
+      const auto card = virt::MakeCard(name);
+      char line[80];
+      std::snprintf(line, sizeof line, "%-18s family %3u, model 0x%04X\n", name.c_str(),
+                    unsigned{card->family()}, unsigned{card->model()});
+      out << line;
+    }
+    return 0;
+  }
   return std::nullopt;
 }
 

@@ -11,6 +11,14 @@ namespace zanvo::scope {
 
 enum class Move { kUp, kDown, kLeft, kRight };
 
+// Which PCI configuration mechanism the virtual PC's chipset answers.
+enum class PciMode { kMechanism1, kMechanism2, kNone };
+
+struct ExtraCard {
+  std::string name;
+  uint16_t slot = 0;  // bus * 32 + device
+};
+
 struct ScopeOptions {
   std::string card = "vga";
   uint16_t width = 640;
@@ -23,6 +31,15 @@ struct ScopeOptions {
   bool readout = false;
   bool registers = false;
   bool json = false;
+
+  PciMode pci = PciMode::kMechanism1;
+  std::vector<ExtraCard> extra_cards;
+  bool detect = false;
+  // The chipset chosen by hand; overrides detection.
+  std::optional<uint8_t> as_family;
+  uint16_t as_model = 0;
+  int next = 0;  // Next clicks after detection
+  bool list_cards = false;
 };
 
 // Parses argv into `options`. Returns an exit status when the program should stop here: 0 after
