@@ -85,6 +85,11 @@ struct EngineState {
   uint16_t VTotalReg = 0;
 
   uint8_t CountFrameLines = 0;
+
+  // PCI scan: the configuration mechanism found (0 none yet, 1 or 2) and the slot the
+  // resumable scan stands at; it examines the slots below it.
+  uint8_t PciMechanism = 0;
+  uint32_t PciCursor = 512;
 };
 
 extern EngineState Eng;

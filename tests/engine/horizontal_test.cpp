@@ -215,7 +215,7 @@ TEST_F(EngineTest, BlockIoFamilyProgramsItsCrtcRegisters) {
   EXPECT_EQ(Hex(port.GetDword(kBase + 0x00)), Hex(0x004F0071));  // display end, total 113
   EXPECT_EQ(Hex(port.GetDword(kBase + 0x04)), Hex(0x0028005A));  // width 8 | negative, start 90
   const Trace writes = port.WriteTrace();
-  EXPECT_EQ(FindLine(writes, "w16 3C4 0000") + 1, writes.size()) << "the clock step ends it";
+  EXPECT_EQ(FindLine(writes, "w16 3C4 0300") + 1, writes.size()) << "the clock step ends it";
   EXPECT_EQ(port.CountWrites(kMiscOutputWrite), 0u);
   EXPECT_EQ(port.CountWrites(kCrtcIndexColor), 0u);
 }

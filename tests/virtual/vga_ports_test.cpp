@@ -209,7 +209,7 @@ struct UnmappedCase {
 TEST(VgaPorts, UnmappedPortsReadAllOnesAndIgnoreWrites) {
   const UnmappedCase cases[] = {
       {0x0080, 1}, {0x0040, 1}, {0x0043, 1}, {0x03B0, 1}, {0x03BF, 1}, {0x03CD, 1}, {0x03D6, 1},
-      {0x03DE, 2}, {0x03D8, 1}, {0x43C8, 2}, {0x0CF8, 4}, {0x0CFC, 4}, {0xC000, 4}, {0xFFFF, 1},
+      {0x03DE, 2}, {0x03D8, 1}, {0x43C8, 2}, {0x0CF9, 1}, {0x0CFC, 4}, {0xC000, 4}, {0xFFFF, 1},
   };
   for (const auto& c : cases) {
     auto pc = PcWithMode(640, 480);

@@ -1,5 +1,7 @@
 #include "scope_session.h"
 
+#include <cmath>
+
 #include "engine/centering.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
@@ -46,6 +48,28 @@ RegisterDump DumpRegisters(const virt::VgaCard& card) {
   return dump;
 }
 
+// What choosing the block-I/O brand does: the block base from the card's I/O BAR, the clock
+// words from the video ROM's clock table, and the VCLK dividers for 28.322 MHz.
+uint16_t RomWord(const virt::VgaCard& card, uint32_t offset) {
+  return static_cast<uint16_t>(card.PeekRom(offset) | card.PeekRom(offset + 1) << 8);
+}
+
+void SetBlockIoClock(const virt::VgaCard& card) {
+  Eng.ExtIoBase = static_cast<uint16_t>(card.pci_identity().bar_0x14 & 0xFF00);
+  const uint32_t table = RomWord(card, 0x48);
+  const uint32_t clocks = RomWord(card, table + 0x10);
+  Eng.PllRefFreq = RomWord(card, clocks + 0x08);
+  Eng.PllRefDiv = RomWord(card, clocks + 0x0A);
+  Eng.MemClock = RomWord(card, clocks + 0x12);
+  if (Eng.PllRefFreq == 0) return;
+  const double x = Eng.PllRefDiv * 2832.2 / (2.0 * Eng.PllRefFreq);
+  uint8_t post = 4;
+  while (post > 0 && post * x > 255.0)
+    post = static_cast<uint8_t>(post / 2);
+  Eng.VclkPostDiv = post;
+  Eng.VclkFbDiv = static_cast<uint8_t>(std::nearbyint(post * x));
+}
+
 std::string ModeList() {
   std::string list;
   for (const auto& mode : virt::DesktopModes()) {
@@ -76,6 +100,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   engine::BindPort(pc);
   Eng.ChipFamily = pc.card().family();
   Eng.ChipModel = pc.card().model();
+  if (Eng.ChipFamily == engine::cfATI) SetBlockIoClock(pc.card());
   if (options.positive_sync) Eng.SyncPolarityMask = 0xF3;
   if (options.no_interlace) Eng.InterlaceEnabled = 0;
   if (options.odd_even_vsync) Eng.OddEvenVSyncSize = 1;

@@ -2,8 +2,19 @@
 
 #include <array>
 
+#include "platform/virtual/ati_mach64_card.h"
+#include "platform/virtual/cirrus_card.h"
 #include "platform/virtual/display_driver.h"
+#include "platform/virtual/intel_i740_card.h"
+#include "platform/virtual/oak_card.h"
+#include "platform/virtual/realtek_card.h"
+#include "platform/virtual/s3_card.h"
+#include "platform/virtual/sis_card.h"
 #include "platform/virtual/standard_vga.h"
+#include "platform/virtual/trident_card.h"
+#include "platform/virtual/tseng_card.h"
+#include "platform/virtual/umc_card.h"
+#include "platform/virtual/wd_card.h"
 
 namespace zanvo::virt {
 
@@ -22,6 +33,24 @@ std::unique_ptr<VgaCard> Make() {
 // One line per card, in the order --list-cards shows them.
 constexpr CardEntry kCards[] = {
     {"vga", Make<StandardVga>},
+    {"s3-trio64", Make<S3Trio64Card>},
+    {"s3-vision864", Make<S3Vision864Card>},
+    {"cirrus-gd5434", Make<CirrusCard>},
+    {"ati-mach64", Make<AtiMach64Card>},
+    {"sis-6326", Make<Sis6326Card>},
+    {"sis-300", Make<Sis300Card>},
+    {"intel-i740", Make<IntelI740Card>},
+    {"oak-oti077", Make<Oti077Card>},
+    {"oak-oti087", Make<Oti087Card>},
+    {"realtek-rtg3103", Make<RealtekCard>},
+    {"umc-85c408", Make<UmcCard>},
+    {"wd-90c00", Make<Wd90C00Card>},
+    {"wd-90c30", Make<Wd90C30Card>},
+    {"tseng-et3000", MakeTseng<TsengChip::kEt3000>},
+    {"tseng-et4000", MakeTseng<TsengChip::kEt4000>},
+    {"trident-9000i", MakeTrident<TridentChip::k9000i>},
+    {"trident-8800br", MakeTrident<TridentChip::k8800BR>},
+    {"trident-blade3d", MakeTrident<TridentChip::kBlade3D>},
 };
 
 constexpr auto kCardNames = [] {

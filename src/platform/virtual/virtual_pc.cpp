@@ -12,7 +12,20 @@ bool IsPitPort(uint16_t port) {
 
 }  // namespace
 
-VirtualPc::VirtualPc(std::unique_ptr<VgaCard> card) : card_(std::move(card)) {}
+VirtualPc::VirtualPc(std::unique_ptr<VgaCard> card, PciSetup pci)
+    : card_(std::move(card)), pci_(pci.mechanism) {
+  if (card_) pci_.Place(pci.card_slot, card_->pci_identity());
+}
+
+void VirtualPc::AddExtraCard(uint32_t slot, std::unique_ptr<VgaCard> card) {
+  if (!card) return;
+  pci_.Place(slot, card->pci_identity());
+  extra_cards_.push_back(std::move(card));
+}
+
+void VirtualPc::AddPciDevice(uint32_t slot, const PciIdentity& identity) {
+  pci_.Place(slot, identity);
+}
 
 void VirtualPc::Tick() {
   now_ps_ += kBusCyclePs;
@@ -34,14 +47,23 @@ void VirtualPc::WriteByteNoTick(uint16_t port, uint8_t value) {
 }
 
 // A word or dword access to byte-wide devices reaches port, port + 1, ... in turn, low byte
-// first, within the one bus cycle.
+// first, within the one bus cycle. The PCI host bridge sees the access whole first: mechanism #1
+// latches its address only from a dword write.
 uint8_t VirtualPc::InByte(uint16_t port) {
+  if (RoutesToPci(port)) {
+    Tick();
+    return static_cast<uint8_t>(pci_.Read(port, 1));
+  }
   const uint8_t value = ReadByteNoTick(port);
   Tick();
   return value;
 }
 
 uint16_t VirtualPc::InWord(uint16_t port) {
+  if (RoutesToPci(port)) {
+    Tick();
+    return static_cast<uint16_t>(pci_.Read(port, 2));
+  }
   const uint8_t low = ReadByteNoTick(port);
   const uint8_t high = ReadByteNoTick(static_cast<uint16_t>(port + 1));
   Tick();
@@ -49,6 +71,10 @@ uint16_t VirtualPc::InWord(uint16_t port) {
 }
 
 uint32_t VirtualPc::InDword(uint16_t port) {
+  if (RoutesToPci(port)) {
+    Tick();
+    return pci_.Read(port, 4);
+  }
   uint32_t value = 0;
   for (int i = 0; i < 4; ++i) {
     value |= static_cast<uint32_t>(ReadByteNoTick(static_cast<uint16_t>(port + i))) << (8 * i);
@@ -58,26 +84,50 @@ uint32_t VirtualPc::InDword(uint16_t port) {
 }
 
 void VirtualPc::OutByte(uint16_t port, uint8_t value) {
+  if (RoutesToPci(port)) {
+    pci_.Write(port, 1, value);
+    Tick();
+    return;
+  }
   WriteByteNoTick(port, value);
   Tick();
 }
 
 void VirtualPc::OutWord(uint16_t port, uint16_t value) {
+  if (RoutesToPci(port)) {
+    pci_.Write(port, 2, value);
+    Tick();
+    return;
+  }
   WriteByteNoTick(port, static_cast<uint8_t>(value & 0xFF));
   WriteByteNoTick(static_cast<uint16_t>(port + 1), static_cast<uint8_t>(value >> 8));
   Tick();
 }
 
 void VirtualPc::OutDword(uint16_t port, uint32_t value) {
+  if (RoutesToPci(port)) {
+    pci_.Write(port, 4, value);
+    Tick();
+    return;
+  }
   for (int i = 0; i < 4; ++i) {
     WriteByteNoTick(static_cast<uint16_t>(port + i), static_cast<uint8_t>(value >> (8 * i)));
   }
   Tick();
 }
 
-// The video ROM arrives with the PCI model; until then all of physical memory floats.
-uint32_t VirtualPc::ReadPhysDword(uint32_t /*address*/) {
-  return 0xFFFFFFFF;
+// The primary card's ROM fills 0xC0000-0xDFFFF; the rest of physical memory floats here.
+uint32_t VirtualPc::ReadPhysDword(uint32_t address) {
+  uint32_t value = 0;
+  for (uint32_t i = 0; i < 4; ++i) {
+    const uint64_t byte_address = uint64_t{address} + i;
+    uint8_t byte = 0xFF;
+    if (card_ && byte_address >= kRomBase && byte_address < kRomEnd) {
+      byte = card_->PeekRom(static_cast<uint32_t>(byte_address - kRomBase));
+    }
+    value |= uint32_t{byte} << (8 * i);
+  }
+  return value;
 }
 
 }  // namespace zanvo::virt

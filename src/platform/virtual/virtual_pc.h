@@ -1,13 +1,17 @@
 #pragma once
-// The virtual PC: a VGA card, the PC timer's channel 2 with port 0x61, and a simulated clock
-// that every port access advances by one bus cycle, so busy-wait loops progress
-// deterministically and fast. Unmapped ports read all ones and ignore writes.
+// The virtual PC: a VGA card, the PC timer's channel 2 with port 0x61, the PCI configuration
+// space with the card and any other devices in their slots, the card's video ROM at 0xC0000, and
+// a simulated clock that every port access advances by one bus cycle, so busy-wait loops
+// progress deterministically and fast. Unmapped ports read all ones and ignore writes.
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/physical_memory.h"
 #include "platform/port_io.h"
+#include "platform/virtual/pci_bus.h"
+#include "platform/virtual/pci_identity.h"
 #include "platform/virtual/pit.h"
 #include "platform/virtual/vga_card.h"
 
@@ -16,9 +20,32 @@ namespace zanvo::virt {
 // One ISA bus cycle, in picoseconds.
 inline constexpr uint64_t kBusCyclePs = 1'000'000;
 
+// Where the primary card sits unless told otherwise: bus 1, device 0, behind the host's
+// bridge, as an AGP card does.
+inline constexpr uint32_t kDefaultCardSlot = 32;
+
+// The video ROM window in physical memory.
+inline constexpr uint32_t kRomBase = 0xC0000;
+inline constexpr uint32_t kRomEnd = 0xE0000;
+
+struct PciSetup {
+  PciConfigMechanism mechanism = PciConfigMechanism::kMechanism1;
+  // Slot of the primary card when it shows itself on PCI. Mechanism #2 reaches devices 0-15 of
+  // bus 0 only, so a machine with it wants a slot below 16.
+  uint32_t card_slot = kDefaultCardSlot;
+};
+
 class VirtualPc final : public PortIo, public PhysicalMemory {
  public:
-  explicit VirtualPc(std::unique_ptr<VgaCard> card);
+  explicit VirtualPc(std::unique_ptr<VgaCard> card, PciSetup pci = {});
+
+  // Another adapter, its VGA ports disabled: visible on PCI only.
+  void AddExtraCard(uint32_t slot, std::unique_ptr<VgaCard> card);
+  // A device that is nothing but its configuration registers.
+  void AddPciDevice(uint32_t slot, const PciIdentity& identity);
+  // Changes the configuration mechanism; the devices stay in their slots.
+  void SetPciMechanism(PciConfigMechanism mechanism) { pci_.SetMechanism(mechanism); }
+  const PciBus& pci() const { return pci_; }
 
   uint8_t InByte(uint16_t port) override;
   uint16_t InWord(uint16_t port) override;
@@ -37,11 +64,15 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   uint64_t port_accesses() const { return accesses_; }
 
  private:
+  // The port-number test first, so that VGA accesses pay one compare.
+  bool RoutesToPci(uint16_t port) const { return PciBus::MayDecode(port) && pci_.Claims(port); }
   uint8_t ReadByteNoTick(uint16_t port);
   void WriteByteNoTick(uint16_t port, uint8_t value);
   void Tick();
 
   std::unique_ptr<VgaCard> card_;
+  std::vector<std::unique_ptr<VgaCard>> extra_cards_;
+  PciBus pci_;
   Pit pit_;
   uint64_t now_ps_ = 0;
   uint64_t accesses_ = 0;

@@ -1,0 +1,199 @@
+// The Tseng ET3000 and ET4000 through the engine: desktop modes x standards x interlace choice,
+// judged on the analyzed signal.
+//
+// The 80-column rows (flags 0x29) become clock 1 without SR01 halving plus the extra clock
+// step, which must halve 28.322 MHz. It does not: the ET3000's SR07 bit 6 halves only the
+// memory clock, and the ET4000 step leaves SR07 bit 0 without bit 6, which divides nothing; so
+// 80-, 90- and 100-column modes run at 31 kHz. The wide rows (flags 0x21, 28.322 MHz without
+// halving) fit on the ET4000, whose preparation clears the clock select extensions in CR31 and
+// CR34; on the ET3000 CR24's clock select bit 2 stays as the driver set it, so those rows keep
+// the driver's 44.7 MHz clock. The 24 kHz rows skip the extra clock step: they fit on the ET3000,
+// while on the ET4000 the preparation's SR07 bit 6 stays and halves them to 12.2 kHz.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/chip_codes.h"
+#include "engine/engine_port.h"
+#include "engine/engine_state.h"
+#include "engine/register_access.h"
+#include "engine/standards.h"
+#include "engine/unlock.h"
+#include "fit_check.h"
+#include "fit_miss_check.h"
+#include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
+#include "platform/virtual/virtual_pc.h"
+
+namespace zanvo::fit {
+namespace {
+
+using engine::vs24kHz;
+using engine::vsNTSC;
+using engine::vsPAL;
+
+// clang-format off
+const FitCase kCases[] = {
+    {"tseng-et3000", 640, 480, vs24kHz, true, F, 240, true},
+    {"tseng-et3000", 640, 480, vs24kHz, false, F, 240, false},
+    {"tseng-et3000", 1024, 768, vs24kHz, true, U, 0, false},
+    {"tseng-et3000", 1024, 768, vs24kHz, false, U, 0, false},
+    {"tseng-et3000", 720, 400, vs24kHz, true, F, 200, true},
+    {"tseng-et3000", 720, 400, vs24kHz, false, H, 0, false},  // 400 lines
+    {"tseng-et3000", 320, 200, vs24kHz, true, H, 0, false},  // 400 lines
+    {"tseng-et3000", 320, 200, vs24kHz, false, H, 0, false},  // 400 lines
+    {"tseng-et3000", 1280, 1024, vs24kHz, true, U, 0, false},
+    {"tseng-et3000", 1280, 1024, vs24kHz, false, U, 0, false},
+    // The ET4000 counts interlaced vertical values in frame lines: 625 per frame.
+    {"tseng-et4000", 1024, 768, vsPAL, true, F, 192, true},
+    {"tseng-et4000", 1024, 768, vsPAL, false, H, 0, false},  // 768 lines
+    {"tseng-et4000", 1024, 768, vsNTSC, true, F, 192, true},
+    {"tseng-et4000", 1024, 768, vsNTSC, false, H, 0, false},  // 768 lines
+    {"tseng-et4000", 1024, 768, vs24kHz, true, U, 0, false},
+    {"tseng-et4000", 1024, 768, vs24kHz, false, U, 0, false},
+    {"tseng-et4000", 1280, 1024, vsPAL, true, F, 256, true},
+    {"tseng-et4000", 1280, 1024, vsPAL, false, H, 0, false},  // 512 lines
+    {"tseng-et4000", 1280, 1024, vsNTSC, true, F, 249, true},
+    {"tseng-et4000", 1280, 1024, vsNTSC, false, H, 0, false},  // 512 lines
+    {"tseng-et4000", 1280, 1024, vs24kHz, true, U, 0, false},
+    {"tseng-et4000", 1280, 1024, vs24kHz, false, U, 0, false},
+};
+
+const MissCase kMisses[] = {
+    {"tseng-et3000", 640, 480, vsPAL, true, 28.322, 113, 240, true},
+    {"tseng-et3000", 640, 480, vsPAL, false, 28.322, 113, 240, false},
+    {"tseng-et3000", 640, 480, vsNTSC, true, 28.322, 112, 240, true},
+    {"tseng-et3000", 640, 480, vsNTSC, false, 28.322, 112, 240, false},
+    {"tseng-et3000", 800, 600, vsPAL, true, 44.700, 113, 294, true},
+    {"tseng-et3000", 800, 600, vsPAL, false, 44.700, 113, 294, false},
+    {"tseng-et3000", 800, 600, vsNTSC, true, 44.700, 112, 600, true},
+    {"tseng-et3000", 800, 600, vsNTSC, false, 44.700, 112, 257, false},
+    {"tseng-et3000", 800, 600, vs24kHz, true, 39.900, 129, 300, true},
+    {"tseng-et3000", 800, 600, vs24kHz, false, 39.900, 129, 300, false},
+    {"tseng-et3000", 1024, 768, vsPAL, true, 44.700, 226, 192, true},
+    {"tseng-et3000", 1024, 768, vsPAL, false, 44.700, 226, 768, false},
+    {"tseng-et3000", 1024, 768, vsNTSC, true, 44.700, 224, 192, true},
+    {"tseng-et3000", 1024, 768, vsNTSC, false, 44.700, 224, 768, false},
+    {"tseng-et3000", 720, 400, vsPAL, true, 28.322, 113, 200, true},
+    {"tseng-et3000", 720, 400, vsPAL, false, 28.322, 113, 200, false},
+    {"tseng-et3000", 720, 400, vsNTSC, true, 28.322, 112, 200, true},
+    {"tseng-et3000", 720, 400, vsNTSC, false, 28.322, 112, 200, false},
+    {"tseng-et3000", 320, 200, vsPAL, true, 28.322, 113, 200, false},
+    {"tseng-et3000", 320, 200, vsPAL, false, 28.322, 113, 200, false},
+    {"tseng-et3000", 320, 200, vsNTSC, true, 28.322, 112, 200, false},
+    {"tseng-et3000", 320, 200, vsNTSC, false, 28.322, 112, 200, false},
+    {"tseng-et3000", 1280, 1024, vsPAL, true, 44.700, 226, 256, true},
+    {"tseng-et3000", 1280, 1024, vsPAL, false, 44.700, 226, 512, false},
+    {"tseng-et3000", 1280, 1024, vsNTSC, true, 44.700, 224, 249, true},
+    {"tseng-et3000", 1280, 1024, vsNTSC, false, 44.700, 224, 512, false},
+    {"tseng-et4000", 640, 480, vsPAL, true, 28.322, 113, 240, true},
+    {"tseng-et4000", 640, 480, vsPAL, false, 28.322, 113, 240, false},
+    {"tseng-et4000", 640, 480, vsNTSC, true, 28.322, 112, 240, true},
+    {"tseng-et4000", 640, 480, vsNTSC, false, 28.322, 112, 240, false},
+    {"tseng-et4000", 640, 480, vs24kHz, true, 12.588, 129, 240, true},
+    {"tseng-et4000", 640, 480, vs24kHz, false, 12.588, 129, 240, false},
+    {"tseng-et4000", 800, 600, vsPAL, true, 28.322, 113, 294, true},
+    {"tseng-et4000", 800, 600, vsPAL, false, 28.322, 113, 294, false},
+    {"tseng-et4000", 800, 600, vsNTSC, true, 28.322, 112, 300, true},
+    {"tseng-et4000", 800, 600, vsNTSC, false, 28.322, 112, 257, false},
+    {"tseng-et4000", 800, 600, vs24kHz, true, 12.588, 129, 300, true},
+    {"tseng-et4000", 800, 600, vs24kHz, false, 12.588, 129, 300, false},
+    {"tseng-et4000", 720, 400, vsPAL, true, 28.322, 113, 200, true},
+    {"tseng-et4000", 720, 400, vsPAL, false, 28.322, 113, 200, false},
+    {"tseng-et4000", 720, 400, vsNTSC, true, 28.322, 112, 200, true},
+    {"tseng-et4000", 720, 400, vsNTSC, false, 28.322, 112, 200, false},
+    {"tseng-et4000", 720, 400, vs24kHz, true, 12.588, 129, 200, true},
+    {"tseng-et4000", 720, 400, vs24kHz, false, 12.588, 129, 400, false},
+    {"tseng-et4000", 320, 200, vsPAL, true, 28.322, 113, 200, false},
+    {"tseng-et4000", 320, 200, vsPAL, false, 28.322, 113, 200, false},
+    {"tseng-et4000", 320, 200, vsNTSC, true, 28.322, 112, 200, false},
+    {"tseng-et4000", 320, 200, vsNTSC, false, 28.322, 112, 200, false},
+    {"tseng-et4000", 320, 200, vs24kHz, true, 12.588, 129, 400, false},
+    {"tseng-et4000", 320, 200, vs24kHz, false, 12.588, 129, 400, false},
+};
+// clang-format on
+
+TEST(FitTable, TsengReachesEachOutcome) {
+  for (const FitCase& c : kCases)
+    CheckFitCase(c);
+}
+
+TEST(FitTable, TsengRowsThatMissTheStandard) {
+  for (const MissCase& m : kMisses)
+    CheckMissCase(m);
+}
+
+// Another family's register sequence on these cards: it ends, the sequencer runs again and a
+// clock the card has stays selected. Every family but the block-I/O one finds the 80-column
+// row; that one reads its column count from ports this card does not decode.
+TEST(FitTable, TsengUnderAnotherFamilyKeepsRunning) {
+  struct WrongFamily {
+    uint8_t family;
+    uint16_t model;
+    bool row_found;
+  };
+  constexpr WrongFamily kFamilies[] = {
+      {0, 0, true},       {1, 0, true},      {2, 6, true},    {3, 0xE1, true},
+      {4, 0, true},       {5, 3000, true},   {5, 4000, true}, {7, 0, true},
+      {8, 0x4742, false}, {9, 0x7800, true}, {12, 0, true},   {13, 0x3330, true},
+      {14, 0x0300, true}, {20, 0, true},     {60, 1, true},   {60, 0x43, true},
+      {60, 0xF3, true},
+  };
+  for (const char* card : {"tseng-et3000", "tseng-et4000"}) {
+    for (const WrongFamily& f : kFamilies) {
+      SCOPED_TRACE(std::string(card) + " as family " + std::to_string(f.family) + " model " +
+                   std::to_string(f.model));
+      virt::VirtualPc pc(virt::MakeCard(card));
+      ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
+      engine::Eng = engine::EngineState{};
+      engine::BindPort(pc);
+      engine::Eng.ChipFamily = f.family;
+      engine::Eng.ChipModel = f.model;
+      engine::SetStandard(vsPAL);
+      engine::LoadStandardTables(vsPAL);
+      engine::ApplyStandard();
+      EXPECT_EQ(engine::Eng.HorzRowFound != 0, f.row_found);
+      engine::UnbindPort();
+      const virt::Signal& after = pc.card().signal();
+      EXPECT_TRUE(after.crtc.sequencer_running);
+      EXPECT_TRUE(after.crtc.clock_defined);
+      EXPECT_GT(after.line_rate_hz, 0.0);
+    }
+  }
+}
+
+// The engine's unlock opens the KEY-guarded registers for the addressing in use, and only the
+// Tseng sequence does.
+TEST(FitTable, TsengUnlockOpensTheKey) {
+  struct Case {
+    const char* card;
+    bool mono;
+    uint8_t family;
+    uint8_t index;  // a KEY-guarded CRTC register
+    bool writable;
+  };
+  const Case cases[] = {
+      {"tseng-et4000", false, 5, 0x31, true},   {"tseng-et4000", true, 5, 0x31, true},
+      {"tseng-et4000", false, 12, 0x31, false}, {"tseng-et4000", false, 60, 0x31, false},
+      {"tseng-et3000", false, 5, 0x1F, true},   {"tseng-et3000", true, 5, 0x1F, true},
+      {"tseng-et3000", false, 1, 0x1F, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.card) + (c.mono ? " mono" : " colour") + " unlocked as family " +
+                 std::to_string(c.family));
+    virt::VirtualPc pc(virt::MakeCard(c.card));
+    ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
+    if (c.mono) pc.OutByte(0x3C2, static_cast<uint8_t>(pc.InByte(0x3CC) & 0xFE));
+    engine::Eng = engine::EngineState{};
+    engine::BindPort(pc);
+    engine::Eng.ChipFamily = c.family;
+    engine::SelectCrtcPort();
+    engine::UnlockExtRegs();
+    EXPECT_EQ(engine::TestIndexedBits(engine::Eng.CrtcPort, c.index, 0xFF), c.writable);
+    engine::UnbindPort();
+  }
+}
+
+}  // namespace
+}  // namespace zanvo::fit
