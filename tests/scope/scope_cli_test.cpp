@@ -37,10 +37,22 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
     const char* message_part;
   };
   const Case cases[] = {
-      {{"--card", "matrox"}, "--card"},           {{"--mode", "640"}, "WIDTHxHEIGHT"},
-      {{"--mode", "0x480"}, "WIDTHxHEIGHT"},      {{"--mode", "640x480x8"}, "WIDTHxHEIGHT"},
-      {{"--mode", "641x480"}, "no 641x480 mode"}, {{"--standard", "secam"}, "--standard"},
-      {{"--move", "sideways"}, "--move"},         {{"--frobnicate"}, "frobnicate"},
+      {{"--card", "matrox"}, "--card"},
+      {{"--mode", "640"}, "WIDTHxHEIGHT"},
+      {{"--mode", "0x480"}, "WIDTHxHEIGHT"},
+      {{"--mode", "640x480x8"}, "WIDTHxHEIGHT"},
+      {{"--mode", "641x480"}, "no 641x480 mode"},
+      {{"--standard", "secam"}, "--standard"},
+      {{"--move", "sideways"}, "--move"},
+      {{"--frobnicate"}, "frobnicate"},
+      {{"--next"}, "--detect"},
+      {{"--extra-card", "vga@512"}, "SLOT from 0 to 511"},
+      {{"--extra-card", "vga"}, "NAME@SLOT"},
+      {{"--extra-card", "matrox@3"}, "no card named matrox"},
+      {{"--extra-card", "vga@32"}, "holds the --card adapter"},
+      {{"--as", "matrox"}, "FAMILY"},
+      {{"--as", "s3:70000"}, "MODEL"},
+      {{"--pci", "3"}, "--pci"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -128,6 +140,123 @@ TEST(ScopeCli, TextReportShowsBeforeAndAfter) {
   EXPECT_NE(run.out.find("NTSC TV: timings rewritten"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("[ 15.8 Khz]"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("[  60 Hz]"), std::string::npos) << run.out;
+}
+
+TEST(ScopeCli, DetectionNextAndChoiceByHand) {
+  struct Case {
+    const char* what;
+    std::vector<const char*> args;
+    int family;  // in force at the end
+    int model;
+    int detected_family;  // -1: no detection ran
+    int pci_cursor;
+    bool not_found_message;
+  };
+  const Case cases[] = {
+      {"ISA card found by the register probes; the cursor rests on the host bridge",
+       {"--card", "cirrus-gd5434", "--detect"},
+       4,
+       0,
+       4,
+       0,
+       false},
+      {"the adapter in the highest slot first",
+       {"--card", "sis-300", "--extra-card", "intel-i740@200", "--detect"},
+       9,
+       0x7800,
+       9,
+       200,
+       false},
+      {"Next walks down to the primary card",
+       {"--card", "sis-300", "--extra-card", "intel-i740@200", "--detect", "--next"},
+       14,
+       0x0300,
+       14,
+       32,
+       false},
+      {"Next past the last adapter restarts from the top and keeps the chip",
+       {"--card", "sis-300", "--extra-card", "intel-i740@200", "--detect", "--next", "--next"},
+       14,
+       0x0300,
+       14,
+       512,
+       false},
+      {"mechanism #2 machine",
+       {"--card", "sis-6326", "--pci", "2", "--detect"},
+       14,
+       0x6326,
+       14,
+       8,
+       false},
+      {"no PCI mechanism: the SiS card is not found, the probes see a plain VGA",
+       {"--card", "sis-6326", "--pci", "none", "--detect"},
+       1,
+       0,
+       1,
+       16,
+       false},
+      {"choice by hand overrides detection",
+       {"--card", "s3-trio64", "--detect", "--as", "cirrus"},
+       4,
+       0,
+       3,
+       0,
+       false},
+      {"ATI chosen without an ATI adapter falls back to the standard VGA",
+       {"--card", "vga", "--as", "ati"},
+       1,
+       0,
+       -1,
+       512,
+       true},
+      {"ATI detected gives its block base",
+       {"--card", "ati-mach64", "--detect"},
+       8,
+       0x4754,
+       8,
+       32,
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto j = RunJson(c.args);
+    EXPECT_EQ(j["chip"]["family"], c.family);
+    EXPECT_EQ(j["chip"]["model"], c.model);
+    if (c.detected_family < 0) {
+      EXPECT_TRUE(j["detected"].is_null());
+    } else {
+      EXPECT_EQ(j["detected"]["family"], c.detected_family);
+    }
+    EXPECT_EQ(j["pci_cursor"], c.pci_cursor);
+    const bool not_found =
+        !j["messages"].empty() && j["messages"][0] == "Video chipset not found!!";
+    EXPECT_EQ(not_found, c.not_found_message);
+    if (c.family == 8) {
+      EXPECT_EQ(j["ext_io_base"], 0xE800);
+    }
+  }
+}
+
+TEST(ScopeCli, BlockIoFamilyDumpsItsRegisterFileAndPll) {
+  const auto j = RunJson({"--card", "ati-mach64", "--standard", "pal", "--registers"});
+  ASSERT_TRUE(j["registers"].contains("block"));
+  EXPECT_EQ(j["registers"]["block"].size(), 64u);
+  EXPECT_EQ(j["registers"]["pll"].size(), 64u);
+  // The PAL row's horizontal total (113 characters) sits in the low byte of dword 0 as total - 1
+  // or total, whichever the card keeps; the display end of 80 columns in bits 16-23.
+  const uint32_t h_total_disp = j["registers"]["block"][0];
+  EXPECT_EQ((h_total_disp >> 16) & 0xFF, 79u);
+  EXPECT_FALSE(RunJson({"--registers"})["registers"].contains("block"));
+}
+
+TEST(ScopeCli, ListCardsNamesEveryCardWithItsIdentity) {
+  const ScopeRun run = RunScopeWith({"--list-cards"});
+  EXPECT_EQ(run.status, 0);
+  for (const char* line : {"vga                family   1, model 0x0000",
+                           "ati-mach64         family   8, model 0x4754",
+                           "wd-90c30           family  13, model 0x3330"}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+  }
 }
 
 }  // namespace

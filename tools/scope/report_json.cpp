@@ -44,6 +44,14 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
     moves.push_back(MoveName(move));
   j["moves"] = moves;
   j["row_found"] = report.row_found;
+  if (report.detected) {
+    j["detected"] = {{"family", report.detected->family}, {"model", report.detected->model}};
+  } else {
+    j["detected"] = nullptr;
+  }
+  j["ext_io_base"] = report.ext_io_base;
+  j["pci_cursor"] = report.pci_cursor;
+  j["messages"] = report.messages;
   j["monitor_signal"] = SignalToJson(report.monitor);
   j["signal"] = SignalToJson(report.signal);
   if (options.readout) {
@@ -54,6 +62,10 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
     const RegisterDump& r = report.registers;
     j["registers"] = {
         {"misc", r.misc}, {"crtc", r.crtc}, {"seq", r.seq}, {"gc", r.gc}, {"attr", r.attr}};
+    if (report.block) {
+      j["registers"]["block"] = report.block->dwords;
+      j["registers"]["pll"] = report.block->pll;
+    }
   }
   return j;
 }

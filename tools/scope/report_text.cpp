@@ -67,8 +67,16 @@ std::string StandardCaption(uint8_t standard) {
 }  // namespace
 
 void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
-  out << Format("Card: %s (family %u, model 0x%04X)\n", options.card.c_str(),
+  out << Format("Card: %s; chipset in force: family %u, model 0x%04X\n", options.card.c_str(),
                 unsigned{report.family}, unsigned{report.model});
+  if (report.detected) {
+    out << Format("Detected: family %u, model 0x%04X; PCI cursor at slot %u\n",
+                  unsigned{report.detected->family}, unsigned{report.detected->model},
+                  unsigned{report.pci_cursor});
+  }
+  if (report.family == 8) out << Format("Block I/O base: 0x%04X\n", unsigned{report.ext_io_base});
+  for (const auto& message : report.messages)
+    out << "Message: " << message << "\n";
   out << Format("Desktop %ux%u, monitor timings as the driver set them:\n", unsigned{options.width},
                 unsigned{options.height});
   PrintSignal(report.monitor, out);
@@ -103,6 +111,16 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     PrintRegisterFile("seq", r.seq, out);
     PrintRegisterFile("gc", r.gc, out);
     PrintRegisterFile("attr", r.attr, out);
+    if (report.block) {
+      out << "  block I/O:\n";
+      for (size_t i = 0; i < report.block->dwords.size(); i += 8) {
+        out << Format("    %02zX:", i * 4);
+        for (size_t k = i; k < i + 8; ++k)
+          out << Format(" %08X", report.block->dwords[k]);
+        out << "\n";
+      }
+      PrintRegisterFile("pll", report.block->pll, out);
+    }
   }
 }
 

@@ -221,6 +221,10 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     }
     options.extra_cards.push_back(extra);
   }
+  if (options.next > 0 && !options.detect) {
+    err << "zanvo-scope: --next walks on from a detection: use it with --detect\n";
+    return 2;
+  }
   if (options.list_cards) {
     for (const auto& name : cards) {
       const auto card = virt::MakeCard(name);

@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/virtual/signal.h"
 #include "scope_options.h"
@@ -19,16 +21,32 @@ struct RegisterDump {
   std::array<uint8_t, 32> attr{};
 };
 
+struct DetectedChip {
+  uint8_t family = 0;
+  uint16_t model = 0;
+};
+
+// The block-I/O family's register file and PLL, for --registers.
+struct BlockRegisters {
+  std::array<uint32_t, 64> dwords{};
+  std::array<uint8_t, 64> pll{};
+};
+
 struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
-  bool row_found = false;            // the engine found a row for the mode's width
-  virt::Signal monitor;              // the desktop mode as the driver set it
-  virt::Signal signal;               // after the standard, the options and the moves
-  bool readout_measured = false;     // false when the retrace never came
-  std::string readout_h, readout_v;  // the two texts the window would show
-  RegisterDump monitor_registers;    // as the driver left them
-  RegisterDump registers;            // at the end of the run
+  bool row_found = false;                // the engine found a row for the mode's width
+  virt::Signal monitor;                  // the desktop mode as the driver set it
+  virt::Signal signal;                   // after the standard, the options and the moves
+  bool readout_measured = false;         // false when the retrace never came
+  std::string readout_h, readout_v;      // the two texts the window would show
+  RegisterDump monitor_registers;        // as the driver left them
+  RegisterDump registers;                // at the end of the run
+  std::optional<DetectedChip> detected;  // what --detect (and --next) found
+  uint16_t ext_io_base = 0;
+  uint32_t pci_cursor = 0;
+  std::vector<std::string> messages;    // what the window would have told the user
+  std::optional<BlockRegisters> block;  // block-I/O family only
 };
 
 // Returns false with a message in `error` when the card has no such desktop mode.
