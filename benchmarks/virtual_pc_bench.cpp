@@ -50,6 +50,49 @@ void BM_ApplyPalAndAnalyze(benchmark::State& state) {
 }
 BENCHMARK(BM_ApplyPalAndAnalyze);
 
+// Detection on the S3 card: the PCI walk from slot 511 down, then the register probe chain.
+void BM_DetectS3(benchmark::State& state) {
+  zanvo::scope::ScopeOptions options;
+  options.card = "s3-trio64";
+  options.detect = true;
+  for (auto _ : state) {
+    zanvo::scope::ScopeReport report;
+    std::string error;
+    benchmark::DoNotOptimize(zanvo::scope::RunScope(options, report, error));
+  }
+  state.counters["runs/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DetectS3);
+
+// The whole matrix the fit tests walk: every card, desktop mode, TV standard and interlace choice.
+void BM_FullMatrix(benchmark::State& state) {
+  int64_t runs = 0;
+  for (auto _ : state) {
+    for (const auto name : zanvo::virt::CardNames()) {
+      for (const auto& mode : zanvo::virt::DesktopModes()) {
+        for (const uint8_t standard : {99, 100, 101}) {
+          for (const bool no_interlace : {false, true}) {
+            zanvo::scope::ScopeOptions options;
+            options.card = std::string(name);
+            options.width = mode.width;
+            options.height = mode.height;
+            options.standard = standard;
+            options.no_interlace = no_interlace;
+            zanvo::scope::ScopeReport report;
+            std::string error;
+            benchmark::DoNotOptimize(zanvo::scope::RunScope(options, report, error));
+            ++runs;
+          }
+        }
+      }
+    }
+  }
+  state.counters["runs/s"] =
+      benchmark::Counter(static_cast<double>(runs), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FullMatrix)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

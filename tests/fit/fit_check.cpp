@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "scope_session.h"
-
 namespace zanvo::fit {
 
 namespace {
@@ -12,17 +10,24 @@ namespace {
 constexpr uint8_t kVerticalRegs[] = {0x06, 0x10, 0x12, 0x15, 0x16};
 }  // namespace
 
+bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t standard,
+                bool interlace_allowed, scope::ScopeReport& report) {
+  scope::ScopeOptions options;
+  options.card = card;
+  options.width = width;
+  options.height = height;
+  options.standard = standard;
+  options.no_interlace = !interlace_allowed;
+  std::string error;
+  const bool ran = scope::RunScope(options, report, error);
+  EXPECT_TRUE(ran) << error;
+  return ran;
+}
+
 void CheckFitCase(const FitCase& c) {
   SCOPED_TRACE(Describe(c));
-  scope::ScopeOptions options;
-  options.card = c.card;
-  options.width = c.width;
-  options.height = c.height;
-  options.standard = c.standard;
-  options.no_interlace = !c.interlace_allowed;
   scope::ScopeReport report;
-  std::string error;
-  ASSERT_TRUE(scope::RunScope(options, report, error)) << error;
+  ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
 
   const virt::Signal& s = report.signal;
   const virt::Signal& monitor = report.monitor;

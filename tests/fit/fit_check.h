@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/chip_codes.h"
+#include "scope_session.h"
 
 namespace zanvo::fit {
 
@@ -54,6 +55,11 @@ inline double Deviation(double value, double target) {
 constexpr auto F = Outcome::kFitted;
 constexpr auto H = Outcome::kHorizontalOnly;
 constexpr auto U = Outcome::kUntouched;
+
+// Applies a standard to a card's desktop mode as the window does, through zanvo-scope's session;
+// false (with a gtest failure) when the card has no such mode.
+bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t standard,
+                bool interlace_allowed, scope::ScopeReport& report);
 
 // Runs the case through zanvo-scope's session and checks its outcome with gtest assertions.
 void CheckFitCase(const FitCase& c);

@@ -27,15 +27,8 @@ struct MissCase {
 inline void CheckMissCase(const MissCase& m) {
   const FitCase c{m.card, m.width, m.height, m.standard, m.interlace_allowed, F, 0, false};
   SCOPED_TRACE(Describe(c));
-  scope::ScopeOptions options;
-  options.card = c.card;
-  options.width = c.width;
-  options.height = c.height;
-  options.standard = c.standard;
-  options.no_interlace = !c.interlace_allowed;
   scope::ScopeReport report;
-  std::string error;
-  ASSERT_TRUE(scope::RunScope(options, report, error)) << error;
+  ASSERT_TRUE(RunFitCase(m.card, m.width, m.height, m.standard, m.interlace_allowed, report));
   const virt::Signal& s = report.signal;
   const Target target = TargetOf(c.standard);
   EXPECT_TRUE(report.row_found);

@@ -23,15 +23,8 @@ struct UnfittedCase {
 inline void CheckUnfittedCase(const UnfittedCase& c) {
   const FitCase as_fit{c.card, c.width, c.height, c.standard, c.interlace_allowed, F, 0, false};
   SCOPED_TRACE(Describe(as_fit));
-  scope::ScopeOptions options;
-  options.card = c.card;
-  options.width = c.width;
-  options.height = c.height;
-  options.standard = c.standard;
-  options.no_interlace = !c.interlace_allowed;
   scope::ScopeReport report;
-  std::string error;
-  ASSERT_TRUE(scope::RunScope(options, report, error)) << error;
+  ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
 
   EXPECT_TRUE(report.row_found);
   EXPECT_NEAR(report.signal.pixel_clock_hz, c.pixel_clock_hz, 1.0);

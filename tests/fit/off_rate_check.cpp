@@ -17,15 +17,8 @@ void CheckOffRateCase(const OffRateCase& c) {
   SCOPED_TRACE(std::string(c.card) + " " + std::to_string(c.width) + "x" +
                std::to_string(c.height) + " standard " + std::to_string(c.standard) +
                (c.interlace_allowed ? " interlace allowed" : " no interlace"));
-  scope::ScopeOptions options;
-  options.card = c.card;
-  options.width = c.width;
-  options.height = c.height;
-  options.standard = c.standard;
-  options.no_interlace = !c.interlace_allowed;
   scope::ScopeReport report;
-  std::string error;
-  ASSERT_TRUE(scope::RunScope(options, report, error)) << error;
+  ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
   ASSERT_TRUE(report.row_found);
 
   const virt::Signal& s = report.signal;
