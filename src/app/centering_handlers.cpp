@@ -1,0 +1,15 @@
+#include "app/main_form.h"
+
+// Not written yet: empty bodies so that the program links while the handlers are built.
+
+namespace zanvo::app {
+
+void TMain::btnUpClick() {}
+
+void TMain::btnDownClick() {}
+
+void TMain::btnLeftClick() {}
+
+void TMain::btnRightClick() {}
+
+}  // namespace zanvo::app

@@ -1,0 +1,9 @@
+#include "app/main_form.h"
+
+// Not written yet: empty bodies so that the program links while the handlers are built.
+
+namespace zanvo::app {
+
+TMain::TMain(ShellServices& services) : services_(services) {}
+
+}  // namespace zanvo::app

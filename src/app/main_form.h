@@ -1,0 +1,122 @@
+#pragma once
+// The main window: every control of the window and the tray menu as toolkit models, and every
+// handler of the program, named as the system names them. Behaviour lives here, headless; the
+// Win32 front end only moves events and data between real windows and this class.
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "app/about_box.h"
+#include "app/accept_dialog.h"
+#include "app/shell_services.h"
+#include "engine/engine_state.h"
+#include "platform/toolkit/controls.h"
+#include "platform/toolkit/form.h"
+#include "platform/tray.h"
+#include "platform/window_system.h"
+
+namespace zanvo::app {
+
+// WM_USER + 10: the tray icon's callback message.
+inline constexpr uint32_t WM_TRAYICON = 0x40A;
+inline constexpr uint32_t WM_DISPLAYCHANGE = 0x7E;
+inline constexpr uint32_t WM_LBUTTONDBLCLK = 0x203;
+inline constexpr uint32_t WM_RBUTTONDOWN = 0x204;
+// wParam of the program's own WM_DISPLAYCHANGE broadcast.
+inline constexpr uint32_t kDisplayChangeWParam = 42;
+
+class TMain : public toolkit::Form {
+ public:
+  explicit TMain(ShellServices& services);
+
+  // Start-up and end.
+  void OnFormCreate();
+  void OnDestroy();
+
+  // Standards and options.
+  void chkModeVGAClick();
+  void chkModePALClick();
+  void chkModeNTSCClick();
+  void chkModeSegaClick();
+  void SelectTVStandard(uint8_t standard, std::span<const engine::HorzRow> horz_table,
+                        uint16_t lines_per_field, const engine::VertTable& vert_table);
+  void chkModeTVClick();
+  void chkISPClick();
+  void chkNoInterlaceClick();
+  void chkOEVSyncSzClick();
+  void ResetChecks();
+  void ReconfigureDesktop();
+  void WMDisplayChange(uint32_t lparam);
+
+  // Output centering.
+  void btnUpClick();
+  void btnDownClick();
+  void btnLeftClick();
+  void btnRightClick();
+
+  // Scan-frequency readout, run whenever the message queue becomes empty.
+  void OnAppIdle(bool& done);
+
+  // Chipset.
+  void OnChangeChipset();
+  void OnChangeModel();
+  void SelectChipsetItems();
+  void FindIOBase();
+  void btnAutoDetectClick();
+  void btnDetectNextClick();
+
+  // Tray icon and window.
+  void WMTrayIcon(uint32_t lparam);
+  void OpenMainClick();
+  void OnClose(int& action);
+  void AppMinimize();
+  void ShowAbout();
+
+  // Close commands.
+  void btnCloseClick();
+  void CloseToVGAClick();
+
+  // Module flags.
+  bool Initialising = true;
+  bool InDisplayChange = false;
+  TrayIconData TrayIconData_;
+
+  // Window controls.
+  toolkit::Button btnClose;
+  toolkit::Control modeBox;
+  toolkit::RadioButton chkModeVGA, chkModePAL, chkModeNTSC, chkModeSega;
+  toolkit::Control boxOptions;
+  toolkit::CheckBox chkISP, chkNoInterlace, chkOEVSyncSz, chkExitVGA, chkSaveExit;
+  toolkit::Edit editHFreq, editVFreq;
+  toolkit::Label lblHFreq, lblVFreq;
+  toolkit::Control GroupBoxChipset;
+  toolkit::Label lblBrand, lblModel;
+  toolkit::ComboBox comboChipsets, comboModels;
+  toolkit::Button btnDetect, btnDetectNext;
+  toolkit::Control grpOutput;
+  toolkit::Button btnUp, btnLeft, btnRight, btnDown;
+  toolkit::Picture picScreen;
+
+  // Tray pop-up menu, in order.
+  toolkit::MenuItem OpenMain, N1, VGAMode, TVMode, N2, Close, ClosetoVGA, N3, About;
+  std::array<toolkit::MenuItem*, 9> PopupMenu1{};
+  // Where the menu last popped up (screen coordinates), and how often.
+  ScreenPoint popup_position;
+  int popup_count = 0;
+
+  TAboutBox AboutBox;
+
+ private:
+  // Settings, read at start-up and written by the close commands.
+  void ReadOptionSettings(RegistryKey& key);
+  void ReadChipsetSettings(RegistryKey& key);
+  void ReadStandardSetting(RegistryKey& key);
+  void ReadVisibleSetting(RegistryKey& key);
+  // False when a write failed.
+  bool WriteSettings();
+
+  ShellServices& services_;
+};
+
+}  // namespace zanvo::app

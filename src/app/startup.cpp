@@ -1,0 +1,11 @@
+#include "app/main_form.h"
+
+// Not written yet: empty bodies so that the program links while the handlers are built.
+
+namespace zanvo::app {
+
+void TMain::OnFormCreate() {}
+
+void TMain::OnDestroy() {}
+
+}  // namespace zanvo::app
