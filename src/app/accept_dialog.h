@@ -22,6 +22,7 @@ class TAcceptDlg : public toolkit::Form {
   uint16_t RevertCountdown = 15;
 
   toolkit::Picture infoIcon;  // the system's question-mark icon (IDI_QUESTION)
+  uint16_t infoIconId = 0;    // the system icon infoIcon shows: IDI_QUESTION once created
   toolkit::Label Label1;
   toolkit::Label lblRevert;
   toolkit::Button btnCancel;  // default and cancel button, first in tab order

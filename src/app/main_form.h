@@ -116,6 +116,11 @@ class TMain : public toolkit::Form {
   // False when a write failed.
   bool WriteSettings();
 
+  // After "Video mode unsupported!": the standard recorded in force goes back on the hardware.
+  void RecoverFromUnsupportedMode();
+  // The model list for a family; the ATI entry shows the I/O base found.
+  void FillModelList(uint8_t family);
+
   ShellServices& services_;
 };
 

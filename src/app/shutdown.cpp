@@ -1,11 +1,33 @@
 #include "app/main_form.h"
+#include "app/texts.h"
+#include "engine/chip_codes.h"
+#include "engine/standards.h"
 
-// Not written yet: empty bodies so that the program links while the handlers are built.
+// The close commands: the only way the program ends.
 
 namespace zanvo::app {
 
-void TMain::btnCloseClick() {}
+void TMain::btnCloseClick() {
+  // Back to the driver's monitor timings without touching the radio buttons, so that the TV
+  // standard in use is the one stored and brought back at the next start.
+  if (chkExitVGA.checked() && engine::Eng.CurrentStandard != engine::vsVGA) {
+    engine::SetStandard(engine::vsVGA);
+    ReconfigureDesktop();
+  }
+  // A registry that refuses the write (no rights on the machine-wide key) must not keep the
+  // program from ending; the user learns that the settings are lost.
+  if (!WriteSettings()) {
+    services_.boxes.Show(MessageKind::kErrorOk, texts::kSettingsNotSaved, texts::kAppTitle);
+  }
+  services_.application.Terminate();
+}
 
-void TMain::CloseToVGAClick() {}
+void TMain::CloseToVGAClick() {
+  chkModeVGA.SetChecked(true);
+  // With a TV standard brought back from the tray menu the VGA button is still checked and its
+  // click does not run; the command still leaves the display on monitor timings.
+  if (engine::Eng.CurrentStandard != engine::vsVGA) chkModeVGAClick();
+  btnCloseClick();
+}
 
 }  // namespace zanvo::app

@@ -1,11 +1,94 @@
-#include "app/main_form.h"
+#include <memory>
+#include <optional>
+#include <string>
 
-// Not written yet: empty bodies so that the program links while the handlers are built.
+#include "app/main_form.h"
+#include "app/texts.h"
+#include "chipset/catalogue.h"
+
+// Start-up and the end of the main window: one copy only, port access, the tray icon, the
+// stored settings (a stored TV standard goes onto the display here), the application's events.
 
 namespace zanvo::app {
 
-void TMain::OnFormCreate() {}
+namespace {
 
-void TMain::OnDestroy() {}
+// Stands in for the settings key when it cannot be opened: every value reads as missing, so
+// every setting keeps its default.
+class MissingKey final : public RegistryKey {
+ public:
+  std::optional<uint32_t> ReadDword(std::string_view) override { return std::nullopt; }
+  std::optional<std::string> ReadText(std::string_view) override { return std::string{}; }
+  bool WriteDword(std::string_view, uint32_t) override { return false; }
+  bool WriteText(std::string_view, std::string_view) override { return false; }
+};
+
+// NOTIFYICONDATA flags.
+constexpr uint32_t kNifMessage = 1;
+constexpr uint32_t kNifIcon = 2;
+constexpr uint32_t kNifTip = 4;
+
+}  // namespace
+
+void TMain::OnFormCreate() {
+  switch (services_.instance.Acquire(texts::kMutexName)) {
+    case InstanceResult::kFailed:
+      services_.application.Terminate();
+      return;
+    case InstanceResult::kAlreadyRunning:
+      services_.boxes.Show(MessageKind::kInformationOk, texts::kAlreadyRunning, texts::kAppTitle);
+      visible = false;
+      services_.application.Terminate();
+      return;
+    case InstanceResult::kFirst:
+      break;
+  }
+
+  if (!services_.port_access.Initialize()) {
+    services_.boxes.Show(MessageKind::kErrorAbort, texts::kDriverLoadFailed, texts::kAppTitle);
+    services_.application.Terminate();
+    return;
+  }
+
+  TrayIconData_ = TrayIconData{};
+  TrayIconData_.uFlags = kNifMessage | kNifIcon | kNifTip;
+  TrayIconData_.uCallbackMessage = WM_TRAYICON;
+  TrayIconData_.szTip = texts::kTrayTip;
+  services_.tray.Add(TrayIconData_);
+
+  std::unique_ptr<RegistryKey> opened = services_.registry.OpenOrCreate(texts::kRegistryKey);
+  MissingKey missing;
+  RegistryKey& key = opened ? *opened : missing;
+
+  ReadOptionSettings(key);
+
+  comboChipsets.Clear();
+  for (const chipset::BrandEntry& brand : chipset::Brands()) {
+    comboChipsets.Add(std::string(brand.caption), brand.family);
+  }
+  ReadChipsetSettings(key);
+  SelectChipsetItems();
+
+  // A stored TV standard is applied here, through its radio button's click.
+  ReadStandardSetting(key);
+  ReadVisibleSetting(key);
+  opened.reset();
+
+  services_.application.OnIdle = [this] {
+    bool done = true;
+    OnAppIdle(done);
+  };
+  services_.application.OnMinimize = [this] { AppMinimize(); };
+
+  Initialising = false;
+}
+
+void TMain::OnDestroy() {
+  // Also after a start-up that ended early: removing an icon never added is harmless, and port
+  // access tolerates a shutdown without a successful start.
+  TrayIconData_.uFlags = 0;
+  services_.tray.Remove(TrayIconData_);
+  services_.port_access.Shutdown();
+}
 
 }  // namespace zanvo::app

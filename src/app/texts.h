@@ -14,6 +14,7 @@ inline constexpr const char* kAlreadyRunning = "ZANVO was already running!";
 inline constexpr const char* kDriverLoadFailed = "Error loading service driver. Exiting...";
 inline constexpr const char* kModeUnsupported = "Video mode unsupported!";
 inline constexpr const char* kChipsetNotFound = "Video chipset not found!!";
+inline constexpr const char* kSettingsNotSaved = "The settings could not be saved.";
 inline constexpr const char* kConfirmCaption = "Display Properties";
 // Two carriage returns without line feeds separate the two sentences.
 inline constexpr const char* kConfirmText =

@@ -1,17 +1,48 @@
 #include "app/main_form.h"
 
-// Not written yet: empty bodies so that the program links while the handlers are built.
+// The tray icon's mouse messages and the window's own show, hide and minimise.
 
 namespace zanvo::app {
 
-void TMain::WMTrayIcon(uint32_t /*lparam*/) {}
+void TMain::WMTrayIcon(uint32_t lparam) {
+  switch (lparam) {
+    case WM_RBUTTONDOWN: {
+      // The window must be in the foreground, or the menu does not close when the user clicks
+      // elsewhere.
+      const ScreenPoint at = services_.windows.GetCursorPos();
+      services_.windows.SetForegroundWindow();
+      popup_position = at;
+      ++popup_count;
+      break;
+    }
+    case WM_LBUTTONDBLCLK:
+      OpenMainClick();
+      break;
+    default:
+      break;
+  }
+}
 
-void TMain::OpenMainClick() {}
+void TMain::OpenMainClick() {
+  services_.windows.ShowWindow(kSwShowNormal);  // also restores a minimised window
+  services_.windows.SetForegroundWindow();
+  minimized = false;
+  visible = true;
+}
 
-void TMain::OnClose(int& /*action*/) {}
+void TMain::OnClose(int& action) {
+  // caNone: the close box and Alt+F4 only hide the window; the close commands end the program.
+  action = 0;
+  services_.windows.ShowWindow(kSwHide);
+  visible = false;
+}
 
-void TMain::AppMinimize() {}
+void TMain::AppMinimize() {
+  minimized = true;
+}
 
-void TMain::ShowAbout() {}
+void TMain::ShowAbout() {
+  services_.modal.ShowModal(AboutBox);
+}
 
 }  // namespace zanvo::app

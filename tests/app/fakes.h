@@ -119,17 +119,24 @@ struct MutexTable {
   bool fail = false;
 };
 
+// The mutexes a copy created go when its process ends (the object goes).
 class FakeSingleInstance : public SingleInstance {
  public:
   explicit FakeSingleInstance(MutexTable& table) : table_(table) {}
+  ~FakeSingleInstance() override {
+    for (const std::string& name : held_)
+      table_.names.erase(name);
+  }
   InstanceResult Acquire(std::string_view name) override {
     if (table_.fail) return InstanceResult::kFailed;
     if (!table_.names.emplace(name).second) return InstanceResult::kAlreadyRunning;
+    held_.emplace_back(name);
     return InstanceResult::kFirst;
   }
 
  private:
   MutexTable& table_;
+  std::vector<std::string> held_;
 };
 
 class FakePortAccess : public PortAccess {
