@@ -20,9 +20,10 @@ namespace zanvo::app {
 
 // WM_USER + 10: the tray icon's callback message.
 inline constexpr uint32_t WM_TRAYICON = 0x40A;
-inline constexpr uint32_t WM_DISPLAYCHANGE = 0x7E;
-inline constexpr uint32_t WM_LBUTTONDBLCLK = 0x203;
-inline constexpr uint32_t WM_RBUTTONDOWN = 0x204;
+// The mouse messages the tray icon reports in lParam. (Named apart from the Windows headers'
+// macros, which the Win32 front end includes next to this header.)
+inline constexpr uint32_t kWmLButtonDblClk = 0x203;
+inline constexpr uint32_t kWmRButtonDown = 0x204;
 // wParam of the program's own WM_DISPLAYCHANGE broadcast.
 inline constexpr uint32_t kDisplayChangeWParam = 42;
 
@@ -76,6 +77,9 @@ class TMain : public toolkit::Form {
   // Close commands.
   void btnCloseClick();
   void CloseToVGAClick();
+  // The user's session is ending (log-off, shutdown): the settings are stored as a close command
+  // stores them, but the display is left as it is and nothing is shown.
+  void StoreSettingsAtSessionEnd();
 
   // Module flags.
   bool Initialising = true;

@@ -30,4 +30,10 @@ void TMain::CloseToVGAClick() {
   btnCloseClick();
 }
 
+void TMain::StoreSettingsAtSessionEnd() {
+  // No display re-set: the session's end takes the desktop down anyway, and a mode change now
+  // would only delay it. A failed write cannot be reported any more.
+  WriteSettings();
+}
+
 }  // namespace zanvo::app

@@ -6,7 +6,7 @@ namespace zanvo::app {
 
 void TMain::WMTrayIcon(uint32_t lparam) {
   switch (lparam) {
-    case WM_RBUTTONDOWN: {
+    case kWmRButtonDown: {
       // The window must be in the foreground, or the menu does not close when the user clicks
       // elsewhere.
       const ScreenPoint at = services_.windows.GetCursorPos();
@@ -15,7 +15,7 @@ void TMain::WMTrayIcon(uint32_t lparam) {
       ++popup_count;
       break;
     }
-    case WM_LBUTTONDBLCLK:
+    case kWmLButtonDblClk:
       OpenMainClick();
       break;
     default:

@@ -26,7 +26,7 @@ TEST(TrayWindow, RightButtonPopsTheMenuAtTheCursorWithTheWindowInFront) {
   ShellHarness h(m);
   StartHidden(m, h);
   h.windows.cursor = {1201, 987};
-  h.main->WMTrayIcon(app::WM_RBUTTONDOWN);
+  h.main->WMTrayIcon(app::kWmRButtonDown);
 
   EXPECT_EQ(h.main->popup_count, 1);
   EXPECT_EQ(h.main->popup_position.x, 1201);
@@ -77,11 +77,11 @@ TEST(TrayWindow, DoubleClickAndOpenShowAHiddenOrMinimisedWindow) {
       h.windows.show_commands.clear();
     }
     if (c.from_menu) {
-      w.WMTrayIcon(app::WM_RBUTTONDOWN);
+      w.WMTrayIcon(app::kWmRButtonDown);
       ASSERT_EQ(w.PopupMenu1[0]->caption, app::texts::kMenuOpen);
       w.PopupMenu1[0]->Click();
     } else {
-      w.WMTrayIcon(app::WM_LBUTTONDBLCLK);
+      w.WMTrayIcon(app::kWmLButtonDblClk);
     }
     EXPECT_TRUE(w.visible);
     EXPECT_FALSE(w.minimized);
@@ -130,7 +130,7 @@ TEST(TrayWindow, MenuItemsInOrderDoWhatTheySay) {
   // PAL chosen earlier; from the tray, with the window hidden, VGA Mode goes back to VGA.
   ChooseAndKeep(h, w.chkModePAL);
   ASSERT_NEAR(LineKhz(h), kPalKhz, kKhzTolerance);
-  w.WMTrayIcon(app::WM_RBUTTONDOWN);
+  w.WMTrayIcon(app::kWmRButtonDown);
   w.PopupMenu1[2]->Click();
   EXPECT_NEAR(LineKhz(h), kVgaKhz, kKhzTolerance);
   EXPECT_TRUE(w.VGAMode.checked);

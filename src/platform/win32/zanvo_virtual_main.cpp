@@ -1,0 +1,67 @@
+// zanvo-virtual.exe: the same shell on a virtual PC, for trying the program and for tests. Port
+// access always succeeds; the display re-set reloads the virtual card's monitor timings.
+
+#include "platform/win32/program_run.h"
+
+#include <string>
+
+#include "app/texts.h"
+#include "engine/engine_port.h"
+#include "platform/win32/virtual_display.h"
+#include "platform/win32/virtual_machine_setup.h"
+#include "platform/win32/win32_message_boxes.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_single_instance.h"
+#include "platform/win32/win32_window_system.h"
+
+namespace {
+
+// The exit code when the environment names a card or mode the virtual PC does not have.
+constexpr int kBadSetup = 2;
+
+// The virtual PC's ports need no driver.
+class VirtualPortAccess final : public zanvo::PortAccess {
+ public:
+  bool Initialize() override { return true; }
+  void Shutdown() override {}
+};
+
+std::string Environment(const char* name) {
+  char value[256] = {};
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace zanvo;
+  win32::VirtualMachineSetup setup = win32::SetUpVirtualMachine(Environment("ZANVO_VIRTUAL_CARD"),
+                                                                Environment("ZANVO_VIRTUAL_MODE"));
+  if (!setup.pc) {
+    MessageBoxA(nullptr, setup.error.c_str(), app::texts::kAppTitle, MB_OK | MB_ICONERROR);
+    return kBadSetup;
+  }
+  virt::VirtualPc& pc = *setup.pc;
+
+  VirtualPortAccess port_access;
+  win32::Win32SingleInstance single_instance;
+  win32::Win32Tray tray;
+  win32::Win32Registry registry;
+  win32::VirtualDisplay display(pc);
+  win32::Win32MessageBoxes boxes;
+  win32::Win32WindowSystem windows;
+  toolkit::Application application;
+  win32::Win32ModalRunner modal(application);
+  app::ShellServices services{pc,      pc,    port_access, single_instance, tray,       registry,
+                              display, boxes, windows,     modal,           application};
+
+  engine::BindPort(pc);
+  const int exit_code = win32::RunProgram(instance, services, tray, modal, [&](HWND main) {
+    windows.SetMainWindow(main);
+    boxes.SetOwner(main);
+    display.SetMainWindow(main);
+  });
+  engine::UnbindPort();
+  return exit_code;
+}
