@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the native build and the tests need, when they are missing.
+# Installs the Debian packages the builds and the tests need, when they are missing: the native
+# toolchain and libraries, the MinGW-w64 cross compiler for the Windows programs, and Wine
+# (32-bit, with its fonts: MS Sans Serif and the caption-button glyphs), Xvfb and ImageMagick for
+# running them in the end-to-end tests.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev)
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+  g++-mingw-w64-i686 mingw-w64-i686-dev binutils wine wine32:i386 fonts-wine xvfb xauth imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -13,6 +17,11 @@ if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   sudo_cmd=()
   if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+  # wine32 is an i386 package: the architecture must be known before the package lists are read.
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
   "${sudo_cmd[@]}" apt-get update
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends \
+    "${missing[@]}"
 fi

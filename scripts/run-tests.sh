@@ -1,15 +1,34 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the native release build (with the
-# benchmark's smoke run) and the ASan+UBSan build.
+# Installs what is missing, builds, and runs every test: the Windows programs (mingw preset)
+# with their size and import checks, the native release build (with the benchmark's smoke run
+# and, when switched on below, the end-to-end tests of zanvo-virtual.exe under Wine) and the
+# ASan+UBSan build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
+
+# The Windows build comes first: the release build's end-to-end tests run its zanvo-virtual.exe.
+echo "=== mingw: configure and build"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw -j "$jobs"
+echo "=== mingw: zanvo.exe size and imports"
+zanvo_exe=$(find build/mingw -name zanvo.exe -not -path '*/CMakeFiles/*' | head -n 1)
+if [[ -z $zanvo_exe ]]; then
+  echo "FAIL: the mingw build made no zanvo.exe" >&2
+  exit 1
+fi
+./scripts/check-windows-exe.sh "$zanvo_exe"
+
+# The end-to-end tests of zanvo-virtual.exe under Wine (tests/wine) join the release tests when
+# this is ON; ZANVO_WINE_E2E=ON in the environment turns them on for one run.
+wine_e2e=${ZANVO_WINE_E2E:-OFF}
+
 for preset in release asan; do
   echo "=== ${preset}: configure and build"
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" -DZANVO_WINE_E2E="$wine_e2e" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   echo "=== ${preset}: tests"
   ctest --preset "$preset" -j "$jobs"

@@ -1,14 +1,45 @@
 #!/usr/bin/env bash
-# Builds zanvo-scope and shows what a standard VGA card at 640x480 sends before and after ZANVO
-# switches it to PAL, with the readout the window would show. Extra arguments go to zanvo-scope.
+# Runs ZANVO on the virtual PC: installs what is missing, builds the Windows programs (mingw
+# preset) and starts zanvo-virtual.exe under Wine.
+#  - With a display (DISPLAY set), the program opens there; use it as on Windows. Its settings
+#    stay in the Wine prefix build/wine-prefix between runs.
+#  - Without one, it runs on a virtual Xvfb display: the e2e driver switches it to PAL and keeps
+#    the setting, and a picture of the main window is saved under build/screenshots.
+# ZANVO_VIRTUAL_CARD and ZANVO_VIRTUAL_MODE choose the simulated card and desktop mode.
+# With arguments, zanvo-scope runs instead, with those arguments.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/install-deps.sh
-cmake --preset release >/dev/null
-cmake --build --preset release --target zanvo-scope -j "$(nproc 2>/dev/null || echo 2)" >/dev/null
+jobs=$(nproc 2>/dev/null || echo 2)
 
 if (($#)); then
+  cmake --preset release >/dev/null
+  cmake --build --preset release --target zanvo-scope -j "$jobs" >/dev/null
   exec ./build/release/tools/scope/zanvo-scope "$@"
 fi
-exec ./build/release/tools/scope/zanvo-scope --card vga --mode 640x480 --standard pal --readout
+
+echo "Building the Windows programs (mingw preset)..."
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw -j "$jobs" >/dev/null
+program=$(find build/mingw -name zanvo-virtual.exe -not -path '*/CMakeFiles/*' | head -n 1)
+if [[ -z $program ]]; then
+  echo "The mingw build made no zanvo-virtual.exe" >&2
+  exit 1
+fi
+
+echo "Card: ${ZANVO_VIRTUAL_CARD:-s3-trio64}, desktop mode: ${ZANVO_VIRTUAL_MODE:-640x480}"
+if [[ -n ${DISPLAY:-} ]]; then
+  export WINEPREFIX=$PWD/build/wine-prefix WINEARCH=win32 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  echo "Starting $program on display $DISPLAY (it lives in the notification area; Unload ends it)"
+  exec wine "$program"
+fi
+
+echo "No DISPLAY: running on a virtual display and switching to PAL..."
+cmake --preset release >/dev/null
+cmake --build --preset release --target zanvo-e2e-driver -j "$jobs" >/dev/null
+mkdir -p build/screenshots
+./tests/wine/run-e2e.sh build/mingw build/release/tests/wine/zanvo-e2e-driver.exe \
+  build/screenshots show-pal
+echo "Screenshot of the main window in PAL: $PWD/build/screenshots/zanvo-pal.png"

@@ -1,0 +1,150 @@
+#include "main_window.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/texts.h"
+#include "check.h"
+#include "platform/win32/resource.h"
+#include "windows_ui.h"
+
+namespace e2e {
+namespace texts = zanvo::app::texts;
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+constexpr DWORD kDialogTimeoutMs = 10000;
+constexpr DWORD kReadoutTimeoutMs = 15000;
+// The keep-settings dialog answers No by itself after 15 one-second ticks.
+constexpr DWORD kCountdownTimeoutMs = 30000;
+// How long a finished switch is watched for a further question.
+constexpr DWORD kSettleMs = 2000;
+constexpr UINT kTrayCallback = 0x40A;  // WM_USER + 10
+constexpr UINT kTrayIconId = 1;
+
+double LeadingNumber(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  return end == text.c_str() ? NAN : value;
+}
+
+bool Within(double value, double low, double high) {
+  return value >= low && value <= high;
+}
+
+HWND ConfirmationBox(DWORD pid) {
+  return FindTopLevel(pid, texts::kConfirmCaption, true);
+}
+HWND KeepDialog(DWORD pid) {
+  return FindTopLevel(pid, texts::kAcceptCaption, true);
+}
+
+}  // namespace
+
+HWND WaitForMainWindow(const Program& program) {
+  HWND main = WaitFor("the main window \"ZANVO For Windows\"", kStartTimeoutMs, [&] {
+    if (!program.Running()) Fail("the program ended before its main window appeared");
+    HWND w = FindTopLevel(program.pid(), texts::kAppTitle, false);
+    return w && FindControl(w, IDC_HFREQ) ? w : nullptr;
+  });
+  Pass("main window found");
+  return main;
+}
+
+void ExpectRates(HWND main, const ExpectedRates& rates) {
+  HWND h_edit = Control(main, IDC_HFREQ, "editHFreq");
+  HWND v_edit = Control(main, IDC_VFREQ, "editVFreq");
+  std::string h_text, v_text;
+  const bool inside = PollUntil(kReadoutTimeoutMs, [&] {
+    PostMessageA(main, WM_NULL, 0, 0);
+    h_text = TextOf(h_edit);
+    v_text = TextOf(v_edit);
+    return Within(LeadingNumber(h_text), rates.khz_low, rates.khz_high) &&
+           Within(LeadingNumber(v_text), rates.hz_low, rates.hz_high);
+  });
+  if (!inside)
+    Fail(Format("readout \"%s\" / \"%s\" is not %s (%.1f-%.1f kHz, %.0f-%.0f Hz)", h_text.c_str(),
+                v_text.c_str(), rates.name, rates.khz_low, rates.khz_high, rates.hz_low,
+                rates.hz_high));
+  Pass(Format("readout \"%s\" / \"%s\" is %s", h_text.c_str(), v_text.c_str(), rates.name));
+}
+
+void ExpectStandardButton(HWND main, int id, const char* name) {
+  static constexpr int kRadios[] = {IDC_MODE_VGA, IDC_MODE_PAL, IDC_MODE_NTSC, IDC_MODE_SEGA};
+  for (int radio : kRadios) {
+    const bool checked = IsChecked(Control(main, radio, "a video standard button"));
+    if (checked != (radio == id))
+      Fail(Format("radio button %d is %s while %s should be the only one checked", radio,
+                  checked ? "checked" : "unchecked", name));
+  }
+  Pass(Format("%s is the checked standard", name));
+}
+
+double ChooseTvStandard(const Program& program, HWND main, int radio_id, KeepAnswer answer) {
+  Click(Control(main, radio_id, "a TV standard button"));
+
+  HWND box = WaitFor("the \"Display Properties\" box", kDialogTimeoutMs,
+                     [&] { return ConfirmationBox(program.pid()); });
+  if (!FindTopLevelShowing(program.pid(), texts::kConfirmText))
+    Fail("the \"Display Properties\" box does not show the confirmation text");
+  PressDialogButton(box, IDOK);
+  Pass("\"Display Properties\" confirmed with OK");
+
+  HWND dialog = WaitFor("the \"Monitor/TV Settings\" dialog", kDialogTimeoutMs,
+                        [&] { return KeepDialog(program.pid()); });
+  const ULONGLONG opened = GetTickCount64();
+  const std::string revert = TextOf(Control(dialog, IDC_ACCEPT_REVERT, "lblRevert"));
+  int seconds = -1;
+  if (std::sscanf(revert.c_str(), texts::kRevertFormat, &seconds) != 1 || seconds < 13 ||
+      seconds > 15)
+    Fail(Format("the countdown label reads \"%s\" just after the dialog opened", revert.c_str()));
+
+  switch (answer) {
+    case KeepAnswer::kYes:
+      Click(Control(dialog, IDC_ACCEPT_YES, "btnOk"));
+      break;
+    case KeepAnswer::kNo:
+      Click(Control(dialog, IDC_ACCEPT_NO, "btnCancel"));
+      break;
+    case KeepAnswer::kWaitForTimeout:
+      break;
+  }
+  const DWORD limit =
+      answer == KeepAnswer::kWaitForTimeout ? kCountdownTimeoutMs : kDialogTimeoutMs;
+  WaitFor("the keep-settings dialog to close", limit,
+          [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+  const double open_for = static_cast<double>(GetTickCount64() - opened) / 1000.0;
+  const char* answered = answer == KeepAnswer::kYes  ? "Yes"
+                         : answer == KeepAnswer::kNo ? "No"
+                                                     : "by its countdown";
+  Pass(Format("keep-settings dialog answered %s after %.1f s", answered, open_for));
+  // One switch is one display change: the answer must be the end of it.
+  if (HWND again = PollUntil(kSettleMs, [&] { return KeepDialog(program.pid()); }))
+    Fail(Format("another keep-settings dialog (\"%s\") opened after answering %s",
+                TextOf(Control(again, IDC_ACCEPT_REVERT, "lblRevert")).c_str(), answered));
+  return open_for;
+}
+
+void ExpectNoQuestionFor(const Program& program, DWORD ms) {
+  HWND question = PollUntil(ms, [&] {
+    HWND w = ConfirmationBox(program.pid());
+    return w ? w : KeepDialog(program.pid());
+  });
+  if (question) Fail(Format("a dialog \"%s\" appeared", TextOf(question).c_str()));
+  Pass(Format("no question asked within %lu s", ms / 1000));
+}
+
+void PickTrayMenuItem(const Program& program, HWND main, char mnemonic, const char* item) {
+  // The icon reports mouse messages over it in lParam; the menu opens on the right press.
+  PostMessageA(main, kTrayCallback, kTrayIconId, WM_RBUTTONDOWN);
+  HWND menu = WaitFor("the tray menu", kDialogTimeoutMs,
+                      [&] { return FindVisibleOfClass(program.pid(), "#32768"); });
+  // The menu's modal loop reads the keyboard messages of its thread.
+  PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(mnemonic), 0);
+  WaitFor("the tray menu to close", kDialogTimeoutMs,
+          [&] { return !IsWindow(menu) || !IsWindowVisible(menu); });
+  Pass(Format("tray menu item \"%s\" picked", item));
+}
+
+}  // namespace e2e

@@ -1,0 +1,47 @@
+#pragma once
+// The program's windows as the scenarios use them: the main window with its readout, the
+// "Display Properties" confirmation and the keep-settings dialog.
+
+#include <windows.h>
+
+#include <string>
+
+#include "program.h"
+
+namespace e2e {
+
+// A band of plausible readouts for one output standard.
+struct ExpectedRates {
+  const char* name;
+  double khz_low, khz_high;
+  double hz_low, hz_high;
+};
+
+// 640x480 on monitor timings runs 31.47 kHz / 59.94 Hz; PAL 15.625 kHz / 50 Hz.
+inline constexpr ExpectedRates kVgaRates{"VGA", 30.5, 32.5, 55.0, 65.0};
+inline constexpr ExpectedRates kPalRates{"PAL", 15.3, 16.0, 48.0, 52.0};
+
+enum class KeepAnswer { kYes, kNo, kWaitForTimeout };
+
+// Waits for the main window of `program` (found by its caption and its readout control).
+HWND WaitForMainWindow(const Program& program);
+
+// Polls the two frequency edits until both lie in the band; nudges the program's message loop
+// meanwhile, since the readout refreshes whenever its queue runs empty.
+void ExpectRates(HWND main, const ExpectedRates& rates);
+
+// Fails unless exactly the radio button `id` of the four standards is checked.
+void ExpectStandardButton(HWND main, int id, const char* name);
+
+// Clicks a TV standard's radio button, confirms "Display Properties" with OK, and answers the
+// keep-settings dialog. Returns how many seconds the dialog stayed open.
+double ChooseTvStandard(const Program& program, HWND main, int radio_id, KeepAnswer answer);
+
+// Fails if a confirmation or keep-settings dialog shows up within `ms`.
+void ExpectNoQuestionFor(const Program& program, DWORD ms);
+
+// Opens the tray menu through the icon's callback message and picks the item with this
+// mnemonic, as the keyboard would.
+void PickTrayMenuItem(const Program& program, HWND main, char mnemonic, const char* item);
+
+}  // namespace e2e

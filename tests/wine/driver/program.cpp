@@ -1,0 +1,42 @@
+#include "program.h"
+
+#include <vector>
+
+#include "check.h"
+
+namespace e2e {
+
+Program::Program(const std::string& exe_path) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string command = "\"" + exe_path + "\"";
+  std::vector<char> line(command.begin(), command.end());
+  line.push_back('\0');
+  if (!CreateProcessA(exe_path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info_)) {
+    Fail(Format("could not start %s (error %lu)", exe_path.c_str(), GetLastError()));
+  }
+}
+
+Program::~Program() {
+  if (Running()) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+bool Program::Running() const {
+  return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Program::WaitForExit(DWORD timeout_ms, const char* what) {
+  if (WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0)
+    Fail(Format("the program did not end within %lu s after %s", timeout_ms / 1000, what));
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+}  // namespace e2e
