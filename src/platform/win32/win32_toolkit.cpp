@@ -271,8 +271,10 @@ void ControlBinder::RefreshOne(Bound& bound) {
   const std::string& text =
       bound.kind == kEdit ? static_cast<toolkit::Edit&>(model).text : model.caption;
   if (text != bound.text) {
-    SetWindowTextA(hwnd, text.c_str());
+    // Recorded first: setting an edit's text sends EN_CHANGE to the parent, whose command
+    // handler refreshes again, and that nested refresh must find this text already shown.
     bound.text = text;
+    SetWindowTextA(hwnd, bound.text.c_str());
   }
   // Check marks and selections are compared with the window itself: a click changes them in
   // the window before the model has had its say.
@@ -308,10 +310,16 @@ void ControlBinder::Refresh() {
 }
 
 void ControlBinder::RefreshAll() {
+  // Notifications sent while a refresh sets texts (EN_CHANGE and the like) come back here; the
+  // refresh under way already brings every control up to date.
+  static bool refreshing = false;
+  if (refreshing) return;
+  refreshing = true;
   // A copy: a refresh never creates or destroys binders, but stay safe if it ever does.
   const std::vector<ControlBinder*> live = LiveBinders();
   for (ControlBinder* binder : live)
     binder->Refresh();
+  refreshing = false;
 }
 
 }  // namespace zanvo::win32
