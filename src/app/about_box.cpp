@@ -7,8 +7,10 @@ namespace zanvo::app {
 TAboutBox::TAboutBox() {
   name = "AboutBox";
   caption = texts::kAboutCaption;
+  // The box is 306 x 252 as a whole; its controls sit in what the frame leaves.
   client_width = 306;
   client_height = 252;
+  size_includes_frame = true;
 
   Panel1.name = "Panel1";
   Panel1.bounds = {8, 8, 281, 161};

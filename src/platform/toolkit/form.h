@@ -19,6 +19,8 @@ class Form {
   std::string caption;
   int client_width = 0;
   int client_height = 0;
+  // The two sizes above are the whole window's, frame and caption included.
+  bool size_includes_frame = false;
   bool visible = false;
   bool minimized = false;
 

@@ -54,7 +54,7 @@ void RegisterFormClass(HINSTANCE instance, const char* class_name, WNDPROC proce
 HWND CreateCentredForm(HINSTANCE instance, const char* class_name, const toolkit::Form& form,
                        DWORD style, DWORD ex_style, HWND owner, void* self) {
   RECT frame{0, 0, form.client_width, form.client_height};
-  AdjustWindowRectEx(&frame, style, FALSE, ex_style);
+  if (!form.size_includes_frame) AdjustWindowRectEx(&frame, style, FALSE, ex_style);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;

@@ -2,6 +2,7 @@
 
 #include "app/texts.h"
 #include "check.h"
+#include "layout_check.h"
 #include "main_window.h"
 #include "platform/win32/resource.h"
 #include "program.h"
@@ -119,6 +120,94 @@ void CloseAndRestart(const ScenarioContext& context) {
   }
 }
 
+// The main window, the keep-settings dialog and the about box as laid out: places and sizes in
+// client coordinates (a control inside a group box sits at the box's place plus its own) and the
+// captions, all from the program's description of its windows.
+void Layout(const ScenarioContext& context) {
+  ForgetSettings();
+  LetWineDrawFrames();
+  ParkPointer();
+  Program program(context.program);
+  HWND main = WaitForMainWindow(program);
+  WaitFor("the main window to be shown on a first run", 10000,
+          [&] { return IsWindowVisible(main); });
+  ExpectClientSize(main, 395, 222, "main window");
+  ExpectLayout(main,
+               {
+                   {IDC_BTN_CLOSE, "btnClose", 18, 167, 75, 28, texts::kUnload},
+                   {IDC_MODE_BOX, "modeBox", 109, 8, 137, 105, texts::kModeBox},
+                   {IDC_MODE_VGA, "chkModeVGA", 117, 24, 113, 17, texts::kModeVga},
+                   {IDC_MODE_PAL, "chkModePAL", 117, 46, 113, 17, texts::kModePal},
+                   {IDC_MODE_NTSC, "chkModeNTSC", 117, 69, 88, 16, texts::kModeNtsc},
+                   {IDC_MODE_SEGA, "chkModeSega", 117, 89, 113, 20, texts::kModeSega},
+                   {IDC_OPTIONS_BOX, "boxOptions", 109, 113, 137, 105, texts::kOptionsBox},
+                   {IDC_ISP, "chkISP", 115, 129, 122, 17, texts::kIsp},
+                   {IDC_NO_INTERLACE, "chkNoInterlace", 115, 145, 97, 17, texts::kNoInterlace},
+                   {IDC_OE_VSYNC, "chkOEVSyncSz", 115, 161, 129, 17, texts::kOeVSyncSz},
+                   {IDC_EXIT_VGA, "chkExitVGA", 115, 177, 105, 17, texts::kExitVga},
+                   {IDC_SAVE_EXIT, "chkSaveExit", 115, 193, 121, 17, texts::kSaveExit},
+                   {IDC_HFREQ, "editHFreq", 323, 156, 65, 21, nullptr},
+                   {IDC_VFREQ, "editVFreq", 323, 180, 65, 21, nullptr},
+                   {IDC_CHIPSET_BOX, "GroupBoxChipset", 251, 8, 139, 131, texts::kChipsetBox},
+                   {IDC_CHIPSETS, "comboChipsets", 257, 40, 128, -1, nullptr},
+                   {IDC_MODELS, "comboModels", 257, 80, 128, -1, nullptr},
+                   {IDC_DETECT, "btnDetect", 257, 104, 75, 28, texts::kDetect},
+                   {IDC_DETECT_NEXT, "btnDetectNext", 334, 104, 51, 28, texts::kDetectNext},
+                   {IDC_OUTPUT_BOX, "grpOutput", 5, 8, 100, 105, texts::kOutputBox},
+                   {IDC_UP, "btnUp", 44, 29, 23, 22, nullptr},
+                   {IDC_LEFT, "btnLeft", 18, 53, 23, 22, nullptr},
+                   {IDC_RIGHT, "btnRight", 70, 53, 23, 22, nullptr},
+                   {IDC_DOWN, "btnDown", 44, 77, 23, 22, nullptr},
+                   {IDC_PIC_SCREEN, "picScreen", 47, 56, 17, 17, nullptr},
+               },
+               "main window");
+  if (IsWindowEnabled(Control(main, IDC_DETECT_NEXT, "btnDetectNext")))
+    Fail("\"Next\" is enabled before any detection");
+  Pass("\"Next\" is disabled before any detection");
+
+  Click(Control(main, IDC_MODE_PAL, "chkModePAL"));
+  HWND confirm = WaitFor("the \"Display Properties\" confirmation", 20000,
+                         [&] { return FindTopLevel(program.pid(), texts::kConfirmCaption, true); });
+  PressDialogButton(confirm, IDOK);
+  HWND dialog = WaitFor("the \"Monitor/TV Settings\" dialog", 20000,
+                        [&] { return FindTopLevel(program.pid(), texts::kAcceptCaption, true); });
+  ExpectClientSize(dialog, 348, 92, "keep-settings dialog");
+  ExpectLayout(dialog,
+               {
+                   {IDC_ACCEPT_ICON, "infoIcon", 16, 12, 32, 32, nullptr},
+                   {IDC_ACCEPT_TEXT, "Label1", 56, 12, 277, 26, texts::kAcceptQuestion},
+                   {IDC_ACCEPT_REVERT, "lblRevert", 12, 60, 118, 13, nullptr},
+                   {IDC_ACCEPT_NO, "btnCancel", 264, 56, 75, 25, texts::kAcceptNo},
+                   {IDC_ACCEPT_YES, "btnOk", 180, 56, 75, 25, texts::kAcceptYes},
+               },
+               "keep-settings dialog");
+  Click(Control(dialog, IDC_ACCEPT_NO, "btnCancel"));
+  WaitFor("the keep-settings dialog to close", 10000, [&] { return !IsWindow(dialog); });
+  ExpectStandardButton(main, IDC_MODE_VGA, "VGA after No");
+
+  PostMessageA(main, WM_COMMAND, IDM_ABOUT, 0);
+  HWND about = WaitFor("the about box", 10000,
+                       [&] { return FindTopLevel(program.pid(), texts::kAboutCaption, true); });
+  RECT outer{};
+  GetWindowRect(about, &outer);
+  if (outer.right - outer.left != 306 || outer.bottom - outer.top != 252) {
+    Fail(Format("about box: %ld x %ld, expected 306 x 252", outer.right - outer.left,
+                outer.bottom - outer.top));
+  }
+  for (const auto& [id, text] : {std::pair{IDC_ABOUT_PRODUCT, texts::kAboutProduct},
+                                 std::pair{IDC_ABOUT_VERSION, texts::kAboutVersion},
+                                 std::pair{IDC_ABOUT_OK, texts::kAboutOk}}) {
+    if (TextOf(Control(about, id, "about box control")) != text)
+      Fail(Format("about box: \"%s\" missing", text));
+  }
+  Pass("about box: 306 x 252 with product, version and OK");
+  Click(Control(about, IDC_ABOUT_OK, "OKButton"));
+  WaitFor("the about box to close", 10000, [&] { return !IsWindow(about); });
+
+  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
+  program.WaitForExit(kExitTimeoutMs, "Unload");
+}
+
 // For the run command: PAL chosen and kept, a picture of the window, then Unload.
 void ShowPal(const ScenarioContext& context) {
   LetWineDrawFrames();
@@ -136,7 +225,7 @@ void ShowPal(const ScenarioContext& context) {
 }  // namespace
 
 const char* ScenarioNames() {
-  return "switching, close-and-restart, show-pal";
+  return "switching, close-and-restart, layout, show-pal";
 }
 
 bool RunScenario(const std::string& name, const ScenarioContext& context) {
@@ -144,6 +233,8 @@ bool RunScenario(const std::string& name, const ScenarioContext& context) {
     Switching(context);
   } else if (name == "close-and-restart") {
     CloseAndRestart(context);
+  } else if (name == "layout") {
+    Layout(context);
   } else if (name == "show-pal") {
     ShowPal(context);
   } else {
