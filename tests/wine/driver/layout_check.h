@@ -1,5 +1,5 @@
 #pragma once
-// Checks a window's layout as the program's description gives it: the client area, and each
+// Checks a window's layout as the program lays it out: the client area, and each
 // control's place and size in the window's client coordinates, with its caption.
 
 #include <windows.h>

@@ -122,7 +122,7 @@ void CloseAndRestart(const ScenarioContext& context) {
 
 // The main window, the keep-settings dialog and the about box as laid out: places and sizes in
 // client coordinates (a control inside a group box sits at the box's place plus its own) and the
-// captions, all from the program's description of its windows.
+// captions the program gives its windows.
 void Layout(const ScenarioContext& context) {
   ForgetSettings();
   LetWineDrawFrames();
