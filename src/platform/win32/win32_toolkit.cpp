@@ -252,15 +252,17 @@ int ControlBinder::default_id() const {
 
 void ControlBinder::ClickDefault() {
   for (auto& bound : bound_) {
+    if (bound->kind != kButton) continue;
     auto* button = static_cast<toolkit::Button*>(bound->model);
-    if (bound->kind == kButton && button->is_default) return button->Click();
+    if (button->is_default) return button->Click();
   }
 }
 
 void ControlBinder::ClickCancel() {
   for (auto& bound : bound_) {
+    if (bound->kind != kButton) continue;
     auto* button = static_cast<toolkit::Button*>(bound->model);
-    if (bound->kind == kButton && button->is_cancel) return button->Click();
+    if (button->is_cancel) return button->Click();
   }
 }
 
