@@ -72,13 +72,7 @@ void TMain::SelectTVStandard(uint8_t standard, std::span<const engine::HorzRow> 
   }
   engine::SetStandard(standard);
 
-  // Rows up to and including the terminator; what lies behind it in the active table is dead.
-  for (size_t row = 0; row < horz_table.size() && row < Eng.HorzTimingTable.size(); ++row) {
-    Eng.HorzTimingTable[row] = horz_table[row];
-    if (horz_table[row][engine::kRowColumns] == engine::kHorzTableEnd) break;
-  }
-  Eng.VertTimingTable = vert_table;
-  Eng.LinesPerField = lines_per_field;
+  engine::LoadTimingTables(horz_table, vert_table, lines_per_field);
 
   VGAMode.checked = false;
   TVMode.checked = true;

@@ -19,16 +19,17 @@ inline constexpr uint16_t kPalLinesPerField = 313;
 inline constexpr uint16_t kNtscLinesPerField = 263;
 inline constexpr uint16_t k24kHzLinesPerField = 424;
 
-void LoadTables(std::span<const HorzRow> horz, const VertTable& vert, uint16_t lines_per_field) {
-  for (std::size_t i = 0; i < horz.size() && i < Eng.HorzTimingTable.size(); ++i) {
-    Eng.HorzTimingTable[i] = horz[i];
-    if (horz[i][0] == kHorzTableEnd) break;
+}  // namespace
+
+void LoadTimingTables(std::span<const HorzRow> horz_table, const VertTable& vert_table,
+                      uint16_t lines_per_field) {
+  for (std::size_t i = 0; i < horz_table.size() && i < Eng.HorzTimingTable.size(); ++i) {
+    Eng.HorzTimingTable[i] = horz_table[i];
+    if (horz_table[i][kRowColumns] == kHorzTableEnd) break;
   }
-  Eng.VertTimingTable = vert;
+  Eng.VertTimingTable = vert_table;
   Eng.LinesPerField = lines_per_field;
 }
-
-}  // namespace
 
 void SetStandard(uint8_t standard) {
   Eng.PreviousStandard = Eng.CurrentStandard;
@@ -37,14 +38,14 @@ void SetStandard(uint8_t standard) {
 
 void LoadStandardTables(uint8_t standard) {
   if (standard == vsPAL) {
-    LoadTables(kPalHorzTable, kPalVertTable, kPalLinesPerField);
+    LoadTimingTables(kPalHorzTable, kPalVertTable, kPalLinesPerField);
   } else if (standard == vsNTSC) {
-    LoadTables(kNtscHorzTable, kNtscVertTable, kNtscLinesPerField);
+    LoadTimingTables(kNtscHorzTable, kNtscVertTable, kNtscLinesPerField);
   } else if (standard == vs24kHz) {
     if (Eng.ChipModel == kModelSiS300) {
-      LoadTables(k24kHzAltHorzTable, k24kHzVertTable, k24kHzLinesPerField);
+      LoadTimingTables(k24kHzAltHorzTable, k24kHzVertTable, k24kHzLinesPerField);
     } else {
-      LoadTables(k24kHzHorzTable, k24kHzVertTable, k24kHzLinesPerField);
+      LoadTimingTables(k24kHzHorzTable, k24kHzVertTable, k24kHzLinesPerField);
     }
   }
 }

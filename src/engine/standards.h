@@ -2,11 +2,20 @@
 // The engine's entry points for a standard: record it, load its tables, program the adapter.
 
 #include <cstdint>
+#include <span>
+
+#include "engine/engine_state.h"
 
 namespace zanvo::engine {
 
 // PreviousStandard := CurrentStandard; CurrentStandard := standard. No hardware access.
 void SetStandard(uint8_t standard);
+
+// Makes the given tables the active ones: the horizontal table up to and including its
+// terminator (what lies behind it in the active table has no meaning), the ten vertical rows,
+// and LinesPerField.
+void LoadTimingTables(std::span<const HorzRow> horz_table, const VertTable& vert_table,
+                      uint16_t lines_per_field);
 
 // Copies the standard's built-in tables into the active ones (the horizontal table up to and
 // including its terminator, the ten vertical rows) and sets LinesPerField. The 24 kHz standard

@@ -84,15 +84,8 @@ TEST(FitTable, AtiMach64RowsThatMissTheStandard) {
   for (const MissCase& m : kMisses) {
     const FitCase c{"ati-mach64", m.width, m.height, m.standard, m.interlace_allowed, F, 0, false};
     SCOPED_TRACE(Describe(c));
-    scope::ScopeOptions options;
-    options.card = c.card;
-    options.width = c.width;
-    options.height = c.height;
-    options.standard = c.standard;
-    options.no_interlace = !c.interlace_allowed;
     scope::ScopeReport report;
-    std::string error;
-    ASSERT_TRUE(scope::RunScope(options, report, error)) << error;
+    ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
     const virt::Signal& s = report.signal;
     const Target target = TargetOf(c.standard);
     EXPECT_TRUE(report.row_found);
@@ -114,13 +107,7 @@ TEST(FitTable, AtiMach64UnderAnotherFamilyKeepsItsSignal) {
     virt::VirtualPc pc(virt::MakeCard("ati-mach64"));
     ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 800, 600));
     const virt::Signal before = pc.card().signal();
-    engine::Eng = engine::EngineState{};
-    engine::BindPort(pc);
-    engine::Eng.ChipFamily = family;
-    engine::SetStandard(vsPAL);
-    engine::LoadStandardTables(vsPAL);
-    engine::ApplyStandard();
-    engine::UnbindPort();
+    ApplyStandardAs(pc, family, 0, vsPAL);
     const virt::Signal& after = pc.card().signal();
     EXPECT_DOUBLE_EQ(after.line_rate_hz, before.line_rate_hz);
     EXPECT_DOUBLE_EQ(after.field_rate_hz, before.field_rate_hz);

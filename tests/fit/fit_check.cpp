@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/engine_port.h"
+#include "engine/engine_state.h"
+#include "engine/standards.h"
+#include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
+
 namespace zanvo::fit {
 
 namespace {
@@ -22,6 +28,49 @@ bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t stand
   const bool ran = scope::RunScope(options, report, error);
   EXPECT_TRUE(ran) << error;
   return ran;
+}
+
+uint64_t ApplyStandardAs(virt::VirtualPc& pc, uint8_t family, uint16_t model, uint8_t standard) {
+  engine::Eng = engine::EngineState{};
+  engine::BindPort(pc);
+  engine::Eng.ChipFamily = family;
+  engine::Eng.ChipModel = model;
+  const uint64_t before = pc.port_accesses();
+  engine::SetStandard(standard);
+  engine::LoadStandardTables(standard);
+  engine::ApplyStandard();
+  const uint64_t used = pc.port_accesses() - before;
+  engine::UnbindPort();
+  return used;
+}
+
+void CheckKeepsRunningUnderEveryFamily(std::initializer_list<const char*> cards) {
+  struct WrongFamily {
+    uint8_t family;
+    uint16_t model;
+    bool row_found;
+  };
+  constexpr WrongFamily kFamilies[] = {
+      {0, 0, true},       {1, 0, true},      {2, 6, true},    {3, 0xE1, true},
+      {4, 0, true},       {5, 3000, true},   {5, 4000, true}, {7, 0, true},
+      {8, 0x4742, false}, {9, 0x7800, true}, {12, 0, true},   {13, 0x3330, true},
+      {14, 0x0300, true}, {20, 0, true},     {60, 1, true},   {60, 0x43, true},
+      {60, 0xF3, true},
+  };
+  for (const char* card : cards) {
+    for (const WrongFamily& f : kFamilies) {
+      SCOPED_TRACE(std::string(card) + " as family " + std::to_string(f.family) + " model " +
+                   std::to_string(f.model));
+      virt::VirtualPc pc(virt::MakeCard(card));
+      ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
+      ApplyStandardAs(pc, f.family, f.model, engine::vsPAL);
+      EXPECT_EQ(engine::Eng.HorzRowFound != 0, f.row_found);
+      const virt::Signal& after = pc.card().signal();
+      EXPECT_TRUE(after.crtc.sequencer_running);
+      EXPECT_TRUE(after.crtc.clock_defined);
+      EXPECT_GT(after.line_rate_hz, 0.0);
+    }
+  }
 }
 
 void CheckFitCase(const FitCase& c) {

@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "engine/chip_codes.h"
+#include "platform/virtual/virtual_pc.h"
 #include "scope_session.h"
 
 namespace zanvo::fit {
@@ -60,6 +62,16 @@ constexpr auto U = Outcome::kUntouched;
 // false (with a gtest failure) when the card has no such mode.
 bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t standard,
                 bool interlace_allowed, scope::ScopeReport& report);
+
+// Applies `standard` to the card's current mode with the engine set to `family`/`model`, as
+// ApplyStandard runs after a display-mode re-set; returns the port accesses it took.
+uint64_t ApplyStandardAs(virt::VirtualPc& pc, uint8_t family, uint16_t model, uint8_t standard);
+
+// Another family's register sequence on each of the cards at 640x480 PAL: it ends, the
+// sequencer runs again and a clock the card has stays selected. Every family but the block-I/O
+// one finds the 80-column row; that one reads its column count from ports the card does not
+// decode.
+void CheckKeepsRunningUnderEveryFamily(std::initializer_list<const char*> cards);
 
 // Runs the case through zanvo-scope's session and checks its outcome with gtest assertions.
 void CheckFitCase(const FitCase& c);

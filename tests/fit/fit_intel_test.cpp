@@ -72,15 +72,8 @@ TEST(FitTable, IntelI740RowsThatMissTheStandard) {
   for (const MissCase& m : kMisses) {
     const FitCase c{"intel-i740", m.width, m.height, m.standard, m.interlace_allowed, F, 0, false};
     SCOPED_TRACE(Describe(c));
-    scope::ScopeOptions options;
-    options.card = c.card;
-    options.width = c.width;
-    options.height = c.height;
-    options.standard = c.standard;
-    options.no_interlace = !c.interlace_allowed;
     scope::ScopeReport report;
-    std::string error;
-    ASSERT_TRUE(scope::RunScope(options, report, error)) << error;
+    ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
     const virt::Signal& s = report.signal;
     const Target target = TargetOf(c.standard);
     EXPECT_TRUE(report.row_found);
@@ -104,13 +97,7 @@ TEST(FitTable, IntelI740UnderAnotherFamily) {
     SCOPED_TRACE("family " + std::to_string(family));
     virt::VirtualPc pc(virt::MakeCard("intel-i740"));
     ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
-    engine::Eng = engine::EngineState{};
-    engine::BindPort(pc);
-    engine::Eng.ChipFamily = family;
-    engine::SetStandard(vsPAL);
-    engine::LoadStandardTables(vsPAL);
-    engine::ApplyStandard();
-    engine::UnbindPort();
+    ApplyStandardAs(pc, family, 0, vsPAL);
     EXPECT_EQ(pc.card().Stored(virt::RegFile::kCrtc, 0x70) & 0x80, 0);
     EXPECT_FALSE(pc.card().signal().interlaced);
     // Trident's preparation selects clock 2, which this card lacks: no signal, and it says why.

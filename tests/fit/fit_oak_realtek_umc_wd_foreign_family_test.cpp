@@ -8,17 +8,13 @@
 #include <string>
 
 #include "engine/chip_codes.h"
-#include "engine/engine_port.h"
-#include "engine/engine_state.h"
-#include "engine/standards.h"
+#include "fit_check.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/virtual_pc.h"
 
 namespace zanvo::fit {
 namespace {
-
-using engine::Eng;
 
 constexpr const char* kCards[] = {"oak-oti077", "oak-oti087", "realtek-rtg3103",
                                   "umc-85c408", "wd-90c00",   "wd-90c30"};
@@ -38,16 +34,7 @@ TEST(ForeignFamily, EveryFamilyCodeOnEachCardEndsAndTheModeResetRestoresTheMonit
         ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 800, 600));
         const virt::Signal monitor = virt::AnalyzeSignal(pc.card());
 
-        Eng = engine::EngineState{};
-        engine::BindPort(pc);
-        Eng.ChipFamily = family;
-        Eng.ChipModel = pc.card().model();
-        const uint64_t before = pc.port_accesses();
-        engine::SetStandard(standard);
-        engine::LoadStandardTables(standard);
-        engine::ApplyStandard();
-        const uint64_t used = pc.port_accesses() - before;
-        engine::UnbindPort();
+        const uint64_t used = ApplyStandardAs(pc, family, pc.card().model(), standard);
 
         EXPECT_LT(used, kAccessBound);
         virt::ResetCurrentMode(pc.card());

@@ -99,15 +99,8 @@ TEST(FitTable, SisRowsThatMissTheStandard) {
   for (const MissCase& m : kMisses) {
     const FitCase c{m.card, m.width, m.height, m.standard, m.interlace_allowed, F, 0, false};
     SCOPED_TRACE(Describe(c));
-    scope::ScopeOptions options;
-    options.card = c.card;
-    options.width = c.width;
-    options.height = c.height;
-    options.standard = c.standard;
-    options.no_interlace = !c.interlace_allowed;
     scope::ScopeReport report;
-    std::string error;
-    ASSERT_TRUE(scope::RunScope(options, report, error)) << error;
+    ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
     const virt::Signal& s = report.signal;
     const Target target = TargetOf(c.standard);
     EXPECT_TRUE(report.row_found);
@@ -133,13 +126,7 @@ TEST(FitTable, SisUnderAnotherFamilyStaysLocked) {
       SCOPED_TRACE(std::string(name) + " as family " + std::to_string(family));
       virt::VirtualPc pc(virt::MakeCard(name));
       ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
-      engine::Eng = engine::EngineState{};
-      engine::BindPort(pc);
-      engine::Eng.ChipFamily = family;
-      engine::SetStandard(vsPAL);
-      engine::LoadStandardTables(vsPAL);
-      engine::ApplyStandard();
-      engine::UnbindPort();
+      ApplyStandardAs(pc, family, 0, vsPAL);
       const auto& card = static_cast<const virt::SisCard&>(pc.card());
       EXPECT_FALSE(card.unlocked());
       EXPECT_EQ(pc.card().Stored(virt::RegFile::kSequencer, 0x06), 0x00);

@@ -155,43 +155,8 @@ TEST(FitTable, TridentRowsThatMissTheStandard) {
     CheckMissCase(m);
 }
 
-// Another family's register sequence on these cards: it ends, the sequencer runs again and a
-// clock the card has stays selected. Every family but the block-I/O one finds the 80-column
-// row; that one reads its column count from ports this card does not decode.
 TEST(FitTable, TridentUnderAnotherFamilyKeepsRunning) {
-  struct WrongFamily {
-    uint8_t family;
-    uint16_t model;
-    bool row_found;
-  };
-  constexpr WrongFamily kFamilies[] = {
-      {0, 0, true},       {1, 0, true},      {2, 6, true},    {3, 0xE1, true},
-      {4, 0, true},       {5, 3000, true},   {5, 4000, true}, {7, 0, true},
-      {8, 0x4742, false}, {9, 0x7800, true}, {12, 0, true},   {13, 0x3330, true},
-      {14, 0x0300, true}, {20, 0, true},     {60, 1, true},   {60, 0x43, true},
-      {60, 0xF3, true},
-  };
-  for (const char* card : {"trident-9000i", "trident-8800br", "trident-blade3d"}) {
-    for (const WrongFamily& f : kFamilies) {
-      SCOPED_TRACE(std::string(card) + " as family " + std::to_string(f.family) + " model " +
-                   std::to_string(f.model));
-      virt::VirtualPc pc(virt::MakeCard(card));
-      ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
-      engine::Eng = engine::EngineState{};
-      engine::BindPort(pc);
-      engine::Eng.ChipFamily = f.family;
-      engine::Eng.ChipModel = f.model;
-      engine::SetStandard(vsPAL);
-      engine::LoadStandardTables(vsPAL);
-      engine::ApplyStandard();
-      EXPECT_EQ(engine::Eng.HorzRowFound != 0, f.row_found);
-      engine::UnbindPort();
-      const virt::Signal& after = pc.card().signal();
-      EXPECT_TRUE(after.crtc.sequencer_running);
-      EXPECT_TRUE(after.crtc.clock_defined);
-      EXPECT_GT(after.line_rate_hz, 0.0);
-    }
-  }
+  CheckKeepsRunningUnderEveryFamily({"trident-9000i", "trident-8800br", "trident-blade3d"});
 }
 
 }  // namespace
