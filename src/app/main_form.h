@@ -10,6 +10,7 @@
 #include "app/about_box.h"
 #include "app/accept_dialog.h"
 #include "app/shell_services.h"
+#include "app/texts.h"
 #include "engine/engine_state.h"
 #include "platform/toolkit/controls.h"
 #include "platform/toolkit/form.h"
@@ -120,12 +121,26 @@ class TMain : public toolkit::Form {
   // False when a write failed.
   bool WriteSettings();
 
-  // After "Video mode unsupported!": the standard recorded in force goes back on the hardware.
-  void RecoverFromUnsupportedMode();
+  // After a standard could not be fitted: `target` (a standard that was on screen and confirmed,
+  // or VGA) goes back on the hardware without a question, and VGA when even that cannot fit.
+  void RecoverFromRefusedStandard(uint8_t target);
+  // The standard now in force is one the user has seen and kept (or VGA): remember it and the
+  // text the settings store for it.
+  void NoteConfirmedStandard();
+  // The stored name of the standard the radio buttons show.
+  const char* StandardShownByButtons() const;
   // The model list for a family; the ATI entry shows the I/O base found.
   void FillModelList(uint8_t family);
 
   ShellServices& services_;
+  // The last standard in force that the user kept (VGA needs no keeping). While a switch waits
+  // for its answer this is still the one before the switch: the settings store nothing else, so
+  // a TV standard nobody confirmed is never applied unasked at the next start.
+  uint8_t confirmed_standard_ = engine::vsVGA;
+  const char* confirmed_stored_name_ = texts::kStandardVga;
+  // Set while a confirmed standard is put back after a refusal: it was kept before, so nothing
+  // is asked, and the caller judges whether it fitted.
+  bool restoring_ = false;
 };
 
 }  // namespace zanvo::app

@@ -82,17 +82,27 @@ void TMain::ReadVisibleSetting(RegistryKey& key) {
   if (key.ReadDword(texts::kValueVisible).value_or(1) != 0) visible = true;
 }
 
+const char* TMain::StandardShownByButtons() const {
+  // The stored standard follows the radio buttons, not the standard in force: a 24 kHz choice
+  // or a TV standard brought back from the tray menu are stored as VGA.
+  return chkModePAL.checked()    ? texts::kStandardPal
+         : chkModeNTSC.checked() ? texts::kStandardNtsc
+                                 : texts::kStandardVga;
+}
+
+void TMain::NoteConfirmedStandard() {
+  confirmed_standard_ = Eng.CurrentStandard;
+  confirmed_stored_name_ = StandardShownByButtons();
+}
+
 bool TMain::WriteSettings() {
   std::unique_ptr<RegistryKey> key = services_.registry.OpenOrCreate(texts::kRegistryKey);
   if (!key) return false;
   bool written = key->WriteDword(texts::kValueSaveChanges, chkSaveExit.checked() ? 1 : 0);
   if (!chkSaveExit.checked()) return written;
 
-  // The stored standard follows the radio buttons, not the standard in force: a 24 kHz choice
-  // or a TV standard brought back from the tray menu are stored as VGA.
-  const char* standard = chkModePAL.checked()    ? texts::kStandardPal
-                         : chkModeNTSC.checked() ? texts::kStandardNtsc
-                                                 : texts::kStandardVga;
+  // Only a standard the user kept is stored: the next start applies it without a question.
+  const char* standard = confirmed_stored_name_;
   // Every value is attempted even after a failure, so that as much as possible is kept.
   written &= key->WriteDword(texts::kValueExitToVga, chkExitVGA.checked() ? 1 : 0);
   written &= key->WriteDword(texts::kValuePolarity, Eng.SyncPolarityMask);

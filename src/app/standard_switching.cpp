@@ -41,6 +41,7 @@ void TMain::chkModeVGAClick() {
   engine::SetStandard(engine::vsVGA);
   ReconfigureDesktop();
   ResetChecks();
+  NoteConfirmedStandard();
 }
 
 void TMain::chkModePALClick() {
@@ -147,31 +148,48 @@ void TMain::ReconfigureDesktop() {
 void TMain::WMDisplayChange(uint32_t lparam) {
   if (InDisplayChange || Eng.CurrentStandard == engine::vsVGA) return;
   engine::ApplyStandard();
-  if (Eng.HorzRowFound) {
+  if (restoring_) return;
+  if (engine::StandardFitted()) {
     if (Initialising || !IsOwnAnnouncement(lparam)) return;
     TAcceptDlg dialog;
-    if (services_.modal.ShowModal(dialog) != toolkit::mrOk) chkModeVGAClick();
+    if (services_.modal.ShowModal(dialog) == toolkit::mrOk) {
+      NoteConfirmedStandard();
+    } else {
+      chkModeVGAClick();
+    }
     return;
   }
-  RecoverFromUnsupportedMode();
+  // The user's own switch (or option change) gives back what was on screen and kept before it.
+  // A re-application after a resolution change has nothing of the kind: the standard in force
+  // cannot fit the new mode, and no older TV standard goes on screen without a question.
+  const uint8_t target = IsOwnAnnouncement(lparam) ? confirmed_standard_ : engine::vsVGA;
+  RecoverFromRefusedStandard(target);
   ResetChecks();
+  NoteConfirmedStandard();
   services_.boxes.Show(MessageKind::kErrorAbort, texts::kModeUnsupported, texts::kAppTitle);
 }
 
-// The mode has no timing row for the standard just tried. The hardware must end up showing the
-// standard recorded in force: the previous TV standard with its own tables, else VGA's monitor
-// timings from a fresh mode re-set.
-void TMain::RecoverFromUnsupportedMode() {
-  engine::SetStandard(Eng.PreviousStandard);
-  if (IsTvStandard(Eng.CurrentStandard)) {
-    engine::LoadStandardTables(Eng.CurrentStandard);
-    engine::ApplyStandard();
-    if (Eng.HorzRowFound) return;
-    engine::SetStandard(engine::vsVGA);
-  } else if (Eng.CurrentStandard != engine::vsVGA) {
-    engine::SetStandard(engine::vsVGA);
+void TMain::RecoverFromRefusedStandard(uint8_t target) {
+  // A refusal in the horizontal step wrote no timings and leaves the driver's mode as it was. A
+  // refusal in the vertical step leaves TV line timings under the mode's own field, with the
+  // line doubling and count-by-two bits cleared: every application assumes a freshly set mode,
+  // so only a display-mode re-set makes the adapter usable again.
+  bool half_programmed = Eng.HorzRowFound != 0;
+  if (IsTvStandard(target)) {
+    engine::SetStandard(target);
+    engine::LoadStandardTables(target);
+    if (half_programmed) {
+      restoring_ = true;
+      ReconfigureDesktop();  // WMDisplayChange applies the standard on the fresh mode
+      restoring_ = false;
+    } else {
+      engine::ApplyStandard();
+    }
+    if (engine::StandardFitted()) return;
+    half_programmed = Eng.HorzRowFound != 0;
   }
-  ReconfigureDesktop();
+  engine::SetStandard(engine::vsVGA);
+  if (half_programmed) ReconfigureDesktop();
 }
 
 }  // namespace zanvo::app

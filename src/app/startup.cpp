@@ -71,6 +71,8 @@ void TMain::OnFormCreate() {
 
   // A stored TV standard is applied here, through its radio button's click.
   ReadStandardSetting(key);
+  // What was stored had been kept in an earlier run; what start-up put on screen is in force.
+  NoteConfirmedStandard();
   ReadVisibleSetting(key);
   opened.reset();
 

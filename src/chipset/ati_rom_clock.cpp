@@ -29,7 +29,7 @@ uint16_t RomWord(PhysicalMemory& memory, uint32_t offset) {
 }  // namespace
 
 std::optional<VclkDividers> ComputeVclkDividers(uint16_t ref_freq, uint16_t ref_div) {
-  if (ref_freq == 0) return std::nullopt;
+  if (ref_freq == 0 || ref_div == 0) return std::nullopt;
   const double x = ref_div * kVclkTarget / (kPllDoubling * ref_freq);
   unsigned post = kPostDivStart;
   while (post != 0 && post * x > kFeedbackMax)
@@ -37,6 +37,7 @@ std::optional<VclkDividers> ComputeVclkDividers(uint16_t ref_freq, uint16_t ref_
   if (post == 0) return std::nullopt;
   // The default rounding mode rounds halves to even.
   const double feedback = std::nearbyint(post * x);
+  if (feedback == 0.0) return std::nullopt;
   return VclkDividers{static_cast<uint8_t>(post), static_cast<uint8_t>(feedback)};
 }
 

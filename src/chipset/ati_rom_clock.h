@@ -23,8 +23,9 @@ struct VclkDividers {
 };
 
 // The dividers for 28.322 MHz: x = ref_div * 2832.2 / (2 * ref_freq); the post divider starts at
-// 4 and halves while post * x exceeds 255. Nothing when the reference frequency is 0 or x is so
-// large that even a post divider of 1 leaves the product above 255.
+// 4 and halves while post * x exceeds 255. Nothing when the reference frequency or divider is 0,
+// when x is so large that even a post divider of 1 leaves the product above 255, or when the
+// feedback divider would round to 0: a PLL with a feedback divider of 0 gives no clock.
 std::optional<VclkDividers> ComputeVclkDividers(uint16_t ref_freq, uint16_t ref_div);
 
 // Reads PllRefFreq, PllRefDiv and MemClock from the ROM and computes VclkPostDiv and VclkFbDiv.

@@ -59,6 +59,9 @@ struct EngineState {
 
   uint16_t CrtcPort = 0;
   uint8_t HorzRowFound = 0;
+  // The vertical counterpart: the displayed line count found its row and the vertical image
+  // was written. Clear whenever the horizontal step found no row (the vertical one never ran).
+  uint8_t VertRowFound = 0;
 
   // Active timing tables. Until a standard's tables are loaded the horizontal table holds only
   // its terminator, so no column count can match a row.

@@ -54,9 +54,14 @@ void ApplyStandard() {
   const uint8_t seq_index = Port().InByte(kSeqIndex);
   SelectCrtcPort();
   UnlockExtRegs();
+  Eng.VertRowFound = 0;
   ProgramHorizontal();
   if (Eng.HorzRowFound != 0) ProgramVertical();
   Port().OutByte(kSeqIndex, seq_index);
+}
+
+bool StandardFitted() {
+  return Eng.HorzRowFound != 0 && Eng.VertRowFound != 0;
 }
 
 }  // namespace zanvo::engine

@@ -27,4 +27,9 @@ void LoadStandardTables(uint8_t standard);
 // when it found a row, the vertical step. The selected sequencer index is kept.
 void ApplyStandard();
 
+// Whether the last ApplyStandard fitted the mode to the standard: both steps found their row.
+// When it did not, the adapter may hold a half-programmed mode (TV line timings under the
+// mode's own field) and only a display-mode re-set brings back a clean one.
+bool StandardFitted();
+
 }  // namespace zanvo::engine

@@ -89,9 +89,11 @@ void ProgramVertical() {
 
   const VertRow* row = FindVertRow(fit.lines);
   if (row == nullptr) {
+    Eng.VertRowFound = 0;
     Eng.CountFrameLines = 0;
     return;
   }
+  Eng.VertRowFound = 1;
   const uint16_t reference_line = (*row)[kRowReferenceLine];
   if (fit.lines > reference_line) fit.lines = static_cast<uint16_t>(reference_line - 1);
 

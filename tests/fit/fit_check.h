@@ -15,8 +15,9 @@ namespace zanvo::fit {
 
 enum class Outcome {
   kFitted,          // line and field rate of the standard, `lines` shown per field
-  kHorizontalOnly,  // the width has a row, the line count has none: the vertical timing stays
-  kUntouched,       // no row for the width: the monitor timings stay as the driver set them
+  kHorizontalOnly,  // the width has a row, the line count has none: refused after the line
+                    // timings were written, and the display-mode re-set brings the monitor back
+  kUntouched,       // no row for the width: refused, the monitor timings stay as the driver set
 };
 
 struct FitCase {
@@ -75,5 +76,8 @@ void CheckKeepsRunningUnderEveryFamily(std::initializer_list<const char*> cards)
 
 // Runs the case through zanvo-scope's session and checks its outcome with gtest assertions.
 void CheckFitCase(const FitCase& c);
+
+// A refused switch from VGA: the signal and every register are the driver's monitor mode again.
+void ExpectMonitorTimingsBack(const scope::ScopeReport& report);
 
 }  // namespace zanvo::fit

@@ -29,7 +29,7 @@ inline void CheckMissCase(const MissCase& m) {
   SCOPED_TRACE(Describe(c));
   scope::ScopeReport report;
   ASSERT_TRUE(RunFitCase(m.card, m.width, m.height, m.standard, m.interlace_allowed, report));
-  const virt::Signal& s = report.signal;
+  const virt::Signal& s = report.applied;
   const Target target = TargetOf(c.standard);
   EXPECT_TRUE(report.row_found);
   EXPECT_NEAR(s.pixel_clock_hz / 1e6, m.pixel_clock_mhz, 0.001);

@@ -27,9 +27,9 @@ inline void CheckUnfittedCase(const UnfittedCase& c) {
   ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
 
   EXPECT_TRUE(report.row_found);
-  EXPECT_NEAR(report.signal.pixel_clock_hz, c.pixel_clock_hz, 1.0);
-  EXPECT_GT(Deviation(report.signal.line_rate_hz, TargetOf(c.standard).line_hz), 0.01)
-      << report.signal.line_rate_hz;
+  EXPECT_NEAR(report.applied.pixel_clock_hz, c.pixel_clock_hz, 1.0);
+  EXPECT_GT(Deviation(report.applied.line_rate_hz, TargetOf(c.standard).line_hz), 0.01)
+      << report.applied.line_rate_hz;
 }
 
 }  // namespace zanvo::fit

@@ -9,7 +9,6 @@
 namespace zanvo::fit {
 
 namespace {
-constexpr uint8_t kVerticalRegs[] = {0x06, 0x10, 0x12, 0x15, 0x16};
 constexpr double kMatch = 0.002;  // the computed rates must agree this closely
 }  // namespace
 
@@ -21,7 +20,8 @@ void CheckOffRateCase(const OffRateCase& c) {
   ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
   ASSERT_TRUE(report.row_found);
 
-  const virt::Signal& s = report.signal;
+  // What the engine put out; a refused run is judged on it before the monitor timings return.
+  const virt::Signal& s = report.applied;
   const Target target = TargetOf(c.standard);
   const double line_hz = c.dot_clock_hz / (c.line_chars * 8.0);
   EXPECT_LT(Deviation(s.line_rate_hz, line_hz), kMatch) << s.line_rate_hz << " vs " << line_hz;
@@ -30,10 +30,8 @@ void CheckOffRateCase(const OffRateCase& c) {
     EXPECT_LT(Deviation(s.field_rate_hz, line_hz / c.field_lines), kMatch) << s.field_rate_hz;
     EXPECT_EQ(s.display_lines_per_field, c.lines);
   } else {
-    for (uint8_t index : kVerticalRegs) {
-      EXPECT_EQ(report.registers.crtc[index], report.monitor_registers.crtc[index])
-          << "CR" << std::hex << int{index};
-    }
+    EXPECT_FALSE(report.vertical_row_found);
+    ExpectMonitorTimingsBack(report);
   }
   // Off the standard: a fitted row would have made both rates.
   EXPECT_TRUE(Deviation(s.line_rate_hz, target.line_hz) >= 0.01 ||

@@ -44,6 +44,8 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
     moves.push_back(MoveName(move));
   j["moves"] = moves;
   j["row_found"] = report.row_found;
+  j["vertical_row_found"] = report.vertical_row_found;
+  j["fitted"] = report.fitted;
   if (report.detected) {
     j["detected"] = {{"family", report.detected->family}, {"model", report.detected->model}};
   } else {

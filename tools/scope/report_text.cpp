@@ -4,14 +4,10 @@
 #include <ostream>
 #include <string>
 
+#include "text_format.h"
+
 namespace zanvo::scope {
 namespace {
-
-std::string Format(const char* format, auto... args) {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, format, args...);
-  return buffer;
-}
 
 const char* Polarity(bool positive) {
   return positive ? "positive" : "negative";
@@ -84,10 +80,14 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
   out << "Standard " << StandardCaption(options.standard);
   if (options.standard == 98) {
     out << ": the engine is not applied.\n";
-  } else if (report.row_found) {
+  } else if (report.fitted) {
     out << ": timings rewritten.\n";
+  } else if (report.row_found) {
+    out << ": no timing row for this line count; refused, the display mode is re-set.\n";
+    out << "Signal the engine left before the refusal:\n";
+    PrintSignal(report.applied, out);
   } else {
-    out << ": no timing row for this width; the monitor timings stay.\n";
+    out << ": no timing row for this width; refused, the monitor timings stay.\n";
   }
   if (!options.moves.empty()) {
     out << "Moves:";

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "matrix.h"
+#include "matrix_report.h"
 #include "report_json.h"
 #include "report_text.h"
 #include "scope_options.h"
@@ -12,6 +14,20 @@ namespace zanvo::scope {
 int ScopeMain(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   ScopeOptions options;
   if (const auto status = ParseScopeOptions(argc, argv, options, out, err)) return *status;
+
+  if (options.matrix) {
+    const Matrix matrix = RunMatrix(options.matrix_cards);
+    if (options.json) {
+      out << MatrixToJson(matrix).dump(2) << "\n";
+    } else if (options.csv) {
+      PrintMatrixCsv(matrix, out);
+    } else if (options.markdown) {
+      PrintMatrixMarkdown(matrix, out);
+    } else {
+      PrintMatrixText(matrix, out);
+    }
+    return 0;
+  }
 
   ScopeReport report;
   std::string error;

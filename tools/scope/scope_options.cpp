@@ -130,9 +130,12 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   for (const auto& name : virt::CardNames())
     cards.emplace_back(name);
 
-  app.add_option("--card", options.card, "Graphics card to simulate")
+  std::vector<std::string> chosen_cards;
+  app.add_option("--card", chosen_cards,
+                 "Graphics card to simulate (default vga); with --matrix repeatable, to narrow\n"
+                 "the matrix to these cards")
       ->check(CLI::IsMember(cards))
-      ->capture_default_str();
+      ->allow_extra_args(false);
 
   std::string mode = "640x480";
   app.add_option("--mode", mode, "Desktop mode WIDTHxHEIGHT set by the card's driver")
@@ -190,6 +193,12 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                "After detection walk on to the next PCI adapter, as the Next button\n"
                "(repeatable)");
   app.add_flag("--list-cards", options.list_cards, "List the virtual cards and exit");
+  app.add_flag("--matrix", options.matrix,
+               "The compatibility matrix: every card (or the --card ones), desktop mode,\n"
+               "standard and interlace choice, with the outcome the program leaves");
+  app.add_flag("--csv", options.csv, "With --matrix: print CSV");
+  app.add_flag("--markdown", options.markdown,
+               "With --matrix: print the Markdown page of the project's documentation");
 
   try {
     app.parse(argc, argv);
@@ -202,6 +211,20 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     return 2;
   }
 
+  if (!chosen_cards.empty()) options.card = chosen_cards.front();
+  if (options.matrix) {
+    options.matrix_cards = chosen_cards;
+    if (int(options.json) + int(options.csv) + int(options.markdown) > 1) {
+      err << "zanvo-scope: --matrix prints one of --json, --csv or --markdown\n";
+      return 2;
+    }
+  } else if (chosen_cards.size() > 1) {
+    err << "zanvo-scope: --card is given once, except with --matrix\n";
+    return 2;
+  } else if (options.csv || options.markdown) {
+    err << "zanvo-scope: --csv and --markdown print the matrix: use them with --matrix\n";
+    return 2;
+  }
   if (const auto problem = ParseMode(mode, options.width, options.height); !problem.empty()) {
     err << "zanvo-scope: --mode " << mode << ": " << problem << "\n";
     return 2;

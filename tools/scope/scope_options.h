@@ -40,6 +40,12 @@ struct ScopeOptions {
   uint16_t as_model = 0;
   int next = 0;  // Next clicks after detection
   bool list_cards = false;
+
+  // The compatibility matrix over `matrix_cards` (every card when empty), in one of four forms.
+  bool matrix = false;
+  std::vector<std::string> matrix_cards;
+  bool csv = false;
+  bool markdown = false;
 };
 
 // Parses argv into `options`. Returns an exit status when the program should stop here: 0 after

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/texts.h"
 #include "chipset/ati_rom_clock.h"
 #include "chipset/detection.h"
 #include "engine/centering.h"
@@ -104,6 +105,15 @@ void ChooseChipset(const ScopeOptions& options, virt::VirtualPc& pc, ScopeReport
   }
 }
 
+// What the window does with a standard it could not fit, coming from VGA: "Video mode
+// unsupported!" and back to VGA. A refusal in the vertical step left TV line timings under the
+// mode's own field, which only a display-mode re-set clears.
+void RefuseStandard(virt::VirtualPc& pc, ScopeReport& report) {
+  report.messages.push_back(app::texts::kModeUnsupported);
+  engine::SetStandard(engine::vsVGA);
+  if (Eng.HorzRowFound != 0) virt::ResetCurrentMode(pc.card());
+}
+
 std::string ModeList() {
   std::string list;
   for (const auto& mode : virt::DesktopModes()) {
@@ -166,9 +176,18 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     engine::LoadStandardTables(options.standard);
     engine::ApplyStandard();
     report.row_found = Eng.HorzRowFound != 0;
+    report.vertical_row_found = Eng.VertRowFound != 0;
+    report.fitted = engine::StandardFitted();
+    report.applied = virt::AnalyzeSignal(pc.card());
+    if (!report.fitted) RefuseStandard(pc, report);
+  } else {
+    report.applied = report.monitor;
   }
-  for (const Move move : options.moves)
-    ApplyMove(move);
+  // The arrow buttons do nothing while VGA is in force.
+  if (Eng.CurrentStandard != engine::vsVGA) {
+    for (const Move move : options.moves)
+      ApplyMove(move);
+  }
 
   report.family = Eng.ChipFamily;
   report.model = Eng.ChipModel;

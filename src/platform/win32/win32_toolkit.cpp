@@ -108,6 +108,20 @@ void ControlBinder::AddTool(const Bound& bound) {
   tool.uId = reinterpret_cast<UINT_PTR>(bound.hwnd);
   tool.lpszText = const_cast<char*>(bound.model->hint.c_str());  // copied by the tooltip
   SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+
+  // A disabled control gets no mouse messages: they go to the window beneath it, the parent,
+  // so the tool above never fires for it. A second tool over the control's rectangle on the
+  // parent shows the same hint while the control is disabled (when it is enabled, the mouse
+  // messages reach the control instead and only the first tool sees them).
+  TTTOOLINFOA area{};
+  area.cbSize = TTTOOLINFOA_V2_SIZE;
+  area.uFlags = TTF_SUBCLASS;
+  area.hwnd = parent_;
+  area.uId = static_cast<UINT_PTR>(bound.id);
+  GetWindowRect(bound.hwnd, &area.rect);
+  MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&area.rect), 2);
+  area.lpszText = tool.lpszText;
+  SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&area));
 }
 
 HWND ControlBinder::AddButton(toolkit::Button& model, int id, Origin at, HBITMAP glyph) {

@@ -1,0 +1,169 @@
+#include "matrix.h"
+
+#include "chipset/catalogue.h"
+#include "engine/chip_codes.h"
+#include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
+#include "platform/virtual/standard_rates.h"
+#include "scope_session.h"
+
+namespace zanvo::scope {
+namespace {
+
+constexpr uint8_t kMatrixStandards[] = {engine::vsPAL, engine::vsNTSC, engine::vs24kHz};
+
+virt::StandardRates RatesOf(uint8_t standard) {
+  switch (standard) {
+    case engine::vsPAL:
+      return virt::kPalRates;
+    case engine::vsNTSC:
+      return virt::kNtscRates;
+    default:
+      return virt::k24kHzRates;
+  }
+}
+
+MatrixOutcome OutcomeOf(virt::SignalVerdict verdict) {
+  switch (verdict) {
+    case virt::SignalVerdict::kExact:
+      return MatrixOutcome::kExact;
+    case virt::SignalVerdict::kLocks:
+      return MatrixOutcome::kLocks;
+    case virt::SignalVerdict::kOff:
+      break;
+  }
+  return MatrixOutcome::kOff;
+}
+
+struct Chipset {
+  bool by_hand = false;
+  uint8_t family = 0;
+  uint16_t model = 0;
+};
+
+MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8_t standard,
+                   bool interlace_allowed, const Chipset& chipset) {
+  ScopeOptions options;
+  options.card = card;
+  options.width = mode.width;
+  options.height = mode.height;
+  options.standard = standard;
+  options.no_interlace = !interlace_allowed;
+  if (chipset.by_hand) {
+    options.as_family = chipset.family;
+    options.as_model = chipset.model;
+  }
+  ScopeReport report;
+  std::string error;
+  MatrixCell cell;
+  cell.card = card;
+  cell.width = mode.width;
+  cell.height = mode.height;
+  cell.standard = standard;
+  cell.interlace_allowed = interlace_allowed;
+  if (!RunScope(options, report, error)) {
+    cell.reason = error;
+    return cell;
+  }
+  const virt::Signal& out = report.signal;
+  cell.line_hz = out.line_rate_hz;
+  cell.field_hz = out.field_rate_hz;
+  cell.interlaced = out.interlaced;
+  cell.lines = out.display_lines_per_field;
+  if (!report.fitted) {
+    cell.outcome = MatrixOutcome::kRefused;
+    cell.reason =
+        report.row_found ? "no timing row for the line count" : "no timing row for the width";
+    return cell;
+  }
+  cell.outcome =
+      OutcomeOf(virt::JudgeSignal(RatesOf(standard), out.line_rate_hz, out.field_rate_hz));
+  return cell;
+}
+
+// Runs every mode, standard and interlace choice of one card; appends the cells when `into` is
+// given and returns the summary.
+CardSummary RunCard(const std::string& card, const Chipset& chipset,
+                    std::vector<MatrixCell>* into) {
+  const auto model = virt::MakeCard(card);
+  CardSummary summary;
+  summary.card = card;
+  summary.family = model->family();
+  summary.model = model->model();
+  for (const virt::DesktopMode& mode : virt::DesktopModes()) {
+    if (!virt::DesktopModeTiming(*model, mode.width, mode.height)) continue;
+    for (const uint8_t standard : kMatrixStandards) {
+      for (const bool interlace_allowed : {true, false}) {
+        MatrixCell cell = RunCell(card, mode, standard, interlace_allowed, chipset);
+        switch (cell.outcome) {
+          case MatrixOutcome::kExact:
+            ++summary.exact;
+            break;
+          case MatrixOutcome::kLocks:
+            ++summary.locks;
+            break;
+          case MatrixOutcome::kOff:
+            ++summary.off;
+            break;
+          case MatrixOutcome::kRefused:
+            ++summary.refused;
+            break;
+        }
+        if (into) into->push_back(std::move(cell));
+      }
+    }
+  }
+  return summary;
+}
+
+// The other models of the card's brand, as a user may pick them in the model list: the one that
+// gives the most usable cells, when it beats the card's own entry.
+std::optional<BetterChoice> FindBetterChoice(const std::string& card, const CardSummary& own) {
+  // The block-I/O family's single entry stands for every model; nothing else to choose there.
+  if (own.family == engine::cfATI) return std::nullopt;
+  std::optional<BetterChoice> best;
+  int best_usable = own.exact + own.locks;
+  for (const chipset::ModelEntry& entry : chipset::ModelsOfFamily(own.family)) {
+    if (entry.code == own.model) continue;
+    const CardSummary tried = RunCard(card, {true, own.family, entry.code}, nullptr);
+    const int usable = tried.exact + tried.locks;
+    if (usable > best_usable) {
+      best_usable = usable;
+      best = BetterChoice{entry.code, std::string(entry.caption), usable};
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+const char* OutcomeName(MatrixOutcome outcome) {
+  switch (outcome) {
+    case MatrixOutcome::kExact:
+      return "exact";
+    case MatrixOutcome::kLocks:
+      return "locks";
+    case MatrixOutcome::kOff:
+      return "off";
+    case MatrixOutcome::kRefused:
+      return "refused";
+  }
+  return "?";
+}
+
+Matrix RunMatrix(std::span<const std::string> cards) {
+  std::vector<std::string> names(cards.begin(), cards.end());
+  if (names.empty()) {
+    for (const auto& name : virt::CardNames())
+      names.emplace_back(name);
+  }
+  Matrix matrix;
+  for (const std::string& card : names) {
+    CardSummary summary = RunCard(card, {}, &matrix.cells);
+    summary.better = FindBetterChoice(card, summary);
+    matrix.cards.push_back(std::move(summary));
+  }
+  return matrix;
+}
+
+}  // namespace zanvo::scope

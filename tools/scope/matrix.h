@@ -1,0 +1,61 @@
+#pragma once
+// The compatibility matrix: every virtual card, every desktop mode its driver offers, each TV
+// standard with interlace allowed and not, run as the window runs a switch, and the outcome the
+// program leaves the user with.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zanvo::scope {
+
+enum class MatrixOutcome {
+  kExact,    // line and field within 1% of the standard
+  kLocks,    // within what ordinary sets hold: line 2%, field 5%
+  kOff,      // fitted by the engine, but the rates miss the standard
+  kRefused,  // "Video mode unsupported!": no timing row, the monitor timings are back
+};
+
+struct MatrixCell {
+  std::string card;
+  uint16_t width = 0, height = 0;
+  uint8_t standard = 0;
+  bool interlace_allowed = true;
+  MatrixOutcome outcome = MatrixOutcome::kRefused;
+  // Refused: which step found no row. Off: the chip's clock bits behind the missed rate.
+  std::string reason;
+  // What the card sends once the program is done: the standard's signal, or after a refusal the
+  // monitor timings.
+  double line_hz = 0, field_hz = 0;
+  bool interlaced = false;
+  int lines = 0;  // picture lines per field
+};
+
+// A model of the same brand, chosen by hand in the window's lists, that the card takes better.
+struct BetterChoice {
+  uint16_t model = 0;
+  std::string caption;
+  int usable = 0;  // exact or locks
+};
+
+struct CardSummary {
+  std::string card;
+  uint8_t family = 0;
+  uint16_t model = 0;
+  int exact = 0, locks = 0, off = 0, refused = 0;
+  std::optional<BetterChoice> better;
+};
+
+struct Matrix {
+  std::vector<MatrixCell> cells;  // card by card, modes smallest first, PAL, NTSC, 24 kHz
+  std::vector<CardSummary> cards;
+};
+
+// The cards by name (all of them when empty). Every card name must be one of virt::CardNames().
+Matrix RunMatrix(std::span<const std::string> cards);
+
+const char* OutcomeName(MatrixOutcome outcome);
+
+}  // namespace zanvo::scope
