@@ -173,11 +173,14 @@ class ScriptedMessageBoxes : public MessageBoxes {
   std::vector<Shown> shown;
   // Answers to OK/Cancel confirmations, in order; OK when the queue is empty.
   std::deque<int> confirm_answers;
+  // Runs while a confirmation is up, before it is answered (what else reaches the program then).
+  std::function<void()> while_confirming;
 
   int Show(MessageKind kind, std::string_view text, std::string_view caption) override {
     shown.push_back({kind, std::string(text), std::string(caption)});
     switch (kind) {
       case MessageKind::kConfirmOkCancel: {
+        if (while_confirming) while_confirming();
         if (confirm_answers.empty()) return kIdOk;
         const int answer = confirm_answers.front();
         confirm_answers.pop_front();

@@ -53,6 +53,9 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--as", "matrox"}, "FAMILY"},
       {{"--as", "s3:70000"}, "MODEL"},
       {{"--pci", "3"}, "--pci"},
+      {{"--card", "vga", "--card", "s3-trio64"}, "--matrix"},
+      {{"--csv"}, "--matrix"},
+      {{"--matrix", "--csv", "--json"}, "one of"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -66,8 +69,9 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
 TEST(ScopeCli, HelpDocumentsEveryOption) {
   const ScopeRun run = RunScopeWith({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* option : {"--card", "--mode", "--standard", "--positive-sync", "--no-interlace",
-                             "--odd-even-vsync", "--move", "--readout", "--registers", "--json"}) {
+  for (const char* option :
+       {"--card", "--mode", "--standard", "--positive-sync", "--no-interlace", "--odd-even-vsync",
+        "--move", "--readout", "--registers", "--json", "--matrix", "--csv", "--markdown"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
 }

@@ -153,7 +153,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "The standards: PAL %.0f Hz / %.0f Hz, NTSC %.0f Hz / %.2f Hz, 24 kHz %.0f Hz / "
       "%.1f Hz (129 eight-dot characters at 25.175 MHz, 424 lines).\n"
       "A TV's horizontal oscillator pulls in a few percent around the line rate and "
-      "its vertical hold takes fields a few hertz off: beyond 2% on the line or 5% on "
+      "its vertical hold takes fields a few hertz off: beyond 2%% on the line or 5%% on "
       "the field the picture tears or rolls.\n"
       "Columns: each standard with interlace allowed (the window's default) and with "
       "\"No interlace\" checked (ni).\n",

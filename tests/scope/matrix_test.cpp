@@ -1,0 +1,135 @@
+// The compatibility matrix: what a user of each card gets, its printed forms, and the checked-in
+// page that must never go stale.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/chip_codes.h"
+#include "matrix.h"
+#include "matrix_report.h"
+#include "scope_main.h"
+#include "scope_session.h"
+
+namespace zanvo::scope {
+namespace {
+
+const MatrixCell* FindCell(const Matrix& m, const std::string& card, uint16_t width,
+                           uint16_t height, uint8_t standard, bool interlace_allowed) {
+  for (const MatrixCell& c : m.cells) {
+    if (c.card == card && c.width == width && c.height == height && c.standard == standard &&
+        c.interlace_allowed == interlace_allowed) {
+      return &c;
+    }
+  }
+  return nullptr;
+}
+
+TEST(Matrix, CellsGiveTheOutcomeTheProgramLeaves) {
+  const std::vector<std::string> cards{"vga", "s3-trio64", "tseng-et3000"};
+  const Matrix m = RunMatrix(cards);
+  struct Case {
+    const char* card;
+    uint16_t width, height;
+    uint8_t standard;
+    bool interlace_allowed;
+    MatrixOutcome outcome;
+    double line_khz, field_hz;  // what the card sends afterwards; 0: the monitor mode's rates
+    int lines;
+    const char* reason_part;
+  };
+  const Case cases[] = {
+      {"vga", 640, 480, engine::vsPAL, true, MatrixOutcome::kExact, 15.63, 50.0, 240, ""},
+      {"s3-trio64", 800, 600, engine::vsNTSC, false, MatrixOutcome::kExact, 15.73, 59.9, 257, ""},
+      // Refused after the line timings were written: the monitor's 800x600 is back.
+      {"s3-trio64", 800, 600, engine::vsNTSC, true, MatrixOutcome::kRefused, 0, 0, 600,
+       "line count"},
+      {"s3-trio64", 512, 384, engine::vs24kHz, true, MatrixOutcome::kRefused, 0, 0, 384, "width"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.card) + " " + std::to_string(c.width) + "x" +
+                 std::to_string(c.height) + " " + std::to_string(c.standard));
+    const MatrixCell* cell =
+        FindCell(m, c.card, c.width, c.height, c.standard, c.interlace_allowed);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->outcome, c.outcome) << OutcomeName(cell->outcome);
+    if (c.line_khz > 0) {
+      EXPECT_NEAR(cell->line_hz / 1000.0, c.line_khz, 0.1);
+      EXPECT_NEAR(cell->field_hz, c.field_hz, 0.5);
+    } else {
+      ScopeOptions vga;
+      vga.card = c.card;
+      vga.width = c.width;
+      vga.height = c.height;
+      ScopeReport monitor;
+      std::string error;
+      ASSERT_TRUE(RunScope(vga, monitor, error)) << error;
+      EXPECT_DOUBLE_EQ(cell->line_hz, monitor.monitor.line_rate_hz);
+      EXPECT_DOUBLE_EQ(cell->field_hz, monitor.monitor.field_rate_hz);
+    }
+    EXPECT_EQ(cell->lines, c.lines);
+    EXPECT_NE(cell->reason.find(c.reason_part), std::string::npos) << cell->reason;
+  }
+
+  // Every card offers its modes under three standards, interlace allowed and not; the summary
+  // counts every cell once.
+  for (const CardSummary& s : m.cards) {
+    const auto cells = std::count_if(m.cells.begin(), m.cells.end(),
+                                     [&](const MatrixCell& c) { return c.card == s.card; });
+    EXPECT_EQ(s.exact + s.locks + s.off + s.refused, cells) << s.card;
+    EXPECT_EQ(cells % 6, 0) << s.card;
+  }
+  // An off cell is one whose rates miss the standard: never within the locks range.
+  for (const MatrixCell& c : m.cells) {
+    if (c.outcome != MatrixOutcome::kOff) continue;
+    const double line = c.standard == engine::vsPAL    ? 15625.0
+                        : c.standard == engine::vsNTSC ? 15734.0
+                                                       : 24394.0;
+    const double field = c.standard == engine::vsPAL    ? 50.0
+                         : c.standard == engine::vsNTSC ? 59.94
+                                                        : 57.5;
+    EXPECT_TRUE(std::abs(c.line_hz / line - 1) > 0.02 || std::abs(c.field_hz / field - 1) > 0.05)
+        << c.card << " " << c.width << "x" << c.height << " " << c.line_hz << " Hz";
+  }
+}
+
+TEST(Matrix, PrintedFormsCarryEveryCell) {
+  const std::vector<std::string> cards{"s3-trio64"};
+  const Matrix m = RunMatrix(cards);
+
+  std::ostringstream csv;
+  PrintMatrixCsv(m, csv);
+  const std::string text = csv.str();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(m.cells.size()) + 1);
+  EXPECT_EQ(text.rfind("card,width,height,standard,interlace_allowed,outcome", 0), 0u);
+  EXPECT_NE(text.find("s3-trio64,800,600,ntsc,1,refused,"), std::string::npos);
+
+  const nlohmann::json j = MatrixToJson(m);
+  ASSERT_EQ(j["cells"].size(), m.cells.size());
+  EXPECT_EQ(j["cards"][0]["card"], "s3-trio64");
+  EXPECT_EQ(j["cards"][0]["exact"].get<int>() + j["cards"][0]["locks"].get<int>() +
+                j["cards"][0]["off"].get<int>() + j["cards"][0]["refused"].get<int>(),
+            static_cast<int>(m.cells.size()));
+}
+
+// docs/compatibility.md is what `zanvo-scope --matrix --markdown` prints, byte for byte.
+TEST(Matrix, CheckedInPageIsWhatTheToolGenerates) {
+  std::ifstream file(std::string(ZANVO_SOURCE_DIR) + "/docs/compatibility.md");
+  ASSERT_TRUE(file) << "docs/compatibility.md is missing";
+  std::stringstream checked_in;
+  checked_in << file.rdbuf();
+
+  std::vector<const char*> args{"zanvo-scope", "--matrix", "--markdown"};
+  std::ostringstream out, err;
+  ASSERT_EQ(ScopeMain(static_cast<int>(args.size()), args.data(), out, err), 0) << err.str();
+  EXPECT_TRUE(checked_in.str() == out.str())
+      << "docs/compatibility.md is stale: regenerate it with zanvo-scope --matrix --markdown";
+}
+
+}  // namespace
+}  // namespace zanvo::scope
