@@ -162,6 +162,9 @@ void WinIoDetect(const ScenarioContext& context) {
     SetEnvironmentVariableA("ZANVO_VIRTUAL_CARD", c.card);
     Program program(context.program);
     HWND main = WaitForMainWindow(program);
+    // Found while its controls are still being made; shown once start-up is over.
+    WaitFor("the main window to be shown on a first run", 10000,
+            [&] { return IsWindowVisible(main); });
     Click(Control(main, IDC_DETECT, "btnDetect"));
     std::string brand, model;
     const bool shown = PollUntil(kDetectTimeoutMs, [&] {
