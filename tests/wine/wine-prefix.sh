@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run the Windows programs under Wine.
 #
 #   use_wine_prefix DIR
