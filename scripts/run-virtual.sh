@@ -30,8 +30,9 @@ fi
 
 echo "Card: ${ZANVO_VIRTUAL_CARD:-s3-trio64}, desktop mode: ${ZANVO_VIRTUAL_MODE:-640x480}"
 if [[ -n ${DISPLAY:-} ]]; then
-  export WINEPREFIX=$PWD/build/wine-prefix WINEARCH=win32 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # shellcheck source=tests/wine/wine-prefix.sh
+  source tests/wine/wine-prefix.sh
+  use_wine_prefix "$PWD/build/wine-prefix"
   echo "Starting $program on display $DISPLAY (it lives in the notification area; Unload ends it)"
   exec wine "$program"
 fi

@@ -32,9 +32,9 @@ to_windows() { printf 'Z:%s' "${1//\//\\}"; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
-# No Mono or Gecko installer prompts while the prefix is created.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=tests/wine/wine-prefix.sh
+source "$(dirname "$0")/wine-prefix.sh"
+use_wine_prefix "$work/prefix"
 
 echo "zanvo-virtual.exe: $program"
 rm -f "$output/zanvo-pal.bmp" "$output/failure-$scenario.bmp"

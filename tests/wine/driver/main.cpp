@@ -1,5 +1,5 @@
-// zanvo-e2e-driver: works zanvo-virtual.exe under Wine as a person would, and checks what it
-// shows and stores.
+// zanvo-e2e-driver: works zanvo-virtual.exe, or zanvo.exe with the winio.dll test double, under
+// Wine as a person would, and checks what it shows and stores.
 //
 //   zanvo-e2e-driver.exe PROGRAM.exe OUTPUT-FOLDER SCENARIO
 //
@@ -13,6 +13,7 @@
 #include "check.h"
 #include "scenarios.h"
 #include "screenshot.h"
+#include "winio_scenarios.h"
 
 namespace {
 
@@ -37,9 +38,9 @@ int main(int argc, char** argv) {
   failure_picture = context.output_dir + "\\failure-" + scenario + ".bmp";
   e2e::SetFailureHook(SaveFailurePicture);
   try {
-    if (!e2e::RunScenario(scenario, context)) {
-      std::fprintf(stderr, "unknown scenario %s; scenarios: %s\n", scenario.c_str(),
-                   e2e::ScenarioNames());
+    if (!e2e::RunScenario(scenario, context) && !e2e::RunWinIoScenario(scenario, context)) {
+      std::fprintf(stderr, "unknown scenario %s; scenarios: %s, %s\n", scenario.c_str(),
+                   e2e::ScenarioNames(), e2e::WinIoScenarioNames());
       return 2;
     }
   } catch (const e2e::Failure& failure) {

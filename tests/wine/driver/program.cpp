@@ -6,14 +6,14 @@
 
 namespace e2e {
 
-Program::Program(const std::string& exe_path) {
+Program::Program(const std::string& exe_path, const char* working_dir) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string command = "\"" + exe_path + "\"";
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');
-  if (!CreateProcessA(exe_path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info_)) {
+  if (!CreateProcessA(exe_path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      working_dir, &startup, &info_)) {
     Fail(Format("could not start %s (error %lu)", exe_path.c_str(), GetLastError()));
   }
 }

@@ -11,7 +11,8 @@ namespace e2e {
 
 class Program {
  public:
-  explicit Program(const std::string& exe_path);
+  // `working_dir` null: the driver's own current folder.
+  explicit Program(const std::string& exe_path, const char* working_dir = nullptr);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
