@@ -81,6 +81,25 @@ void ExpectStandardButton(HWND main, int id, const char* name) {
   Pass(Format("%s is the checked standard", name));
 }
 
+void ChooseRefusedTvStandard(const Program& program, HWND main, int radio_id) {
+  Click(Control(main, radio_id, "a TV standard button"));
+  HWND box = WaitFor("the \"Display Properties\" box", kDialogTimeoutMs,
+                     [&] { return ConfirmationBox(program.pid()); });
+  PressDialogButton(box, IDOK);
+  HWND refusal = WaitFor("the \"Video mode unsupported!\" box", kDialogTimeoutMs, [&] {
+    if (HWND keep = KeepDialog(program.pid())) {
+      Fail(Format("the keep-settings dialog (\"%s\") opened for a switch that cannot fit",
+                  TextOf(keep).c_str()));
+    }
+    return FindTopLevelShowing(program.pid(), texts::kModeUnsupported);
+  });
+  Pass("\"Video mode unsupported!\" shown");
+  PressDialogButton(refusal, IDABORT);
+  WaitFor("the refusal box to close", kDialogTimeoutMs, [&] { return !IsWindow(refusal); });
+  if (HWND keep = PollUntil(kSettleMs, [&] { return KeepDialog(program.pid()); }))
+    Fail(Format("a keep-settings dialog (\"%s\") opened after the refusal", TextOf(keep).c_str()));
+}
+
 double ChooseTvStandard(const Program& program, HWND main, int radio_id, KeepAnswer answer) {
   Click(Control(main, radio_id, "a TV standard button"));
 

@@ -20,6 +20,9 @@ struct ExpectedRates {
 // 640x480 on monitor timings runs 31.47 kHz / 59.94 Hz; PAL 15.625 kHz / 50 Hz.
 inline constexpr ExpectedRates kVgaRates{"VGA", 30.5, 32.5, 55.0, 65.0};
 inline constexpr ExpectedRates kPalRates{"PAL", 15.3, 16.0, 48.0, 52.0};
+// NTSC: 15.734 kHz / 59.94 Hz. The driver's 800x600: 39.375 kHz / 60.02 Hz.
+inline constexpr ExpectedRates kNtscRates{"NTSC", 15.4, 16.1, 58.0, 62.0};
+inline constexpr ExpectedRates kVga800x600Rates{"VGA 800x600", 38.5, 40.5, 58.0, 62.0};
 
 enum class KeepAnswer { kYes, kNo, kWaitForTimeout };
 
@@ -36,6 +39,10 @@ void ExpectStandardButton(HWND main, int id, const char* name);
 // Clicks a TV standard's radio button, confirms "Display Properties" with OK, and answers the
 // keep-settings dialog. Returns how many seconds the dialog stayed open.
 double ChooseTvStandard(const Program& program, HWND main, int radio_id, KeepAnswer answer);
+
+// Clicks a TV standard's radio button, confirms "Display Properties" with OK, and expects
+// "Video mode unsupported!" instead of the keep-settings dialog; closes it with Abort.
+void ChooseRefusedTvStandard(const Program& program, HWND main, int radio_id);
 
 // Fails if a confirmation or keep-settings dialog shows up within `ms`.
 void ExpectNoQuestionFor(const Program& program, DWORD ms);

@@ -208,6 +208,32 @@ void Layout(const ScenarioContext& context) {
   program.WaitForExit(kExitTimeoutMs, "Unload");
 }
 
+// On an 800x600 desktop: NTSC with interlace allowed cannot fit (600 lines halved are still
+// more than a field) and is refused with the monitor timings back; with "No interlace" checked
+// the same switch fits by skipping lines, and is kept.
+void Refusal(const ScenarioContext& context) {
+  ForgetSettings();
+  LetWineDrawFrames();
+  ParkPointer();
+  Program program(context.program);
+  HWND main = WaitForMainWindow(program);
+  ExpectRates(main, kVga800x600Rates);
+
+  ChooseRefusedTvStandard(program, main, IDC_MODE_NTSC);
+  ExpectStandardButton(main, IDC_MODE_VGA, "VGA after the refusal");
+  ExpectRates(main, kVga800x600Rates);
+
+  Click(Control(main, IDC_NO_INTERLACE, "chkNoInterlace"));
+  ChooseTvStandard(program, main, IDC_MODE_NTSC, KeepAnswer::kYes);
+  ExpectStandardButton(main, IDC_MODE_NTSC, "NTSC without interlace");
+  ExpectRates(main, kNtscRates);
+
+  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
+  program.WaitForExit(kExitTimeoutMs, "Unload");
+  ExpectStoredText(texts::kValueVideoStandard, texts::kStandardNtsc);
+  ExpectStoredDword(texts::kValueInterlaced, 0);
+}
+
 // For the run command: PAL chosen and kept, a picture of the window, then Unload.
 void ShowPal(const ScenarioContext& context) {
   LetWineDrawFrames();
@@ -225,7 +251,7 @@ void ShowPal(const ScenarioContext& context) {
 }  // namespace
 
 const char* ScenarioNames() {
-  return "switching, close-and-restart, layout, show-pal";
+  return "switching, close-and-restart, layout, refusal, show-pal";
 }
 
 bool RunScenario(const std::string& name, const ScenarioContext& context) {
@@ -235,6 +261,8 @@ bool RunScenario(const std::string& name, const ScenarioContext& context) {
     CloseAndRestart(context);
   } else if (name == "layout") {
     Layout(context);
+  } else if (name == "refusal") {
+    Refusal(context);
   } else if (name == "show-pal") {
     ShowPal(context);
   } else {
