@@ -211,10 +211,8 @@ TEST(TsengCard, DriverModes) {
     double mhz;
   };
   const Case cases[] = {
-      {"tseng-et4000", 640, 480, 25.175},
-      {"tseng-et4000", 1024, 768, 64.9},
-      {"tseng-et4000", 1280, 1024, 89.6},
-      {"tseng-et3000", 640, 480, 25.175},
+      {"tseng-et4000", 640, 480, 25.175}, {"tseng-et4000", 1024, 768, 64.9},
+      {"tseng-et4000", 1280, 1024, 89.6}, {"tseng-et3000", 640, 480, 25.175},
       {"tseng-et3000", 1024, 768, 44.7},
   };
   for (const Case& c : cases) {
