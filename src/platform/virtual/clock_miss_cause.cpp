@@ -25,6 +25,25 @@ constexpr uint16_t kModelTrident9000i = 0x43;
 constexpr uint16_t kModelTridentF3 = 0xF3;
 constexpr uint16_t kModelSis6326 = 0x6326;
 
+// The registers read here, by their datasheet names (each family's card file says more).
+constexpr uint8_t SR07 = 0x07;  // Tseng TS auxiliary mode
+constexpr uint8_t SR09 = 0x09;  // UMC
+constexpr uint8_t SR0A = 0x0A;  // SiS 300 vertical overflow
+constexpr uint8_t SR0C = 0x0C;  // Cirrus VCLK1 numerator
+constexpr uint8_t SR0D = 0x0D;  // Trident new mode control 2
+constexpr uint8_t SR15 = 0x15;  // S3 CLKSYN control 2
+constexpr uint8_t SR1C = 0x1C;  // Cirrus VCLK1 denominator
+constexpr uint8_t SR2A = 0x2A;  // SiS 6326 clock generator numerator
+constexpr uint8_t CR07 = 0x07;  // overflow
+constexpr uint8_t CR09 = 0x09;  // maximum scan line
+constexpr uint8_t CR24 = 0x24;  // ET3000 compatibility control
+constexpr uint8_t CR31 = 0x31;  // ET4000 general purpose
+constexpr uint8_t CR34 = 0x34;  // ET4000 6845 compatibility control
+constexpr uint8_t CR30 = 0x30;  // i740 vertical total bits 8-11, first of four
+constexpr uint8_t GR0B = 0x0B;  // Realtek clock divider
+constexpr uint8_t GR0C = 0x0C;  // Realtek clock select bit 2
+constexpr uint8_t GR0F = 0x0F;  // Trident miscellaneous extended functions
+
 // A register fact and the factor by which undoing it would multiply the line rate.
 struct Candidate {
   double factor;
@@ -72,14 +91,14 @@ void Tseng(const VgaCard& card, const Signal& s, Findings& f) {
   const bool et4000 = card.model() == kModelEt4000;
   const int select = s.crtc.clock_select;
   if (et4000) {
-    if ((Cr(card, 0x34) & 0x02) != 0)
+    if ((Cr(card, CR34) & 0x02) != 0)
       ClockSelectBit(f, "CR34 bit 1", select, select & ~4, TsengCard::BoardClockHz);
-    if ((Cr(card, 0x31) & 0x40) != 0)
+    if ((Cr(card, CR31) & 0x40) != 0)
       ClockSelectBit(f, "CR31 bit 6", select, select & ~8, TsengCard::BoardClockHz);
-  } else if ((Cr(card, 0x24) & 0x02) != 0) {
+  } else if ((Cr(card, CR24) & 0x02) != 0) {
     ClockSelectBit(f, "CR24 bit 1", select, select & ~4, TsengCard::BoardClockHz);
   }
-  const uint8_t aux = Sr(card, 0x07) & 0x41;
+  const uint8_t aux = Sr(card, SR07) & 0x41;
   if (aux == 0x40) f.clock.push_back({2.0, "SR07 bit 6: clock halved"});
   if (et4000 && aux == 0x41) f.clock.push_back({4.0, "SR07 bits 6 and 0: clock quartered"});
   if (et4000 && aux == 0x01) f.clock.push_back({0.5, "SR07 bit 0 alone: clock not divided"});
@@ -87,7 +106,7 @@ void Tseng(const VgaCard& card, const Signal& s, Findings& f) {
 
 void S3(const VgaCard& card, const Signal& s, Findings& f) {
   // The Vision864 has no DCLK/2 divider.
-  if (card.model() == kS3Vision864.model || (Sr(card, 0x15) & 0x10) == 0) return;
+  if (card.model() == kS3Vision864.model || (Sr(card, SR15) & 0x10) == 0) return;
   const int select = s.crtc.clock_select;
   f.clock.push_back({2.0, select == 3 ? std::string("SR15 bit 4: DCLK halved")
                                       : "SR15 bit 4 with clock select " + Num(select) + ": " +
@@ -96,14 +115,16 @@ void S3(const VgaCard& card, const Signal& s, Findings& f) {
 
 void Cirrus(const VgaCard& card, const Signal& s, Findings& f) {
   if (s.crtc.clock_select != 3) return;
-  const double vclk1 = CirrusVclkHz({Sr(card, 0x0C), Sr(card, 0x1C)});
+  const double vclk1 = CirrusVclkHz({Sr(card, SR0C), Sr(card, SR1C)});
   const double vclk3 = s.crtc.clock_hz;
   if (vclk1 <= 0 || vclk3 <= 0 || std::fabs(vclk3 / (vclk1 / 2) - 1) > 0.03) return;
-  char gap[16];
-  std::snprintf(gap, sizeof gap, "%.1f%%", (1 - vclk3 / (vclk1 / 2)) * 100);
+  const double gap_percent = (1 - vclk3 / (vclk1 / 2)) * 100;
+  char gap[24];
+  std::snprintf(gap, sizeof gap, "%.1f%% %s", std::fabs(gap_percent),
+                gap_percent >= 0 ? "below" : "above");
   f.clock.push_back({vclk1 / vclk3, "SR0E/SR1E: VCLK3 " + Mhz(vclk3) + ", half of VCLK1"});
   f.clock.push_back(
-      {vclk1 / 2 / vclk3, "SR0E/SR1E: VCLK3 " + Mhz(vclk3) + ", " + gap + " below half of VCLK1"});
+      {vclk1 / 2 / vclk3, "SR0E/SR1E: VCLK3 " + Mhz(vclk3) + ", " + gap + " half of VCLK1"});
 }
 
 void Trident(const VgaCard& card, const Signal& s, Findings& f) {
@@ -115,7 +136,7 @@ void Trident(const VgaCard& card, const Signal& s, Findings& f) {
                          "mode): clock not divided"});
     return;
   }
-  const uint8_t mode2 = Sr(card, 0x0D);
+  const uint8_t mode2 = Sr(card, SR0D);
   constexpr double kUndo[4] = {1.0, 2.0, 4.0, 1.5};
   constexpr const char* kWhat[4] = {"", "halved", "quartered", "divided by 1.5"};
   const int divider = (mode2 >> 1) & 0x03;
@@ -127,31 +148,31 @@ void Trident(const VgaCard& card, const Signal& s, Findings& f) {
     const int select = s.crtc.clock_select;
     ClockSelectBit(f, "SR0D bit 0", select, select & ~4, TridentCard::FixedClockHz);
   }
-  if (card.model() == kModelTridentF3 && (Gr(card, 0x0F) & 0x08) != 0)
+  if (card.model() == kModelTridentF3 && (Gr(card, GR0F) & 0x08) != 0)
     f.clock.push_back({2.0, "GR0F bit 3: 16-dot character clock, line rate halved"});
 }
 
 void Sis(const VgaCard& card, const Signal& s, Findings& f) {
   if (card.model() == kModelSis6326) {
-    if ((Sr(card, 0x2A) & 0x80) != 0 && s.crtc.clock_select != 3) {
+    if ((Sr(card, SR2A) & 0x80) != 0 && s.crtc.clock_select != 3) {
       f.clock.push_back({0.5, "SR2A bit 7 with clock select " + Num(s.crtc.clock_select) +
                                   ": the VCO divider acts on clock 3 only, clock not divided"});
     }
     return;
   }
   // SiS 300: the vertical sync end's fifth bit is SR0A bit 5; bit 6 is not part of it.
-  const uint8_t sr0a = Sr(card, 0x0A);
+  const uint8_t sr0a = Sr(card, SR0A);
   if ((sr0a & 0x40) != 0 && (sr0a & 0x20) == 0)
     f.always.push_back("SR0A bit 6 set, bit 5 clear: vertical sync end bit 4 missing");
 }
 
 void Realtek(const VgaCard& card, const Signal& s, Findings& f) {
   const int select = s.crtc.clock_select;
-  if ((Gr(card, 0x0C) & 0x20) != 0)
+  if ((Gr(card, GR0C) & 0x20) != 0)
     ClockSelectBit(f, "GR0C bit 5", select, select & ~4, RealtekCard::RealtekClockHz);
   constexpr double kDivide[4] = {1.0, 1.5, 2.0, 4.0};
   constexpr const char* kBy[4] = {"1", "1.5", "2", "4"};
-  const int code = Gr(card, 0x0B) & 0x03;
+  const int code = Gr(card, GR0B) & 0x03;
   if (code == 0) return;
   const std::string what = "GR0B bits 0-1 = " + Num(code);
   if (select >= 2) {
@@ -176,7 +197,7 @@ void Wd(const Signal& s, Findings& f) {
 }
 
 void Umc(const VgaCard& card, Findings& f) {
-  if ((Sr(card, 0x09) & 0x80) != 0) f.clock.push_back({2.0, "SR09 bit 7: clock halved"});
+  if ((Sr(card, SR09) & 0x80) != 0) f.clock.push_back({2.0, "SR09 bit 7: clock halved"});
 }
 
 // With XR09 bit 0 set the i740 takes vertical bits 8-11 from CR30-CR33; compare them with the
@@ -184,8 +205,8 @@ void Umc(const VgaCard& card, Findings& f) {
 void Intel(const VgaCard& card, Findings& f) {
   const auto* i740 = dynamic_cast<const IntelI740Card*>(&card);
   if (i740 == nullptr || !i740->extended_crtc()) return;
-  const uint8_t cr07 = Cr(card, 0x07);
-  const uint8_t cr09 = Cr(card, 0x09);
+  const uint8_t cr07 = Cr(card, CR07);
+  const uint8_t cr09 = Cr(card, CR09);
   const auto bits = [](uint8_t value, int bit8, int bit9) {
     return ((value >> bit8) & 1) | ((value >> bit9) & 1) << 1;
   };
@@ -193,7 +214,7 @@ void Intel(const VgaCard& card, Findings& f) {
                            ((cr07 >> 3) & 1) | ((cr09 >> 5) & 1) << 1};
   std::string stale;
   for (int i = 0; i < 4; ++i) {
-    const uint8_t index = static_cast<uint8_t>(0x30 + i);
+    const uint8_t index = static_cast<uint8_t>(CR30 + i);
     if ((Cr(card, index) & 0x0F) == standard[i]) continue;
     char name[8];
     std::snprintf(name, sizeof name, "CR%02X", index);
