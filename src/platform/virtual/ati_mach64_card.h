@@ -18,6 +18,7 @@
 //          VCLK), 7-10 VCLK0-3 feedback dividers, 11 extended post divider bits (4 + VCLK),
 //          f = 2 x 14.318 MHz x N / (reference divider x post divider).
 // The standard VGA ports are decoded as well; the VGA CRTC runs the text screen at power-on.
+// Readings and sources: docs/chips.md (ATI Mach64).
 
 #include <array>
 

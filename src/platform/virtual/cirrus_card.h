@@ -8,6 +8,7 @@
 // Clocks: Miscellaneous Output bits 2-3 pick VCLK0-3, each a numerator (SR0B-SR0E, bits 6-0)
 // and a denominator (SR1B-SR1E: bits 5-1 divisor, bit 0 post-divide by two):
 //   f = 14.31818 MHz x N / D, halved when bit 0 is set.
+// Readings and sources: docs/chips.md (Cirrus Logic).
 
 #include "platform/virtual/vga_card.h"
 

@@ -144,8 +144,7 @@ void IntelI740Card::ApplyExtensions(CrtcTiming& t) const {
   t.v_sync_start = cr(0x10) + high(CR32);
   t.v_blank_start = cr(0x15) + high(CR33);
   t.offset = cr(0x13) | high(CR41);
-  // Sources disagree on how interlaced vertical values count; modelled as frame lines, an odd
-  // frame total giving each field its half line.
+  // Interlaced values count frame lines (docs/chips.md, Intel i740).
   t.interlaced = (cr(CR70) & kCR70Interlace) != 0;
   t.v_frame_lines = t.interlaced;
 }

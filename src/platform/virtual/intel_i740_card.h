@@ -11,7 +11,7 @@
 //   XRC8-XRCB  VCLK2, selected by clock select 3:
 //              f = 4 x 66.67 MHz x (M + 2) / ((N + 2) x 2^P), M = XRC8, N = XRC9, P = XRCB 4-6
 // Clock selects 0 and 1 are the VGA crystals. The i810's IO control register CR80 does not exist
-// on this chip.
+// on this chip. Readings and sources: docs/chips.md (Intel i740).
 
 #include <array>
 

@@ -15,6 +15,7 @@
 //         `-+-------- memory size   `--------------- interlace
 //   0x15  horizontal position of the second field's vertical sync (half line)
 // Clock = Miscellaneous Output bits 3-2 with 0x0D bit 5 as bit 2, from the board's eight clocks.
+// Readings and sources: docs/chips.md (Oak).
 
 #include "platform/virtual/vga_card.h"
 

@@ -10,6 +10,7 @@
 //   GR0C  bit 5 clock select bit 2; bit 2 reads 1
 //   0x3D6 / 0x3D7  read and write bank, bits 0-3 (detection tests them)
 // Clock = Miscellaneous Output bits 3-2 with GR0C bit 5 as bit 2.
+// Readings and sources: docs/chips.md (Realtek).
 
 #include "platform/virtual/vga_card.h"
 

@@ -139,7 +139,8 @@ double S3Card::ClockHz(int select) const {
 
 void S3Card::ApplyExtensions(CrtcTiming& t) const {
   const auto cr = [this](uint8_t index) { return Stored(RegFile::kCrtc, index); };
-  // DOSBox halves the selected clock on SR15 bit 4; the Vision864 has no such divider.
+  // SR15 bit 4, DCLK/2, fixed clocks included; the Vision864 has no such divider
+  // (docs/chips.md, S3).
   if (chip_.is_trio && (Stored(RegFile::kSequencer, SR15) & kSR15HalfClock) != 0) {
     t.clock_divisor *= 2;
   }

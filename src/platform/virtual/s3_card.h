@@ -7,7 +7,7 @@
 //
 // Clocks: Miscellaneous Output select 0 = 25.175 MHz, 1 = 28.322 MHz, 3 = the DCLK PLL loaded
 // from SR12/SR13; select 2 is reserved. On the Trio, SR15 bit 4 halves whichever clock is
-// selected.
+// selected. Readings and sources: docs/chips.md (S3).
 
 #include "platform/virtual/vga_card.h"
 

@@ -12,6 +12,7 @@
 //           post scaler - 1 (bits 5-6), bit 7 post x2. Takes effect at once.
 //     300:  the same fields in SR2B and SR2C; they take effect when SR2D is written with bit 7.
 //   f = 14.318 MHz x num x (VCO x2) / (den x post x (post x2))
+// Readings and sources: docs/chips.md (SiS).
 
 #include "platform/virtual/vga_card.h"
 

@@ -1,5 +1,6 @@
 #pragma once
-// The plain VGA (family 1): the standard register set and the two crystal clocks, nothing more.
+// The plain VGA (family 1): the standard register set and the two crystal clocks, nothing more
+// (docs/chips.md, Standard VGA).
 
 #include "platform/virtual/vga_card.h"
 

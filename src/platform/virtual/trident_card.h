@@ -17,6 +17,7 @@
 // programmable VCLK, whose word the driver writes low byte to 0x43C8, high byte to 0x43C9:
 //   12 K  11-7 M  6-0 N     f = 14.31818 MHz x (N + 8) / ((M + 2) x 2^K)
 // CRTC 0x19-0x1D read 0xFF; the rest of 0x20-0x3F is decoded and reads 0 where nothing is.
+// Readings, sources and what the 8800BR lacks: docs/chips.md (Trident).
 
 #include <memory>
 

@@ -29,6 +29,9 @@ constexpr uint8_t kCloseSecond = 0x01;  // to 0x3BF
 constexpr uint8_t kOverflowInterlace = 0x80;
 constexpr uint8_t kSr07Half = 0x40;
 constexpr uint8_t kSr07Quarter = 0x01;  // only together with bit 6
+// What the ET3000 BIOS leaves in SR07 in its 256-colour and 800x600 modes: VGA mode, ROM
+// mapped, clock undivided.
+constexpr uint8_t kEt3000BiosSr07 = 0xA8;
 
 // The crystal set of the common ET4000 boards (the ET3000 boards carry the first eight).
 constexpr std::array<double, 16> kClocksHz = {
@@ -81,15 +84,12 @@ int TsengCard::SelectedClock() const {
          Bit(Stored(RegFile::kCrtc, CR31), 6) << 3;
 }
 
-// Sources disagree on SR07 bit 0 of the ET4000: one emulator divides by four whenever bit 0 is
-// set, while the chip documentation in vgadoc (and svgalib, which writes 0x41 for the quarter
-// clock) makes bit 0 a modifier of bit 6: 0x40 halves, 0x41 quarters, 0x01 alone leaves the clock
-// alone. We follow the documentation. On the ET3000 bit 6 halves the memory clock only
-// (its BIOS leaves it set in every mode), so SR07 never changes the pixel clock there.
+// SR07 divides the clock the CRTC counts (docs/chips.md, Tseng). ET4000: bit 6 halves, bits 6
+// and 0 together quarter, bit 0 alone divides nothing. ET3000: bit 6 halves.
 int TsengCard::Sr07Divisor() const {
-  if (chip_ == TsengChip::kEt3000) return 1;
   const uint8_t aux = Stored(RegFile::kSequencer, SR07);
   if ((aux & kSr07Half) == 0) return 1;
+  if (chip_ == TsengChip::kEt3000) return 2;
   return (aux & kSr07Quarter) != 0 ? 4 : 2;
 }
 
@@ -197,7 +197,7 @@ void TsengCard::ProgramMode(const ModeTiming& m) {
     // Written before the BIOS sets CR11 bit 7 again: no interlace, no bit 10s.
     StoredRef(RegFile::kCrtc, CR35) = 0x00;
   } else {
-    WriteIndexed(RegFile::kSequencer, SR07, kSr07Half);
+    WriteIndexed(RegFile::kSequencer, SR07, kEt3000BiosSr07);
     WriteIndexed(RegFile::kCrtc, CR23, 0x00);
     WriteIndexed(RegFile::kCrtc, CR24, static_cast<uint8_t>((index & 4) >> 1));
     WriteIndexed(RegFile::kCrtc, CR25, 0x00);

@@ -19,7 +19,8 @@
 //   CR25 bits 4-0 vertical bit 10s, bit 7 interlace (vertical values count field lines)
 // Segment select 0x3CD: all eight bits read back on both chips (ET4000: write bank 3-0, read
 // bank 7-4; ET3000: banks in 5-0, segment configuration in 7-6).
-// SR07 on the ET4000: bit 6 divides the pixel clock by two; bits 6 and 0 together by four.
+// SR07: bit 6 halves the clock on both chips; on the ET4000 bits 6 and 0 together quarter it.
+// Readings, sources and the undefined bit-0-alone state: docs/chips.md (Tseng).
 
 #include <memory>
 

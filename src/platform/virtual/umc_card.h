@@ -4,11 +4,11 @@
 // Port 0x3BF is the extension key: 0xAC opens the extended registers, 0x03 closes them (any
 // other value leaves the state as it was). While closed, SR06-SR09 and CR2F read back but
 // ignore writes; detection relies on SR06 being fully writable only while open.
-//   SR07  bit 0: cleared by the mode-switch clock preparation; no source gives it a function,
-//         so it is stored and nothing more
+//   SR07  bit 0: stored only
 //   SR09  bit 7: divides the dot clock by two (the chip's own half-clock mode)
 //   CR2F  bit 0: interlace, field-sized vertical values
-// Clock = Miscellaneous Output bits 3-2 from the board's four clocks.
+// Clock = Miscellaneous Output bits 3-2 from the board's four clocks. No source documents SR07
+// bit 0, SR09 bit 7 or CR2F bit 0: docs/chips.md (UMC) says what the model takes them for.
 
 #include "platform/virtual/vga_card.h"
 

@@ -14,6 +14,7 @@
 //   CR31-CR37   read-only identification: "WD90C30" on the 90C30; the 90C00 reads 0 there
 //   CR3E        (90C30) vertical total/display end/retrace start/blank start bit 10
 // Clock = Miscellaneous Output bits 3-2 with the clock select bit 2 of GR0C.
+// Readings and sources: docs/chips.md (Western Digital).
 
 #include "platform/virtual/vga_card.h"
 
