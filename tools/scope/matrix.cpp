@@ -6,22 +6,12 @@
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/standard_rates.h"
 #include "scope_session.h"
+#include "standard_targets.h"
 
 namespace zanvo::scope {
 namespace {
 
 constexpr uint8_t kMatrixStandards[] = {engine::vsPAL, engine::vsNTSC, engine::vs24kHz};
-
-virt::StandardRates RatesOf(uint8_t standard) {
-  switch (standard) {
-    case engine::vsPAL:
-      return virt::kPalRates;
-    case engine::vsNTSC:
-      return virt::kNtscRates;
-    default:
-      return virt::k24kHzRates;
-  }
-}
 
 MatrixOutcome OutcomeOf(virt::SignalVerdict verdict) {
   switch (verdict) {
@@ -77,7 +67,8 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
     return cell;
   }
   cell.outcome =
-      OutcomeOf(virt::JudgeSignal(RatesOf(standard), out.line_rate_hz, out.field_rate_hz));
+      OutcomeOf(virt::JudgeSignal(RatesOfStandard(standard), out.line_rate_hz, out.field_rate_hz));
+  if (cell.outcome == MatrixOutcome::kOff) cell.reason = report.clock_miss_cause;
   return cell;
 }
 

@@ -46,6 +46,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   j["row_found"] = report.row_found;
   j["vertical_row_found"] = report.vertical_row_found;
   j["fitted"] = report.fitted;
+  j["clock_miss_cause"] = report.clock_miss_cause;
   if (report.detected) {
     j["detected"] = {{"family", report.detected->family}, {"model", report.detected->model}};
   } else {

@@ -13,8 +13,10 @@
 #include "engine/standards.h"
 #include "platform/virtual/ati_mach64_card.h"
 #include "platform/virtual/card_catalog.h"
+#include "platform/virtual/clock_miss_cause.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/virtual_pc.h"
+#include "standard_targets.h"
 
 namespace zanvo::scope {
 namespace {
@@ -179,7 +181,15 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     report.vertical_row_found = Eng.VertRowFound != 0;
     report.fitted = engine::StandardFitted();
     report.applied = virt::AnalyzeSignal(pc.card());
-    if (!report.fitted) RefuseStandard(pc, report);
+    if (!report.fitted) {
+      RefuseStandard(pc, report);
+    } else {
+      const virt::StandardRates target = RatesOfStandard(options.standard);
+      if (virt::JudgeSignal(target, report.applied.line_rate_hz, report.applied.field_rate_hz) ==
+          virt::SignalVerdict::kOff) {
+        report.clock_miss_cause = virt::ClockMissCause(pc.card(), report.applied, target.line_hz);
+      }
+    }
   } else {
     report.applied = report.monitor;
   }

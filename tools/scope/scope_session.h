@@ -35,16 +35,18 @@ struct BlockRegisters {
 struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
-  bool row_found = false;            // the engine found a row for the mode's width
-  bool vertical_row_found = false;   // ... and one for its line count
-  bool fitted = true;                // both: the standard is in force (VGA always is)
-  virt::Signal monitor;              // the desktop mode as the driver set it
-  virt::Signal applied;              // right after the engine applied the standard
-  virt::Signal signal;               // as the program leaves it: after a refusal, options, moves
-  bool readout_measured = false;     // false when the retrace never came
-  std::string readout_h, readout_v;  // the two texts the window would show
-  RegisterDump monitor_registers;    // as the driver left them
-  RegisterDump registers;            // at the end of the run
+  bool row_found = false;           // the engine found a row for the mode's width
+  bool vertical_row_found = false;  // ... and one for its line count
+  bool fitted = true;               // both: the standard is in force (VGA always is)
+  virt::Signal monitor;             // the desktop mode as the driver set it
+  virt::Signal applied;             // right after the engine applied the standard
+  virt::Signal signal;              // as the program leaves it: after a refusal, options, moves
+  // When the fitted standard's line rate misses its target: the chip's bits behind it, if any.
+  std::string clock_miss_cause;
+  bool readout_measured = false;         // false when the retrace never came
+  std::string readout_h, readout_v;      // the two texts the window would show
+  RegisterDump monitor_registers;        // as the driver left them
+  RegisterDump registers;                // at the end of the run
   std::optional<DetectedChip> detected;  // what --detect (and --next) found
   uint16_t ext_io_base = 0;
   uint32_t pci_cursor = 0;

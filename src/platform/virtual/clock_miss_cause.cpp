@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/virtual/ati_mach64_card.h"
 #include "platform/virtual/cirrus_card.h"
 #include "platform/virtual/intel_i740_card.h"
 #include "platform/virtual/oak_card.h"
@@ -225,6 +226,17 @@ void Intel(const VgaCard& card, Findings& f) {
                        " disagree with CR07)");
 }
 
+// The block-I/O card's CRTC takes its pixel clock from the PLL the clock step programs; that
+// step has one clock for every row. The clock the row's line length would need says how far
+// off it is.
+void Ati(const Signal& s, double target_line_hz, Findings& f) {
+  if (s.line_rate_hz <= 0 || target_line_hz <= 0) return;
+  if (std::fabs(s.line_rate_hz / target_line_hz - 1) <= 0.01) return;
+  const double needed = s.pixel_clock_hz * target_line_hz / s.line_rate_hz;
+  f.always.push_back("PLL VCLK at " + Mhz(s.pixel_clock_hz) +
+                     " (one clock for every row): this line length needs " + Mhz(needed));
+}
+
 // The subset of clock facts whose undoing brings the line rate closest to the target; empty
 // when none brings it closer.
 std::vector<std::string> BestClockCauses(const std::vector<Candidate>& candidates, double line_hz,
@@ -281,8 +293,11 @@ std::string ClockMissCause(const VgaCard& card, const Signal& signal, double tar
     case kFamilyIntel:
       Intel(card, f);
       break;
+    case kFamilyAti:
+      Ati(signal, target_line_hz, f);
+      break;
     default:
-      break;  // the standard VGA and the block-I/O CRTC have no such bits
+      break;  // the standard VGA has no such bits
   }
   std::vector<std::string> parts = BestClockCauses(f.clock, signal.line_rate_hz, target_line_hz);
   parts.insert(parts.end(), f.always.begin(), f.always.end());
