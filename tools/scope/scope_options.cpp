@@ -135,8 +135,14 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
       ->capture_default_str();
 
   std::string mode = "640x480";
-  app.add_option("--mode", mode, "Desktop mode WIDTHxHEIGHT set by the card's driver")
-      ->capture_default_str();
+  const auto* mode_option =
+      app.add_option("--mode", mode, "Desktop mode WIDTHxHEIGHT set by the card's driver")
+          ->capture_default_str();
+  app.add_option("--load-registers", options.load_registers,
+                 "Write a card's registers from FILE (JSON as --registers --json prints it)\n"
+                 "over the driver's mode; they become the desktop mode. Without --mode the\n"
+                 "size comes from the loaded registers")
+      ->type_name("FILE");
 
   const std::map<std::string, int> standards{{"vga", engine::vsVGA},
                                              {"pal", engine::vsPAL},
@@ -206,6 +212,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     err << "zanvo-scope: --mode " << mode << ": " << problem << "\n";
     return 2;
   }
+  options.mode_given = mode_option->count() > 0;
   options.standard = static_cast<uint8_t>(standard);
   if (!as.empty()) {
     if (const auto problem = ParseAs(as, options); !problem.empty()) {

@@ -35,6 +35,9 @@ struct BlockRegisters {
 struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
+  uint16_t width = 0, height = 0;        // the desktop size shown
+  bool size_from_registers = false;      // read from the loaded registers, not --mode
+  std::vector<std::string> not_loaded;   // keys of the register file that were not loaded
   bool row_found = false;                // the engine found a row for the mode's width
   virt::Signal monitor;                  // the desktop mode as the driver set it
   virt::Signal signal;                   // after the standard, the options and the moves
@@ -49,7 +52,8 @@ struct ScopeReport {
   std::optional<BlockRegisters> block;  // block-I/O family only
 };
 
-// Returns false with a message in `error` when the card has no such desktop mode.
+// Returns false with a message in `error` when the card has no such desktop mode or the
+// register file cannot be used.
 bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& error);
 
 }  // namespace zanvo::scope
