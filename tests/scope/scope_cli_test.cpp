@@ -66,8 +66,9 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
 TEST(ScopeCli, HelpDocumentsEveryOption) {
   const ScopeRun run = RunScopeWith({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* option : {"--card", "--mode", "--standard", "--positive-sync", "--no-interlace",
-                             "--odd-even-vsync", "--move", "--readout", "--registers", "--json"}) {
+  for (const char* option :
+       {"--card", "--mode", "--standard", "--positive-sync", "--no-interlace", "--odd-even-vsync",
+        "--move", "--readout", "--registers", "--json", "--load-registers"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
 }

@@ -110,8 +110,8 @@ double TridentCard::DriverClockHz(double wanted_hz) const {
   return best;
 }
 
-// Holding the locks open includes what the key's read of SR0B does: the new set stays selected,
-// and a write of SR0B does not switch back.
+// Holding the locks open includes what the key's read of SR0B does: the new set is the one
+// reached, whatever was selected last.
 bool TridentCard::OldSetSelected() const {
   return old_mode_ && (chip_ == TridentChip::k8800BR || !locks_held_open());
 }
@@ -175,7 +175,7 @@ uint8_t TridentCard::ReadRegister(RegFile file, uint8_t index) const {
 void TridentCard::WriteRegister(RegFile file, uint8_t index, uint8_t value) {
   if (file == RegFile::kSequencer) {
     if (index == SR0B) {
-      if (!locks_held_open()) old_mode_ = true;
+      old_mode_ = true;
       return;
     }
     if (index == SR0D || index == SR0E) {
