@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+
 #include <string>
 
 #include "engine/chip_codes.h"
@@ -62,7 +65,6 @@ const CauseCase kCases[] = {
     {"s3-trio64", 640, 480, vsPAL, true, ""},
     {"oak-oti077", 640, 480, vsNTSC, true, ""},
     {"wd-90c30", 800, 600, vsPAL, true, ""},
-    {"ati-mach64", 640, 480, vs24kHz, true, ""},
 };
 // clang-format on
 
@@ -78,6 +80,22 @@ TEST(ClockMissCause, NamesTheRegisterBitsBehindEachMiss) {
     EXPECT_EQ(virt::ClockMissCause(pc.card(), s, TargetOf(c.standard).line_hz), c.cause)
         << s.line_rate_hz << " Hz lines, " << s.field_rate_hz << " Hz fields";
   }
+}
+
+// The block-I/O card runs every row on the one clock its clock step programs: the cause names
+// that clock and the one the row's line length needs.
+TEST(ClockMissCause, BlockIoPllNamesTheClockTheRowNeeds) {
+  scope::ScopeReport report;
+  ASSERT_TRUE(RunFitCase("ati-mach64", 640, 480, vs24kHz, true, report));
+  ASSERT_TRUE(report.fitted);
+  const virt::Signal& s = report.applied;
+  const double needed_mhz = s.pixel_clock_hz * TargetOf(vs24kHz).line_hz / s.line_rate_hz / 1e6;
+  char expected[128];
+  std::snprintf(expected, sizeof expected,
+                "PLL VCLK at %.3f MHz (one clock for every row): this line length needs %.3f MHz",
+                s.pixel_clock_hz / 1e6, needed_mhz);
+  EXPECT_EQ(report.clock_miss_cause, expected);
+  EXPECT_GT(std::fabs(needed_mhz * 1e6 / s.pixel_clock_hz - 1), 0.02) << "not off at all";
 }
 
 }  // namespace

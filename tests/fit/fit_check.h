@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/chip_codes.h"
+#include "platform/virtual/standard_rates.h"
 #include "platform/virtual/virtual_pc.h"
 #include "scope_session.h"
 
@@ -37,11 +38,11 @@ struct Target {
 inline Target TargetOf(uint8_t standard) {
   switch (standard) {
     case engine::vsPAL:
-      return {15625.0, 50.0};
+      return {virt::kPalRates.line_hz, virt::kPalRates.field_hz};
     case engine::vsNTSC:
-      return {15734.0, 59.94};
+      return {virt::kNtscRates.line_hz, virt::kNtscRates.field_hz};
     default:
-      return {24390.0, 57.5};
+      return {virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz};
   }
 }
 

@@ -98,6 +98,17 @@ TEST(Matrix, CellsGiveTheOutcomeTheProgramLeaves) {
   }
 }
 
+// No run is left half-switched: whatever is not exact, locks or refused misses the standard for
+// a reason the chip's registers give, which the matrix names.
+TEST(Matrix, EveryOffCellNamesItsCause) {
+  const Matrix m = RunMatrix({});
+  for (const MatrixCell& c : m.cells) {
+    if (c.outcome != MatrixOutcome::kOff) continue;
+    EXPECT_FALSE(c.reason.empty()) << c.card << " " << c.width << "x" << c.height << " "
+                                   << int{c.standard} << (c.interlace_allowed ? "" : " ni");
+  }
+}
+
 TEST(Matrix, PrintedFormsCarryEveryCell) {
   const std::vector<std::string> cards{"s3-trio64"};
   const Matrix m = RunMatrix(cards);

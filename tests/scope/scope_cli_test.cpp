@@ -56,6 +56,7 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--card", "vga", "--card", "s3-trio64"}, "--matrix"},
       {{"--csv"}, "--matrix"},
       {{"--matrix", "--csv", "--json"}, "one of"},
+      {{"--matrix", "--load-registers", "mode.json"}, "--load-registers"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -69,9 +70,9 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
 TEST(ScopeCli, HelpDocumentsEveryOption) {
   const ScopeRun run = RunScopeWith({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* option :
-       {"--card", "--mode", "--standard", "--positive-sync", "--no-interlace", "--odd-even-vsync",
-        "--move", "--readout", "--registers", "--json", "--matrix", "--csv", "--markdown"}) {
+  for (const char* option : {"--card", "--mode", "--standard", "--positive-sync", "--no-interlace",
+                             "--odd-even-vsync", "--move", "--readout", "--registers", "--json",
+                             "--matrix", "--csv", "--markdown", "--load-registers"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
 }

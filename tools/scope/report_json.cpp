@@ -34,7 +34,14 @@ nlohmann::json SignalToJson(const virt::Signal& s) {
 nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& report) {
   nlohmann::json j;
   j["chip"] = {{"card", options.card}, {"family", report.family}, {"model", report.model}};
-  j["mode"] = {{"width", options.width}, {"height", options.height}};
+  j["mode"] = {{"width", report.width}, {"height", report.height}};
+  if (!options.load_registers.empty()) {
+    j["loaded_registers"] = {
+        {"file", options.load_registers},
+        {"size_from_registers", report.size_from_registers},
+        {"driver_mode", {{"width", options.width}, {"height", options.height}}},
+        {"not_loaded", report.not_loaded}};
+  }
   j["standard"] = StandardName(options.standard);
   j["options"] = {{"positive_sync", options.positive_sync},
                   {"no_interlace", options.no_interlace},

@@ -60,6 +60,25 @@ std::string StandardCaption(uint8_t standard) {
   }
 }
 
+void PrintDesktopLine(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
+  out << Format("Desktop %ux%u", unsigned{report.width}, unsigned{report.height});
+  if (options.load_registers.empty()) {
+    out << ", monitor timings as the driver set them:\n";
+    return;
+  }
+  if (report.size_from_registers) {
+    out << " (size read from the loaded registers: dots shown per line by memory rows)";
+  }
+  out << Format(", the registers of %s loaded over the driver's %ux%u mode:\n",
+                options.load_registers.c_str(), unsigned{options.width}, unsigned{options.height});
+  if (!report.not_loaded.empty()) {
+    out << "    not loaded:";
+    for (const auto& key : report.not_loaded)
+      out << " " << key;
+    out << " (the adapter keeps what its driver set there)\n";
+  }
+}
+
 }  // namespace
 
 void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
@@ -73,8 +92,7 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
   if (report.family == 8) out << Format("Block I/O base: 0x%04X\n", unsigned{report.ext_io_base});
   for (const auto& message : report.messages)
     out << "Message: " << message << "\n";
-  out << Format("Desktop %ux%u, monitor timings as the driver set them:\n", unsigned{options.width},
-                unsigned{options.height});
+  PrintDesktopLine(options, report, out);
   PrintSignal(report.monitor, out);
 
   out << "Standard " << StandardCaption(options.standard);

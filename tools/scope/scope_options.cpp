@@ -138,8 +138,14 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
       ->allow_extra_args(false);
 
   std::string mode = "640x480";
-  app.add_option("--mode", mode, "Desktop mode WIDTHxHEIGHT set by the card's driver")
-      ->capture_default_str();
+  const auto* mode_option =
+      app.add_option("--mode", mode, "Desktop mode WIDTHxHEIGHT set by the card's driver")
+          ->capture_default_str();
+  app.add_option("--load-registers", options.load_registers,
+                 "Write a card's registers from FILE (JSON as --registers --json prints it)\n"
+                 "over the driver's mode; they become the desktop mode. Without --mode the\n"
+                 "size comes from the loaded registers")
+      ->type_name("FILE");
 
   const std::map<std::string, int> standards{{"vga", engine::vsVGA},
                                              {"pal", engine::vsPAL},
@@ -214,6 +220,11 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   if (!chosen_cards.empty()) options.card = chosen_cards.front();
   if (options.matrix) {
     options.matrix_cards = chosen_cards;
+    if (!options.load_registers.empty()) {
+      err << "zanvo-scope: --matrix runs the drivers' own modes; it does not take "
+             "--load-registers\n";
+      return 2;
+    }
     if (int(options.json) + int(options.csv) + int(options.markdown) > 1) {
       err << "zanvo-scope: --matrix prints one of --json, --csv or --markdown\n";
       return 2;
@@ -229,6 +240,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     err << "zanvo-scope: --mode " << mode << ": " << problem << "\n";
     return 2;
   }
+  options.mode_given = mode_option->count() > 0;
   options.standard = static_cast<uint8_t>(standard);
   if (!as.empty()) {
     if (const auto problem = ParseAs(as, options); !problem.empty()) {

@@ -23,7 +23,9 @@ struct ScopeOptions {
   std::string card = "vga";
   uint16_t width = 640;
   uint16_t height = 480;
-  uint8_t standard = 98;  // vsVGA
+  bool mode_given = false;     // --mode on the command line
+  std::string load_registers;  // a register file written over the driver's mode
+  uint8_t standard = 98;       // vsVGA
   bool positive_sync = false;
   bool no_interlace = false;
   bool odd_even_vsync = false;

@@ -1,6 +1,7 @@
 #include "scope_session.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/texts.h"
 #include "chipset/ati_rom_clock.h"
@@ -16,6 +17,7 @@
 #include "platform/virtual/clock_miss_cause.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/virtual_pc.h"
+#include "register_file.h"
 #include "standard_targets.h"
 
 namespace zanvo::scope {
@@ -44,17 +46,20 @@ void ApplyMove(Move move) {
   }
 }
 
+// Read as a register dump tool reads a card: with its locks open, so that the extended
+// registers show their values rather than the floating bus of a locked chip, and a dump loaded
+// back (--load-registers) restores them.
 RegisterDump DumpRegisters(const virt::VgaCard& card) {
   RegisterDump dump;
   dump.misc = card.PeekMisc();
   for (int i = 0; i < 256; ++i) {
     const auto index = static_cast<uint8_t>(i);
-    dump.crtc[i] = card.Peek(virt::RegFile::kCrtc, index);
-    dump.seq[i] = card.Peek(virt::RegFile::kSequencer, index);
-    dump.gc[i] = card.Peek(virt::RegFile::kGraphics, index);
+    dump.crtc[i] = card.PeekUnlocked(virt::RegFile::kCrtc, index);
+    dump.seq[i] = card.PeekUnlocked(virt::RegFile::kSequencer, index);
+    dump.gc[i] = card.PeekUnlocked(virt::RegFile::kGraphics, index);
   }
   for (int i = 0; i < 32; ++i) {
-    dump.attr[i] = card.Peek(virt::RegFile::kAttribute, static_cast<uint8_t>(i));
+    dump.attr[i] = card.PeekUnlocked(virt::RegFile::kAttribute, static_cast<uint8_t>(i));
   }
   return dump;
 }
@@ -125,6 +130,35 @@ std::string ModeList() {
   return list;
 }
 
+// The driver sets the mode; a register file, if any, is written over it and stays part of it.
+bool SetMode(const ScopeOptions& options, virt::VgaCard& card, ScopeReport& report,
+             std::string& error) {
+  report.width = options.width;
+  report.height = options.height;
+  RegisterFile file;
+  if (!options.load_registers.empty()) {
+    if (!ReadRegisterFile(options.load_registers, file, error)) return false;
+    report.not_loaded = file.not_loaded;
+  }
+  if (!virt::SetDesktopModeWithRegisters(card, options.width, options.height,
+                                         std::move(file.registers))) {
+    error = "the " + options.card + " driver has no " + std::to_string(options.width) + "x" +
+            std::to_string(options.height) + " mode; it offers " + ModeList();
+    return false;
+  }
+  return true;
+}
+
+// The size the loaded registers show: displayed dots per line, and memory rows per frame (both
+// fields' rows when interlaced).
+void SizeFromSignal(ScopeReport& report) {
+  const virt::Signal& s = report.monitor;
+  const long rows = static_cast<long>(s.memory_rows_per_field) * (s.interlaced ? 2 : 1);
+  report.width = static_cast<uint16_t>(std::clamp(s.display_chars * s.dots_per_char, 0, 0xFFFF));
+  report.height = static_cast<uint16_t>(std::clamp(rows, 0L, 0xFFFFL));
+  report.size_from_registers = true;
+}
+
 }  // namespace
 
 bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& error) {
@@ -156,12 +190,9 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   for (const ExtraCard& extra : options.extra_cards) {
     pc.AddExtraCard(extra.slot, virt::MakeCard(extra.name));
   }
-  if (!virt::SetDesktopMode(pc.card(), options.width, options.height)) {
-    error = "the " + options.card + " driver has no " + std::to_string(options.width) + "x" +
-            std::to_string(options.height) + " mode; it offers " + ModeList();
-    return false;
-  }
+  if (!SetMode(options, pc.card(), report, error)) return false;
   report.monitor = virt::AnalyzeSignal(pc.card());
+  if (!options.load_registers.empty() && !options.mode_given) SizeFromSignal(report);
   report.monitor_registers = DumpRegisters(pc.card());
 
   Eng = engine::EngineState{};

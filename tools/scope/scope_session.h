@@ -35,12 +35,15 @@ struct BlockRegisters {
 struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
-  bool row_found = false;           // the engine found a row for the mode's width
-  bool vertical_row_found = false;  // ... and one for its line count
-  bool fitted = true;               // both: the standard is in force (VGA always is)
-  virt::Signal monitor;             // the desktop mode as the driver set it
-  virt::Signal applied;             // right after the engine applied the standard
-  virt::Signal signal;              // as the program leaves it: after a refusal, options, moves
+  uint16_t width = 0, height = 0;       // the desktop size shown
+  bool size_from_registers = false;     // read from the loaded registers, not --mode
+  std::vector<std::string> not_loaded;  // keys of the register file that were not loaded
+  bool row_found = false;               // the engine found a row for the mode's width
+  bool vertical_row_found = false;      // ... and one for its line count
+  bool fitted = true;                   // both: the standard is in force (VGA always is)
+  virt::Signal monitor;                 // the desktop mode as the driver set it
+  virt::Signal applied;                 // right after the engine applied the standard
+  virt::Signal signal;                  // as the program leaves it: after a refusal, options, moves
   // When the fitted standard's line rate misses its target: the chip's bits behind it, if any.
   std::string clock_miss_cause;
   bool readout_measured = false;         // false when the retrace never came
@@ -54,7 +57,8 @@ struct ScopeReport {
   std::optional<BlockRegisters> block;  // block-I/O family only
 };
 
-// Returns false with a message in `error` when the card has no such desktop mode.
+// Returns false with a message in `error` when the card has no such desktop mode or the
+// register file cannot be used.
 bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& error);
 
 }  // namespace zanvo::scope

@@ -81,8 +81,12 @@ CirrusCard::CirrusCard() {
   StoredRef(RegFile::kCrtc, CR27) = kGD5434ChipId;
 }
 
-bool CirrusCard::Unlocked() const {
+bool CirrusCard::KeyOpen() const {
   return (Stored(RegFile::kSequencer, SR06) & kKeyMask) == kKeyOpen;
+}
+
+bool CirrusCard::Unlocked() const {
+  return KeyOpen() || locks_held_open();
 }
 
 CirrusVclk CirrusCard::Vclk(int select) const {
@@ -115,7 +119,7 @@ RegisterAccess CirrusCard::Access(RegFile file, uint8_t index) const {
 
 uint8_t CirrusCard::ReadRegister(RegFile file, uint8_t index) const {
   if (file == RegFile::kSequencer && index == SR06) {
-    return Unlocked() ? kKeyReadOpen : kKeyReadClosed;
+    return KeyOpen() ? kKeyReadOpen : kKeyReadClosed;
   }
   return VgaCard::ReadRegister(file, index);
 }

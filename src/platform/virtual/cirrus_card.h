@@ -45,7 +45,8 @@ class CirrusCard final : public VgaCard {
   void ProgramMode(const ModeTiming& mode) override;
 
  private:
-  bool Unlocked() const;
+  bool KeyOpen() const;
+  bool Unlocked() const;  // the key open, or the locks held open
   CirrusVclk Vclk(int select) const;
 };
 

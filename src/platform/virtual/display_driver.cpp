@@ -1,6 +1,7 @@
 #include "platform/virtual/display_driver.h"
 
 #include <array>
+#include <utility>
 
 #include "platform/virtual/standard_vga.h"
 
@@ -166,6 +167,15 @@ std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, uint16_t width,
 bool SetDesktopMode(VgaCard& card, uint16_t width, uint16_t height) {
   const auto timing = DesktopModeTiming(card, width, height);
   if (!timing) return false;
+  card.SetMode(*timing);
+  return true;
+}
+
+bool SetDesktopModeWithRegisters(VgaCard& card, uint16_t width, uint16_t height,
+                                 LoadedRegisters registers) {
+  auto timing = DesktopModeTiming(card, width, height);
+  if (!timing) return false;
+  timing->loaded = std::move(registers);
   card.SetMode(*timing);
   return true;
 }

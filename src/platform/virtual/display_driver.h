@@ -1,7 +1,7 @@
 #pragma once
 // The display driver of the virtual PC: the desktop modes it offers and how it sets them.
-// "Re-set the current mode" programs the current mode's monitor timings again, undoing
-// whatever was written to the card since.
+// "Re-set the current mode" programs the current mode's monitor timings (and any register
+// values loaded over them) again, undoing whatever was written to the card since.
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +26,10 @@ std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, uint16_t width,
 
 // Sets the mode as the driver does; false (and nothing written) for a mode it does not offer.
 bool SetDesktopMode(VgaCard& card, uint16_t width, uint16_t height);
+// Sets the mode, then writes a card's own register values over it with the locks open. They
+// become part of the current mode: a re-set restores them, as the driver restores its own.
+bool SetDesktopModeWithRegisters(VgaCard& card, uint16_t width, uint16_t height,
+                                 LoadedRegisters registers);
 void ResetCurrentMode(VgaCard& card);
 
 // A monitor timing for modes no BIOS defines, in the proportions of the BIOS 640x480 mode

@@ -3,8 +3,24 @@
 // and scan lines, before any card packs them into registers.
 
 #include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/virtual/vga_registers.h"
 
 namespace zanvo::virt {
+
+// A card's own register values, read from elsewhere (a dump of a real card), that a mode
+// carries over what the driver programs: they take the place of the driver's values.
+struct LoadedRegister {
+  RegFile file;
+  uint8_t index;
+  uint8_t value;
+};
+struct LoadedRegisters {
+  std::optional<uint8_t> misc;  // Miscellaneous Output
+  std::vector<LoadedRegister> values;
+};
 
 struct ModeTiming {
   uint16_t width = 0;
@@ -33,6 +49,9 @@ struct ModeTiming {
   bool hsync_negative = false;
   bool vsync_negative = false;
   bool text = false;  // alphanumeric mode (power-on text screen) instead of 8-bit pixels
+
+  // Written with the card's locks open after the driver has programmed the fields above.
+  LoadedRegisters loaded;
 };
 
 }  // namespace zanvo::virt

@@ -97,13 +97,13 @@ S3Card::S3Card(const S3Chip& chip) : chip_(chip) {
 }
 
 bool S3Card::SeqOpen() const {
-  return Stored(RegFile::kSequencer, SR08) == kSeqKey;
+  return Stored(RegFile::kSequencer, SR08) == kSeqKey || locks_held_open();
 }
 bool S3Card::CrtcOpen() const {
-  return (Stored(RegFile::kCrtc, CR38) & 0xCC) == 0x48;
+  return (Stored(RegFile::kCrtc, CR38) & 0xCC) == 0x48 || locks_held_open();
 }
 bool S3Card::CrtcExtOpen() const {
-  return (Stored(RegFile::kCrtc, CR39) & 0xE0) == 0xA0;
+  return (Stored(RegFile::kCrtc, CR39) & 0xE0) == 0xA0 || locks_held_open();
 }
 
 RegisterAccess S3Card::Access(RegFile file, uint8_t index) const {

@@ -76,7 +76,7 @@ PciIdentity SisCard::pci_identity() const {
 RegisterAccess SisCard::Access(RegFile file, uint8_t index) const {
   if (file == RegFile::kSequencer && index >= SR05) {
     if (index == SR05) return kFull;
-    return unlocked_ && index <= kLastExtendedSeq ? kFull : kAbsent;
+    return (unlocked_ || locks_held_open()) && index <= kLastExtendedSeq ? kFull : kAbsent;
   }
   return VgaCard::Access(file, index);
 }
@@ -93,7 +93,8 @@ void SisCard::WriteRegister(RegFile file, uint8_t index, uint8_t value) {
   if (file != RegFile::kSequencer) return;
   if (index == SR05) {
     unlocked_ = value == kUnlockKey;
-  } else if (index == SR2D && unlocked_ && is_300() && (value & kSR2DLoad) != 0) {
+  } else if (index == SR2D && (unlocked_ || locks_held_open()) && is_300() &&
+             (value & kSR2DLoad) != 0) {
     loaded_num_ = Stored(RegFile::kSequencer, SR2B);
     loaded_den_ = Stored(RegFile::kSequencer, SR2C);
     InvalidateTiming();

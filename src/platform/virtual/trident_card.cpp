@@ -110,7 +110,14 @@ double TridentCard::DriverClockHz(double wanted_hz) const {
   return best;
 }
 
+// Holding the locks open includes what the key's read of SR0B does: the new set is the one
+// reached, whatever was selected last.
+bool TridentCard::OldSetSelected() const {
+  return old_mode_ && (chip_ == TridentChip::k8800BR || !locks_held_open());
+}
+
 bool TridentCard::Unprotected() const {
+  if (locks_held_open()) return true;
   if ((Stored(RegFile::kSequencer, SR0E) & kSr0eUnprotect) == 0) return false;
   return chip_ != TridentChip::kBlade3D || Stored(RegFile::kSequencer, SR11) == kSr11Key;
 }
@@ -159,8 +166,8 @@ RegisterAccess TridentCard::CrtcAccess(uint8_t index) const {
 uint8_t TridentCard::ReadRegister(RegFile file, uint8_t index) const {
   if (file == RegFile::kSequencer) {
     if (index == SR0B) return static_cast<uint8_t>(model());
-    if (index == SR0D && old_mode_) return old_sr0d_;
-    if (index == SR0E && old_mode_) return old_sr0e_;
+    if (index == SR0D && OldSetSelected()) return old_sr0d_;
+    if (index == SR0E && OldSetSelected()) return old_sr0e_;
   }
   return VgaCard::ReadRegister(file, index);
 }
@@ -172,7 +179,7 @@ void TridentCard::WriteRegister(RegFile file, uint8_t index, uint8_t value) {
       return;
     }
     if (index == SR0D || index == SR0E) {
-      if (old_mode_) {
+      if (OldSetSelected()) {
         (index == SR0D ? old_sr0d_ : old_sr0e_) = value;
       } else {
         StoredRef(file, index) =

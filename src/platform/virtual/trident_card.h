@@ -63,6 +63,7 @@ class TridentCard final : public VgaCard {
  private:
   RegisterAccess CrtcAccess(uint8_t index) const;
   bool Unprotected() const;
+  bool OldSetSelected() const;
   bool HasVclk() const { return chip_ == TridentChip::kBlade3D; }
   uint16_t BestVclkWord(double wanted_hz) const;
 

@@ -99,14 +99,14 @@ uint16_t TsengCard::ModeControlPort() const {
 
 RegisterAccess TsengCard::Access(RegFile file, uint8_t index) const {
   if (file == RegFile::kSequencer && (index == SR06 || index == SR07)) {
-    return key_open_ ? kFull : kAbsent;
+    return key_open_ || locks_held_open() ? kFull : kAbsent;
   }
   if (file == RegFile::kCrtc && index >= kStandardCrtcCount) return CrtcAccess(index);
   return VgaCard::Access(file, index);
 }
 
 RegisterAccess TsengCard::CrtcAccess(uint8_t index) const {
-  const RegisterAccess keyed = key_open_ ? kFull : kAbsent;
+  const RegisterAccess keyed = key_open_ || locks_held_open() ? kFull : kAbsent;
   if (chip_ == TsengChip::kEt3000) {
     if (index >= 0x1B && index <= 0x21) return keyed;
     if (index == CR23 || index == CR24 || index == CR25) return kFull;
@@ -117,7 +117,7 @@ RegisterAccess TsengCard::CrtcAccess(uint8_t index) const {
       return {true, 0x0F};
     case CR35: {
       // CR11 bit 7 guards the overflow bits too, but not line compare bit 10 or interlace.
-      const bool protect = (Stored(RegFile::kCrtc, CR11) & kCR11Protect) != 0;
+      const bool protect = (Stored(RegFile::kCrtc, CR11) & kCR11Protect) != 0 && !locks_held_open();
       return {true, static_cast<uint8_t>(protect ? 0x90 : 0xFF)};
     }
     case CR31:

@@ -17,7 +17,7 @@ constexpr double kUmcClocks[4] = {25'175'000.0, 28'322'000.0, 65'000'000.0, 44'9
 }  // namespace
 
 RegisterAccess UmcCard::Access(RegFile file, uint8_t index) const {
-  const uint8_t open = unlocked_ ? 0xFF : 0x00;
+  const uint8_t open = unlocked_ || locks_held_open() ? 0xFF : 0x00;
   if (file == RegFile::kSequencer && index >= SR06 && index <= SR09) return {true, open};
   if (file == RegFile::kCrtc && index == CR2F) return {true, open};
   return VgaCard::Access(file, index);

@@ -42,13 +42,15 @@ RegisterAccess VgaCard::Access(RegFile file, uint8_t index) const {
       if (index >= kStandardCrtcCount) return kAbsent;
       // CR11 bit 7 protects the horizontal timing and the overflow register, except the line
       // compare bit 8 in CR07, which split-screen code must still reach.
-      if (index <= CR07 && (Stored(RegFile::kCrtc, CR11) & kCR11Protect) != 0) {
+      if (index <= CR07 && (Stored(RegFile::kCrtc, CR11) & kCR11Protect) != 0 &&
+          !locks_held_open()) {
         return {true, static_cast<uint8_t>(index == CR07 ? kCR07LineCompare8 : 0x00)};
       }
       return Full();
     case RegFile::kAttribute: {
       // While the palette feeds the screen (index bit 5 set) the CPU cannot change it.
-      const bool palette_locked = (PeekIndex(RegFile::kAttribute) & kAttrPaletteSource) != 0;
+      const bool palette_locked =
+          (PeekIndex(RegFile::kAttribute) & kAttrPaletteSource) != 0 && !locks_held_open();
       return AttributeAccess(index, palette_locked);
     }
   }

@@ -15,6 +15,13 @@ uint8_t VgaCard::Peek(RegFile file, uint8_t index) const {
   return ReadRegister(file, index);
 }
 
+uint8_t VgaCard::PeekUnlocked(RegFile file, uint8_t index) const {
+  locks_held_open_ = true;
+  const uint8_t value = ReadRegister(file, index);
+  locks_held_open_ = false;
+  return value;
+}
+
 uint8_t VgaCard::PeekIndex(RegFile file) const {
   return index_[FileSlot(file)];
 }

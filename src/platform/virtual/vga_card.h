@@ -56,6 +56,9 @@ class VgaCard {
   uint8_t PeekMisc() const { return misc_; }
   uint8_t PeekInputStatus1(uint64_t now_ps) const;
   bool attribute_flip_flop_is_data() const { return attr_flip_flop_data_; }
+  // What a read returns with every lock of the card open, as a register dump tool that opens
+  // the chip first reads it; the keys and protection bits themselves do not change.
+  uint8_t PeekUnlocked(RegFile file, uint8_t index) const;
   // The stored bits of a register, whatever a read would return.
   uint8_t Stored(RegFile file, uint8_t index) const { return regs_[FileSlot(file)][index]; }
 
@@ -77,7 +80,8 @@ class VgaCard {
   // card's fixed clocks.
   virtual double DriverClockHz(double wanted_hz) const;
   virtual bool OffersMode(uint16_t /*width*/, uint16_t /*height*/) const { return true; }
-  // Programs a mode as the driver does and remembers it as the current mode.
+  // Programs a mode as the driver does, writes the mode's loaded registers over it, and
+  // remembers it as the current mode.
   void SetMode(const ModeTiming& mode);
   const ModeTiming& current_mode() const { return current_mode_; }
 
@@ -115,6 +119,10 @@ class VgaCard {
   uint8_t misc() const { return misc_; }
   // Call after any state change that moves the timing outside WriteIndexed/WritePort.
   void InvalidateTiming() { timing_dirty_ = true; }
+  // True while a register tool holds every lock open (PeekUnlocked, loaded registers): a
+  // family's Access() then treats its keys as turned. Reads of the keys themselves still
+  // report the state of the keys.
+  bool locks_held_open() const { return locks_held_open_; }
 
  private:
   static constexpr int FileSlot(RegFile file) { return static_cast<int>(file); }
@@ -124,6 +132,7 @@ class VgaCard {
   void WriteDacData(uint8_t value);
   void ReadEffects(uint16_t port);
   void RefreshTiming() const;
+  void LoadRegisters(const LoadedRegisters& loaded);
 
   std::array<std::array<uint8_t, 256>, 4> regs_{};
   std::array<uint8_t, 4> index_{};
@@ -144,6 +153,8 @@ class VgaCard {
   bool retrace_level_ = false;
 
   ModeTiming current_mode_{};
+  // Mutable so that a const peek can hold the locks open for the length of one read.
+  mutable bool locks_held_open_ = false;
 
   mutable bool timing_dirty_ = true;
   mutable Signal signal_{};

@@ -42,7 +42,26 @@ double VgaCard::DriverClockHz(double wanted_hz) const {
 void VgaCard::SetMode(const ModeTiming& mode) {
   current_mode_ = mode;
   ProgramMode(mode);
+  LoadRegisters(mode.loaded);
   InvalidateTiming();
+}
+
+// Each value goes through the card's own write rules, so read-only bits and registers the
+// card lacks stay as they are, and a write that acts (a clock load strobe) acts; only the
+// locks are held open. The keys get their loaded values like any other register; what that does
+// to a lock is what the same write does on the chip.
+void VgaCard::LoadRegisters(const LoadedRegisters& loaded) {
+  if (!loaded.misc && loaded.values.empty()) return;
+  locks_held_open_ = true;
+  if (loaded.misc) WriteMisc(*loaded.misc);
+  for (const LoadedRegister& r : loaded.values) {
+    if (r.file == RegFile::kAttribute) {
+      WriteAttribute(static_cast<uint8_t>(r.index & kAttrIndexMask), r.value);
+    } else {
+      WriteIndexed(r.file, r.index, r.value);
+    }
+  }
+  locks_held_open_ = false;
 }
 
 void VgaCard::ProgramMode(const ModeTiming& m) {

@@ -91,16 +91,20 @@ RegisterAccess WdCard::Access(RegFile file, uint8_t index) const {
   if (file == RegFile::kGraphics) {
     const uint8_t pr5 = Stored(RegFile::kGraphics, GR0F);
     if (index >= GR09 && index <= GR0E) {
-      const bool writable = (pr5 & kGR0FKeyMask) == kGR0FKey;
-      return {(pr5 & kGR0FHide) == 0, static_cast<uint8_t>(writable ? 0xFF : 0x00)};
+      const bool writable = (pr5 & kGR0FKeyMask) == kGR0FKey || locks_held_open();
+      const bool readable = (pr5 & kGR0FHide) == 0 || locks_held_open();
+      return {readable, static_cast<uint8_t>(writable ? 0xFF : 0x00)};
     }
     if (index == GR0F) return {true, 0xFF};
   }
   if (file == RegFile::kCrtc) {
     const uint8_t pr10 = Stored(RegFile::kCrtc, CR29);
-    const uint8_t open = (pr10 & kCR29KeyMask) == kCR29Key ? 0xFF : 0x00;
+    const bool held = locks_held_open();
+    const uint8_t open = (pr10 & kCR29KeyMask) == kCR29Key || held ? 0xFF : 0x00;
     if (index == CR29) return {true, 0xFF};
-    if (index >= CR2A && index <= CR2F) return {(pr10 & kCR29ReadMask) == kCR29ReadOpen, open};
+    if (index >= CR2A && index <= CR2F) {
+      return {(pr10 & kCR29ReadMask) == kCR29ReadOpen || held, open};
+    }
     if (index == CR30) return {true, open};
     if (index >= CR31 && index <= CR37) return {true, 0x00};
     if (index == CR3E && chip_ == WdChip::k90C30) return {true, open};

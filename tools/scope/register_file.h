@@ -1,0 +1,29 @@
+#pragma once
+// A card's own registers from a file, in the form `--registers --json` prints them:
+//
+//   {"misc": 227, "crtc": [95, 79, ...], "seq": [3, 1, ...], "gc": [...], "attr": [...]}
+//
+// Any key may be left out; an array may be shorter than its register file, and null stands
+// for an index left out. What is left out keeps the value the card's driver set. A whole
+// zanvo-scope JSON report is read too: its "registers" object is taken.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/virtual/mode_timing.h"
+
+namespace zanvo::scope {
+
+struct RegisterFile {
+  virt::LoadedRegisters registers;
+  // Keys a dump of the block-I/O adapter holds beside the VGA files; read, not loaded.
+  std::vector<std::string> not_loaded;
+};
+
+// Returns false with a message that names the file (`name`) and the place of the fault.
+bool ParseRegisterFile(std::string_view text, const std::string& name, RegisterFile& file,
+                       std::string& error);
+bool ReadRegisterFile(const std::string& path, RegisterFile& file, std::string& error);
+
+}  // namespace zanvo::scope
