@@ -3,6 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "matrix.h"
+
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/virtual_pc.h"
@@ -92,6 +94,17 @@ void BM_FullMatrix(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(runs), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FullMatrix)->Unit(benchmark::kMillisecond);
+
+// zanvo-scope --matrix as a user runs it: every card, mode, standard and interlace choice with
+// its outcome, and every other model of each card's brand tried for a better choice. The goal is
+// under one second in a release build.
+void BM_CompatibilityMatrix(benchmark::State& state) {
+  for (auto _ : state) {
+    const zanvo::scope::Matrix matrix = zanvo::scope::RunMatrix({});
+    benchmark::DoNotOptimize(matrix.cells.data());
+  }
+}
+BENCHMARK(BM_CompatibilityMatrix)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
