@@ -32,14 +32,23 @@ struct BlockRegisters {
   std::array<uint8_t, 64> pll{};
 };
 
+// The field-rate check the program runs after a fitted standard.
+struct FieldCheckReport {
+  int measurements = 0;  // periods timed (a give-up ends the check)
+  double field_hz = 0;   // the period inside the band, else the last one timed (0: none)
+  double target_hz = 0;  // the standard's field rate; the band is kFieldGuardBand around it
+  bool in_band = false;
+};
+
 struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
-  bool row_found = false;            // the engine found a row for the mode's width
-  bool vertical_row_found = false;   // ... and one for its line count
-  bool fitted = true;                // both: the standard is in force (VGA always is)
-  virt::Signal monitor;              // the desktop mode as the driver set it
-  virt::Signal applied;              // right after the engine applied the standard
+  bool row_found = false;                       // the engine found a row for the mode's width
+  bool vertical_row_found = false;              // ... and one for its line count
+  bool fitted = true;                           // both: the engine's outcome (VGA always fits)
+  std::optional<FieldCheckReport> field_check;  // run when the engine fitted a standard
+  virt::Signal monitor;                         // the desktop mode as the driver set it
+  virt::Signal applied;                         // right after the engine applied the standard
   virt::Signal signal;               // as the program leaves it: after a refusal, options, moves
   bool readout_measured = false;     // false when the retrace never came
   std::string readout_h, readout_v;  // the two texts the window would show
