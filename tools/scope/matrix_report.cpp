@@ -164,7 +164,8 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "listed under the table |\n"
          "| refused | \"Video mode unsupported!\": no timing row, the monitor timings are back |\n"
          "| off -> refused (measured) | what the user finally gets: the program timed the field "
-         "with the PC timer, found it outside the guard band and refused it as above |\n"
+         "with the PC timer, found it outside the guard band, or saw no vertical retrace at all, "
+         "and refused it as above |\n"
          "\n";
   out << Format(
       "The standards: PAL %.0f Hz / %.0f Hz, NTSC %.0f Hz / %.2f Hz, 24 kHz %.0f Hz / "
@@ -213,8 +214,11 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
         out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
             << (c->interlace_allowed ? "" : " ni") << ": " << RatesText(*c);
         if (!c->reason.empty()) out << "; " << c->reason;
-        if (c->final_outcome != c->outcome)
-          out << Format("; measured %.2f Hz", c->measured_field_hz);
+        if (c->final_outcome != c->outcome) {
+          out << (c->measured_field_hz > 0 ? Format("; measured %.2f Hz", c->measured_field_hz)
+                                           : std::string("; no retrace timed"));
+        }
+        out << Format("; measured %.2f Hz", c->measured_field_hz);
         out << "\n";
       }
     }
