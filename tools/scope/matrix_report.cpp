@@ -218,7 +218,6 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
           out << (c->measured_field_hz > 0 ? Format("; measured %.2f Hz", c->measured_field_hz)
                                            : std::string("; no retrace timed"));
         }
-        out << Format("; measured %.2f Hz", c->measured_field_hz);
         out << "\n";
       }
     }
