@@ -2,6 +2,7 @@
 
 #include "app/main_form.h"
 #include "app/texts.h"
+#include "engine/field_check.h"
 #include "engine/standards.h"
 #include "engine/timing_tables.h"
 
@@ -149,7 +150,11 @@ void TMain::WMDisplayChange(uint32_t lparam) {
   if (InDisplayChange || Eng.CurrentStandard == engine::vsVGA) return;
   engine::ApplyStandard();
   if (restoring_) return;
-  if (engine::StandardFitted()) {
+  // A fitted standard is timed before anything else happens: a clock step that halved or
+  // doubled the clock fits on paper and still drives the set far off its frequencies, and must
+  // not stay on screen while a question waits. Far off is refused as an unfitted standard.
+  if (engine::StandardFitted()) engine::CheckFieldRate();
+  if (engine::StandardFitted() && Eng.FieldRateInBand != 0) {
     if (Initialising || !IsOwnAnnouncement(lparam)) return;
     TAcceptDlg dialog;
     if (services_.modal.ShowModal(dialog) == toolkit::mrOk) {
@@ -171,9 +176,10 @@ void TMain::WMDisplayChange(uint32_t lparam) {
 
 void TMain::RecoverFromRefusedStandard(uint8_t target) {
   // A refusal in the horizontal step wrote no timings and leaves the driver's mode as it was. A
-  // refusal in the vertical step leaves TV line timings under the mode's own field, with the
-  // line doubling and count-by-two bits cleared: every application assumes a freshly set mode,
-  // so only a display-mode re-set makes the adapter usable again.
+  // refusal in the vertical step leaves TV line timings under the mode's own field, a refused
+  // measurement a whole standard on a clock that missed; both have the line doubling and
+  // count-by-two bits cleared: every application assumes a freshly set mode, so only a
+  // display-mode re-set makes the adapter usable again.
   bool half_programmed = Eng.HorzRowFound != 0;
   if (IsTvStandard(target)) {
     engine::SetStandard(target);

@@ -89,6 +89,12 @@ struct EngineState {
 
   uint8_t CountFrameLines = 0;
 
+  // The field-rate check after a fitted standard: whether a timed field was inside the guard
+  // band, the field rate timed (thousandths of a hertz) and how many periods were timed.
+  uint8_t FieldRateInBand = 0;
+  int32_t MeasuredFieldRate = 0;
+  uint8_t FieldMeasurements = 0;
+
   // PCI scan: the configuration mechanism found (0 none yet, 1 or 2) and the slot the
   // resumable scan stands at; it examines the slots below it.
   uint8_t PciMechanism = 0;

@@ -1,5 +1,6 @@
 #include "engine/readout.h"
 
+#include <cstdint>
 #include <cstdio>
 
 #include "engine/engine_port.h"
@@ -50,40 +51,57 @@ uint16_t LatchCount() {
 
 // Polls the retrace bit of one countdown, giving up on a bound measured on the running timer
 // itself. Wrap-arounds of the 16-bit count add up as long as latches come less than 65536
-// ticks apart, which a few hundred polls always are.
+// ticks apart, which a few hundred polls always are. Every latch also charges the run.
 class RetraceWait {
  public:
-  explicit RetraceWait(uint16_t status_port) : status_port_(status_port) {}
+  explicit RetraceWait(PeriodRun& run) : run_(run) {}
 
-  // Polls while the retrace bit equals `in_retrace`; false when the bound ran out first.
+  // Polls while the retrace bit equals `in_retrace`; false when a bound ran out first.
   bool While(bool in_retrace) {
     uint32_t elapsed = 0;
     for (uint32_t polls = 1; polls <= kRetraceWaitMaxPolls; ++polls) {
-      const bool retrace = (Port().InByte(status_port_) & kStatusVRetrace) != 0;
+      const bool retrace = (Port().InByte(run_.status_port) & kStatusVRetrace) != 0;
       if (retrace != in_retrace) return true;
       if (polls % kPollsPerTimerLatch == 0) {
-        const uint16_t count = LatchCount();
-        elapsed += static_cast<uint16_t>(last_count_ - count);
-        last_count_ = count;
-        if (elapsed > kRetraceWaitMaxTicks) return false;
+        elapsed += Latch();
+        if (elapsed > kRetraceWaitMaxTicks || run_.spent_ticks > run_.budget_ticks) return false;
       }
     }
     return false;
   }
 
+  // Latches the count; returns the ticks since the previous latch (or the restart).
+  uint16_t Latch() {
+    const uint16_t count = LatchCount();
+    const auto lap = static_cast<uint16_t>(last_count_ - count);
+    last_count_ = count;
+    run_.spent_ticks += lap;
+    return lap;
+  }
+  uint16_t last_count() const { return last_count_; }
+
  private:
-  uint16_t status_port_;
+  PeriodRun& run_;
   uint16_t last_count_ = 0;  // a freshly loaded 65536 reads as 0
 };
 
 // One countdown until the end of the next retrace. `ticks` gets the time since the start: the
 // two's complement of the latched count. False when a wait gave up.
-bool TimeOnePass(uint16_t status_port, uint16_t& ticks) {
+bool TimeOnePass(PeriodRun& run, uint16_t& ticks) {
   StartCountdown();
-  RetraceWait wait(status_port);
+  RetraceWait wait(run);
   if (!wait.While(false) || !wait.While(true)) return false;
-  ticks = static_cast<uint16_t>(0u - LatchCount());
+  wait.Latch();
+  ticks = static_cast<uint16_t>(0u - wait.last_count());
   return true;
+}
+
+void GateTimer(bool open) {
+  PortIo& io = Port();
+  const uint8_t port_b = io.InByte(kSystemControlB);
+  const auto speaker_off = static_cast<uint8_t>(port_b & ~kSpeakerData);
+  io.OutByte(kSystemControlB, open ? static_cast<uint8_t>(speaker_off | kGateTimer2)
+                                   : static_cast<uint8_t>(speaker_off & ~kGateTimer2));
 }
 
 }  // namespace
@@ -112,23 +130,38 @@ void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts) {
   std::snprintf(texts.v, sizeof texts.v, "%4.0f Hz", static_cast<double>(v_hz));
 }
 
+void BeginPeriodRun(PeriodRun& run, uint32_t budget_ticks) {
+  run = PeriodRun{};
+  run.budget_ticks = budget_ticks;
+  run.status_port = (Port().InByte(kMiscOutputRead) & kMiscColorAddressing) != 0
+                        ? kInputStatus1Color
+                        : kInputStatus1Mono;
+  GateTimer(true);
+}
+
+bool TimeNextPeriod(PeriodRun& run, uint16_t& ticks) {
+  // The first pass of a run only lines up with the end of a retrace.
+  if (!run.lined_up) {
+    if (!TimeOnePass(run, ticks)) return false;
+    run.lined_up = true;
+  }
+  return TimeOnePass(run, ticks);
+}
+
+void EndPeriodRun() {
+  GateTimer(false);
+}
+
 bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures) {
-  PortIo& io = Port();
   SelectCrtcPort();
   const uint16_t lines_per_field = ReadLinesPerField();
-  const uint16_t status_port = (io.InByte(kMiscOutputRead) & kMiscColorAddressing) != 0
-                                   ? kInputStatus1Color
-                                   : kInputStatus1Mono;
 
-  const uint8_t port_b = io.InByte(kSystemControlB);
-  io.OutByte(kSystemControlB, static_cast<uint8_t>((port_b & ~kSpeakerData) | kGateTimer2));
-
-  // The first pass only lines up with the end of a retrace; the second times one period.
+  // One period; the waits' own bounds suffice for the window's readout.
+  PeriodRun run;
+  BeginPeriodRun(run, UINT32_MAX);
   uint16_t ticks = 0;
-  const bool measured = TimeOnePass(status_port, ticks) && TimeOnePass(status_port, ticks);
-
-  const uint8_t port_b_after = io.InByte(kSystemControlB);
-  io.OutByte(kSystemControlB, static_cast<uint8_t>(port_b_after & ~(kSpeakerData | kGateTimer2)));
+  const bool measured = TimeNextPeriod(run, ticks);
+  EndPeriodRun();
   if (!measured) return false;
 
   const ScanFigures result = ComputeScanFigures(lines_per_field, ticks);

@@ -38,6 +38,25 @@ ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint16_t period_ticks);
 // " 15.6 Khz" / "  50 Hz" from the figures; the horizontal text is "  N/A" on family 8.
 void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts);
 
+// A run of consecutive field-period measurements on one gating of the timer: the first period
+// is timed after a line-up with the end of a retrace, each further one right after the last.
+// Every retrace wait of the run counts against the run's budget of timer ticks, on top of the
+// per-wait bounds above. Plain fields, kept by the caller.
+struct PeriodRun {
+  uint16_t status_port = 0;
+  uint32_t budget_ticks = 0;
+  uint32_t spent_ticks = 0;  // timer time the waits have taken so far
+  bool lined_up = false;
+};
+
+// Picks the Input Status 1 port of the current addressing and opens the timer gate (speaker off).
+void BeginPeriodRun(PeriodRun& run, uint32_t budget_ticks);
+// Times the next vertical period into `ticks`. False when a wait ran out of its bound or the
+// run's budget: the run is then over.
+bool TimeNextPeriod(PeriodRun& run, uint16_t& ticks);
+// Closes the timer gate (speaker off).
+void EndPeriodRun();
+
 // Measures and formats. Returns false, with the texts unchanged, when a retrace wait ran out of
 // its bound (the adapter's retrace status does not toggle); the timer gate is closed either way.
 bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures = nullptr);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -109,6 +110,51 @@ TEST(Matrix, EveryOffCellNamesItsCause) {
   }
 }
 
+// The final outcome is the program's: a cell whose field the check timed outside the guard band,
+// or whose vertical retrace never came, is refused; every other cell keeps the engine's outcome,
+// and what the check timed is what the analyzer says the switch sent.
+TEST(Matrix, FinalOutcomesFollowTheMeasuredField) {
+  const std::vector<std::string> cards{"s3-trio64", "tseng-et3000", "ati-mach64", "intel-i740"};
+  const Matrix m = RunMatrix(cards);
+  int refused_measured = 0, kept_off = 0, no_retrace = 0;
+  for (const MatrixCell& c : m.cells) {
+    SCOPED_TRACE(c.card + " " + std::to_string(c.width) + "x" + std::to_string(c.height) + " " +
+                 std::to_string(c.standard) + (c.interlace_allowed ? "" : " ni"));
+    if (c.outcome == MatrixOutcome::kRefused) {
+      EXPECT_EQ(c.final_outcome, MatrixOutcome::kRefused);
+      EXPECT_EQ(c.measured_field_hz, 0.0) << "no check after a refusal for want of a row";
+      continue;
+    }
+    if (c.final_outcome == MatrixOutcome::kRefusedMeasured) ++refused_measured;
+    if (c.measured_field_hz == 0) {
+      // The i740's vertical sync lands past the field's total in some fits: no retrace to time.
+      EXPECT_EQ(c.final_outcome, MatrixOutcome::kRefusedMeasured);
+      ++no_retrace;
+      continue;
+    }
+    EXPECT_NEAR(c.measured_field_hz / c.field_hz, 1.0, 0.01) << c.measured_field_hz;
+    const double target = c.standard == engine::vsPAL    ? 50.0
+                          : c.standard == engine::vsNTSC ? 59.94
+                                                         : 57.53;
+    if (std::abs(c.field_hz / target - 1) > 0.2) {
+      EXPECT_EQ(c.outcome, MatrixOutcome::kOff) << "a field outside the band never locks";
+      EXPECT_EQ(c.final_outcome, MatrixOutcome::kRefusedMeasured);
+    } else {
+      EXPECT_EQ(c.final_outcome, c.outcome) << OutcomeName(c.final_outcome);
+      if (c.outcome == MatrixOutcome::kOff) ++kept_off;
+    }
+  }
+  // Halved clocks on the Trio64, doubled on the ET3000, the i740's fields; the Mach64's 24 kHz
+  // cells are 12% off and stay as the engine left them.
+  EXPECT_GT(refused_measured, 40);
+  EXPECT_GT(no_retrace, 0);
+  EXPECT_GT(kept_off, 0);
+  int summed = 0;
+  for (const CardSummary& s : m.cards)
+    summed += s.refused_measured;
+  EXPECT_EQ(summed, refused_measured);
+}
+
 TEST(Matrix, PrintedFormsCarryEveryCell) {
   const std::vector<std::string> cards{"s3-trio64"};
   const Matrix m = RunMatrix(cards);
@@ -119,6 +165,9 @@ TEST(Matrix, PrintedFormsCarryEveryCell) {
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(m.cells.size()) + 1);
   EXPECT_EQ(text.rfind("card,width,height,standard,interlace_allowed,outcome", 0), 0u);
   EXPECT_NE(text.find("s3-trio64,800,600,ntsc,1,refused,"), std::string::npos);
+  // The engine's off beside the program's refusal, with the field the check timed.
+  EXPECT_NE(text.find("s3-trio64,1024,768,pal,1,off,"), std::string::npos);
+  EXPECT_NE(text.find("refused (measured),24.9"), std::string::npos);
 
   const nlohmann::json j = MatrixToJson(m);
   ASSERT_EQ(j["cells"].size(), m.cells.size());

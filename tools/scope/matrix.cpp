@@ -55,7 +55,7 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
     cell.reason = error;
     return cell;
   }
-  const virt::Signal& out = report.signal;
+  const virt::Signal& out = report.fitted ? report.applied : report.signal;
   cell.line_hz = out.line_rate_hz;
   cell.field_hz = out.field_rate_hz;
   cell.interlaced = out.interlaced;
@@ -69,6 +69,8 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   cell.outcome =
       OutcomeOf(virt::JudgeSignal(RatesOfStandard(standard), out.line_rate_hz, out.field_rate_hz));
   if (cell.outcome == MatrixOutcome::kOff) cell.reason = report.clock_miss_cause;
+  cell.measured_field_hz = report.field_check->field_hz;
+  cell.final_outcome = report.field_check->in_band ? cell.outcome : MatrixOutcome::kRefusedMeasured;
   return cell;
 }
 
@@ -97,9 +99,11 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
             ++summary.off;
             break;
           case MatrixOutcome::kRefused:
+          case MatrixOutcome::kRefusedMeasured:
             ++summary.refused;
             break;
         }
+        if (cell.final_outcome == MatrixOutcome::kRefusedMeasured) ++summary.refused_measured;
         if (into) into->push_back(std::move(cell));
       }
     }
@@ -138,6 +142,8 @@ const char* OutcomeName(MatrixOutcome outcome) {
       return "off";
     case MatrixOutcome::kRefused:
       return "refused";
+    case MatrixOutcome::kRefusedMeasured:
+      return "refused (measured)";
   }
   return "?";
 }

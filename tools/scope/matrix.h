@@ -16,6 +16,9 @@ enum class MatrixOutcome {
   kLocks,    // within what ordinary sets hold: line 2%, field 5%
   kOff,      // fitted by the engine, but the rates miss the standard
   kRefused,  // "Video mode unsupported!": no timing row, the monitor timings are back
+  // Final outcome only: the engine fitted the mode, but the field rate the program measured was
+  // outside the guard band; "Video mode unsupported!", the monitor timings are back.
+  kRefusedMeasured,
 };
 
 struct MatrixCell {
@@ -23,11 +26,13 @@ struct MatrixCell {
   uint16_t width = 0, height = 0;
   uint8_t standard = 0;
   bool interlace_allowed = true;
-  MatrixOutcome outcome = MatrixOutcome::kRefused;
+  MatrixOutcome outcome = MatrixOutcome::kRefused;        // the engine's
+  MatrixOutcome final_outcome = MatrixOutcome::kRefused;  // the program's, after its field check
+  double measured_field_hz = 0;  // what the field check timed; 0 when it did not run or time
   // Refused: which step found no row. Off: the chip's clock bits behind the missed rate.
   std::string reason;
-  // What the card sends once the program is done: the standard's signal, or after a refusal the
-  // monitor timings.
+  // What the engine's switch sends: the standard's signal, or after a refusal for want of a row
+  // the monitor timings.
   double line_hz = 0, field_hz = 0;
   bool interlaced = false;
   int lines = 0;  // picture lines per field
@@ -44,7 +49,8 @@ struct CardSummary {
   std::string card;
   uint8_t family = 0;
   uint16_t model = 0;
-  int exact = 0, locks = 0, off = 0, refused = 0;
+  int exact = 0, locks = 0, off = 0, refused = 0;  // the engine's outcomes
+  int refused_measured = 0;                        // final outcomes refused by the field check
   std::optional<BetterChoice> better;
 };
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/chip_codes.h"
+#include "engine/field_check.h"
 #include "platform/virtual/standard_rates.h"
 #include "scope_options.h"
 #include "text_format.h"
@@ -66,6 +67,8 @@ std::string FamilyHeading(uint8_t family) {
 std::string SummaryText(const CardSummary& s) {
   std::string text =
       Format("%d exact, %d locks, %d off, %d refused", s.exact, s.locks, s.off, s.refused);
+  if (s.refused_measured > 0)
+    text += Format("; in the end %d refused (measured)", s.refused_measured);
   if (s.better) {
     text += Format(
         "; the model \"%s\" (0x%04X) chosen by hand in the window fits better: %d "
@@ -75,15 +78,23 @@ std::string SummaryText(const CardSummary& s) {
   return text;
 }
 
+// The engine's outcome, followed by the program's final one where the field check changed it.
+std::string OutcomeText(const MatrixCell& c) {
+  std::string text = OutcomeName(c.outcome);
+  if (c.final_outcome != c.outcome) text += std::string(" -> ") + OutcomeName(c.final_outcome);
+  return text;
+}
+
 }  // namespace
 
 void PrintMatrixText(const Matrix& matrix, std::ostream& out) {
   for (const MatrixCell& c : matrix.cells) {
     out << Format("%-16s %-9s %-6s %-12s %-7s ", c.card.c_str(), ModeText(c).c_str(),
                   StandardCaption(c.standard), c.interlace_allowed ? "interlace" : "no interlace",
-                  OutcomeName(c.outcome))
+                  OutcomeText(c).c_str())
         << RatesText(c);
     if (!c.reason.empty()) out << " (" << c.reason << ")";
+    if (c.measured_field_hz > 0) out << Format("; measured %.2f Hz", c.measured_field_hz);
     out << "\n";
   }
   for (const CardSummary& s : matrix.cards)
@@ -92,13 +103,14 @@ void PrintMatrixText(const Matrix& matrix, std::ostream& out) {
 
 void PrintMatrixCsv(const Matrix& matrix, std::ostream& out) {
   out << "card,width,height,standard,interlace_allowed,outcome,line_hz,field_hz,interlaced,"
-         "lines,reason\n";
+         "lines,reason,final,measured_field_hz\n";
   for (const MatrixCell& c : matrix.cells) {
     // Reasons are plain words without commas or quotes; quoted all the same.
-    out << Format("%s,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\"\n", c.card.c_str(), unsigned{c.width},
-                  unsigned{c.height}, StandardName(c.standard), c.interlace_allowed ? 1 : 0,
-                  OutcomeName(c.outcome), c.line_hz, c.field_hz, c.interlaced ? 1 : 0, c.lines,
-                  c.reason.c_str());
+    out << Format("%s,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\",%s,%.3f\n", c.card.c_str(),
+                  unsigned{c.width}, unsigned{c.height}, StandardName(c.standard),
+                  c.interlace_allowed ? 1 : 0, OutcomeName(c.outcome), c.line_hz, c.field_hz,
+                  c.interlaced ? 1 : 0, c.lines, c.reason.c_str(), OutcomeName(c.final_outcome),
+                  c.measured_field_hz);
   }
 }
 
@@ -111,6 +123,8 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                      {"standard", StandardName(c.standard)},
                      {"interlace_allowed", c.interlace_allowed},
                      {"outcome", OutcomeName(c.outcome)},
+                     {"final", OutcomeName(c.final_outcome)},
+                     {"measured_field_hz", c.measured_field_hz},
                      {"reason", c.reason},
                      {"line_hz", c.line_hz},
                      {"field_hz", c.field_hz},
@@ -119,9 +133,10 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
   }
   nlohmann::json cards = nlohmann::json::array();
   for (const CardSummary& s : matrix.cards) {
-    nlohmann::json card = {{"card", s.card},      {"family", s.family}, {"model", s.model},
-                           {"exact", s.exact},    {"locks", s.locks},   {"off", s.off},
-                           {"refused", s.refused}};
+    nlohmann::json card = {{"card", s.card},       {"family", s.family},
+                           {"model", s.model},     {"exact", s.exact},
+                           {"locks", s.locks},     {"off", s.off},
+                           {"refused", s.refused}, {"refused_measured", s.refused_measured}};
     if (s.better) {
       card["better_choice"] = {
           {"model", s.better->model}, {"caption", s.better->caption}, {"usable", s.better->usable}};
@@ -148,6 +163,9 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "| off | the engine fitted the mode but the rates miss the standard; the cause is "
          "listed under the table |\n"
          "| refused | \"Video mode unsupported!\": no timing row, the monitor timings are back |\n"
+         "| off -> refused (measured) | what the user finally gets: the program timed the field "
+         "with the PC timer, found it outside the guard band, or saw no vertical retrace at all, "
+         "and refused it as above |\n"
          "\n";
   out << Format(
       "The standards: PAL %.0f Hz / %.0f Hz, NTSC %.0f Hz / %.2f Hz, 24 kHz %.0f Hz / "
@@ -155,10 +173,15 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "A TV's horizontal oscillator pulls in a few percent around the line rate and "
       "its vertical hold takes fields a few hertz off: beyond 2%% on the line or 5%% on "
       "the field the picture tears or rolls.\n"
+      "After a fitted switch the program times the field with the PC timer (up to %d periods, "
+      "%.1f s at most) and refuses the switch when none is within %.0f%% of the standard's "
+      "field rate.\n"
       "Columns: each standard with interlace allowed (the window's default) and with "
       "\"No interlace\" checked (ni).\n",
       virt::kPalRates.line_hz, virt::kPalRates.field_hz, virt::kNtscRates.line_hz,
-      virt::kNtscRates.field_hz, virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz);
+      virt::kNtscRates.field_hz, virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz,
+      int{engine::kFieldMeasurements}, engine::kFieldCheckMaxTicks * engine::kPitTickSeconds,
+      engine::kFieldGuardBand * 100);
 
   uint8_t family_shown = 0xFF;
   for (const CardSummary& s : matrix.cards) {
@@ -180,7 +203,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
         row_mode = mode;
         out << "| " << mode << " |";
       }
-      out << " " << OutcomeName(c.outcome) << " |";
+      out << " " << OutcomeText(c) << " |";
       if (c.outcome == MatrixOutcome::kOff) off.push_back(&c);
     }
     if (!row_mode.empty()) out << "\n";
@@ -191,6 +214,10 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
         out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
             << (c->interlace_allowed ? "" : " ni") << ": " << RatesText(*c);
         if (!c->reason.empty()) out << "; " << c->reason;
+        if (c->final_outcome != c->outcome) {
+          out << (c->measured_field_hz > 0 ? Format("; measured %.2f Hz", c->measured_field_hz)
+                                           : std::string("; no retrace timed"));
+        }
         out << "\n";
       }
     }

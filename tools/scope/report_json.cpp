@@ -1,5 +1,7 @@
 #include "report_json.h"
 
+#include "engine/field_check.h"
+
 namespace zanvo::scope {
 
 nlohmann::json SignalToJson(const virt::Signal& s) {
@@ -54,6 +56,16 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   j["vertical_row_found"] = report.vertical_row_found;
   j["fitted"] = report.fitted;
   j["clock_miss_cause"] = report.clock_miss_cause;
+  if (report.field_check) {
+    const FieldCheckReport& c = *report.field_check;
+    j["field_check"] = {{"measurements", c.measurements},
+                        {"field_hz", c.field_hz},
+                        {"target_hz", c.target_hz},
+                        {"band", engine::kFieldGuardBand},
+                        {"in_band", c.in_band}};
+  } else {
+    j["field_check"] = nullptr;
+  }
   if (report.detected) {
     j["detected"] = {{"family", report.detected->family}, {"model", report.detected->model}};
   } else {

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine/field_check.h"
 #include "text_format.h"
 
 namespace zanvo::scope {
@@ -79,6 +80,21 @@ void PrintDesktopLine(const ScopeOptions& options, const ScopeReport& report, st
   }
 }
 
+void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
+  out << Format("Field check: %d period%s timed, ", c.measurements, c.measurements == 1 ? "" : "s");
+  if (c.measurements == 0) {
+    out << "no vertical retrace seen";
+  } else {
+    out << Format("%.2f Hz", c.field_hz);
+  }
+  out << Format(" against %.2f Hz +-%.0f%%", c.target_hz, engine::kFieldGuardBand * 100);
+  if (c.in_band) {
+    out << ": inside.\n";
+  } else {
+    out << ": outside; refused, the display mode is re-set.\n";
+  }
+}
+
 }  // namespace
 
 void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
@@ -100,6 +116,11 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     out << ": the engine is not applied.\n";
   } else if (report.fitted) {
     out << ": timings rewritten.\n";
+    PrintFieldCheck(*report.field_check, out);
+    if (!report.field_check->in_band) {
+      out << "Signal the engine left before the refusal:\n";
+      PrintSignal(report.applied, out);
+    }
   } else if (report.row_found) {
     out << ": no timing row for this line count; refused, the display mode is re-set.\n";
     out << "Signal the engine left before the refusal:\n";

@@ -9,6 +9,7 @@
 #include "engine/centering.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
+#include "engine/field_check.h"
 #include "engine/pci_scan.h"
 #include "engine/readout.h"
 #include "engine/standards.h"
@@ -112,9 +113,20 @@ void ChooseChipset(const ScopeOptions& options, virt::VirtualPc& pc, ScopeReport
   }
 }
 
-// What the window does with a standard it could not fit, coming from VGA: "Video mode
-// unsupported!" and back to VGA. A refusal in the vertical step left TV line timings under the
-// mode's own field, which only a display-mode re-set clears.
+// The window's field-rate check, as it runs after a fitted standard.
+FieldCheckReport CheckField() {
+  engine::CheckFieldRate();
+  FieldCheckReport check;
+  check.measurements = Eng.FieldMeasurements;
+  check.field_hz = Eng.MeasuredFieldRate / 1000.0;
+  check.target_hz = engine::StandardFieldRate(Eng.CurrentStandard) / 1000.0;
+  check.in_band = Eng.FieldRateInBand != 0;
+  return check;
+}
+
+// What the window does with a standard it could not fit or whose measured field is far off,
+// coming from VGA: "Video mode unsupported!" and back to VGA. A refusal in the vertical step or
+// of a measured field left a rewritten mode, which only a display-mode re-set clears.
 void RefuseStandard(virt::VirtualPc& pc, ScopeReport& report) {
   report.messages.push_back(app::texts::kModeUnsupported);
   engine::SetStandard(engine::vsVGA);
@@ -212,15 +224,16 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     report.vertical_row_found = Eng.VertRowFound != 0;
     report.fitted = engine::StandardFitted();
     report.applied = virt::AnalyzeSignal(pc.card());
-    if (!report.fitted) {
-      RefuseStandard(pc, report);
-    } else {
+    if (report.fitted) {
+      // The chip's bits behind a missed rate are read before a refusal re-sets the mode.
       const virt::StandardRates target = RatesOfStandard(options.standard);
       if (virt::JudgeSignal(target, report.applied.line_rate_hz, report.applied.field_rate_hz) ==
           virt::SignalVerdict::kOff) {
         report.clock_miss_cause = virt::ClockMissCause(pc.card(), report.applied, target.line_hz);
       }
+      report.field_check = CheckField();
     }
+    if (!report.fitted || !report.field_check->in_band) RefuseStandard(pc, report);
   } else {
     report.applied = report.monitor;
   }

@@ -32,18 +32,27 @@ struct BlockRegisters {
   std::array<uint8_t, 64> pll{};
 };
 
+// The field-rate check the program runs after a fitted standard.
+struct FieldCheckReport {
+  int measurements = 0;  // periods timed (a give-up ends the check)
+  double field_hz = 0;   // the period inside the band, else the last one timed (0: none)
+  double target_hz = 0;  // the standard's field rate; the band is kFieldGuardBand around it
+  bool in_band = false;
+};
+
 struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
-  uint16_t width = 0, height = 0;       // the desktop size shown
-  bool size_from_registers = false;     // read from the loaded registers, not --mode
-  std::vector<std::string> not_loaded;  // keys of the register file that were not loaded
-  bool row_found = false;               // the engine found a row for the mode's width
-  bool vertical_row_found = false;      // ... and one for its line count
-  bool fitted = true;                   // both: the standard is in force (VGA always is)
-  virt::Signal monitor;                 // the desktop mode as the driver set it
-  virt::Signal applied;                 // right after the engine applied the standard
-  virt::Signal signal;                  // as the program leaves it: after a refusal, options, moves
+  uint16_t width = 0, height = 0;               // the desktop size shown
+  bool size_from_registers = false;             // read from the loaded registers, not --mode
+  std::vector<std::string> not_loaded;          // keys of the register file that were not loaded
+  bool row_found = false;                       // the engine found a row for the mode's width
+  bool vertical_row_found = false;              // ... and one for its line count
+  bool fitted = true;                           // both: the engine's outcome (VGA always fits)
+  std::optional<FieldCheckReport> field_check;  // run when the engine fitted a standard
+  virt::Signal monitor;                         // the desktop mode as the driver set it
+  virt::Signal applied;                         // right after the engine applied the standard
+  virt::Signal signal;  // as the program leaves it: after a refusal, options, moves
   // When the fitted standard's line rate misses its target: the chip's bits behind it, if any.
   std::string clock_miss_cause;
   bool readout_measured = false;         // false when the retrace never came

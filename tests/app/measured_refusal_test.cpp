@@ -1,0 +1,171 @@
+// Switches the engine fits on paper whose clock step misses on the card: the field the PC timer
+// measures is far from the standard's, and the switch is refused at once, as an unfitted one is,
+// with the monitor timings back and no keep-settings question. A card whose switch fits is left
+// alone, and a card whose retrace never comes is refused within the check's time bound.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "app/texts.h"
+#include "engine/chip_codes.h"
+#include "engine/engine_port.h"
+#include "engine/engine_state.h"
+#include "engine/field_check.h"
+#include "engine/standards.h"
+#include "shell_checks.h"
+#include "tv_scenario.h"
+
+namespace zanvo::testing::tv {
+namespace {
+
+using engine::Eng;
+
+struct Card {
+  const char* name;
+  uint8_t family;
+  uint16_t model;
+};
+constexpr Card kEt4000{"tseng-et4000", engine::cfTseng, engine::kModelTseng4000};
+constexpr Card kSis6326{"sis-6326", engine::cfSiS, 0};  // the window's "Generic" SiS entry
+constexpr Card kTrio64{"s3-trio64", engine::cfS3, engine::kModelS3Trio64};
+
+// What the engine's application of `standard` sends on a fresh machine, by the analyzer: the
+// signal the check must have timed.
+double AppliedFieldRate(const Card& card, uint16_t width, uint16_t height, uint8_t standard) {
+  virt::VirtualPc pc(virt::MakeCard(card.name));
+  EXPECT_TRUE(virt::SetDesktopMode(pc.card(), width, height));
+  Eng = engine::EngineState{};
+  engine::BindPort(pc);
+  Eng.ChipFamily = card.family;
+  Eng.ChipModel = card.model;
+  engine::SetStandard(standard);
+  engine::LoadStandardTables(standard);
+  engine::ApplyStandard();
+  EXPECT_TRUE(engine::StandardFitted()) << "the engine fits this switch on paper";
+  const double field = virt::AnalyzeSignal(pc.card()).field_rate_hz;
+  engine::UnbindPort();
+  return field;
+}
+
+// The monitor timings the card's driver sets for the mode, on a fresh machine.
+virt::Signal MonitorSignal(const Card& card, uint16_t width, uint16_t height) {
+  StartedShell fresh(card.name, width, height, card.family, card.model);
+  return SignalOf(fresh.shell);
+}
+
+bool OutsideBand(double field_hz, uint8_t standard) {
+  const double target = engine::StandardFieldRate(standard) / 1000.0;
+  return std::abs(field_hz / target - 1.0) > engine::kFieldGuardBand;
+}
+
+TEST(MeasuredRefusal, AClockStepThatMissesIsRefusedWithTheMonitorTimingsBack) {
+  struct Case {
+    const char* name;
+    Card card;
+    uint16_t start_width, start_height;  // the desktop the program starts on
+    uint16_t width, height;              // the mode the switch meets, and ends on
+    uint8_t standard;
+    std::function<void(Machine&)> before_start;
+    std::function<void(StartedShell&)> arrange, act;
+  };
+  const auto none = [](Machine&) {};
+  const auto nothing = [](StartedShell&) {};
+  const auto click_pal = [](StartedShell& pc) {
+    pc.shell.modal.scripts.push_back(AnswerYes);
+    pc.w().chkModePAL.UserClick();
+  };
+  const auto store_pal = [](Machine& m) {
+    m.registry.SetText(app::texts::kRegistryKey, app::texts::kValueVideoStandard,
+                       app::texts::kStandardPal);
+  };
+  const Case cases[] = {
+      // SR07 bit 0 without bit 6 divides nothing: twice the line and field rate.
+      {"ET4000 switched to PAL at 640x480", kEt4000, 640, 480, 640, 480, engine::vsPAL, none,
+       nothing, click_pal},
+      {"SiS 6326 switched to NTSC at 640x480", kSis6326, 640, 480, 640, 480, engine::vsNTSC, none,
+       nothing,
+       [](StartedShell& pc) {
+         pc.shell.modal.scripts.push_back(AnswerYes);
+         pc.w().chkModeNTSC.UserClick();
+       }},
+      // A stored standard is applied at start-up without a question: the check still runs.
+      {"SiS 6326 starting with a stored PAL", kSis6326, 640, 480, 640, 480, engine::vsPAL,
+       store_pal, nothing, nothing},
+      // The Trio64's clock step halves the clock at 960x600: half the field rate. Kept PAL is
+      // applied again after the resolution change and measured there.
+      {"Trio64 under PAL changed to 960x600", kTrio64, 640, 480, 960, 600, engine::vsPAL, none,
+       [click_pal](StartedShell& pc) {
+         click_pal(pc);
+         ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
+       },
+       [](StartedShell& pc) { ASSERT_TRUE(pc.shell.display.ChangeResolution(960, 600)); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const double applied = AppliedFieldRate(c.card, c.width, c.height, c.standard);
+    ASSERT_TRUE(OutsideBand(applied, c.standard)) << applied << " Hz: not a case for the check";
+    const virt::Signal monitor = MonitorSignal(c.card, c.width, c.height);
+
+    StartedShell pc(c.card.name, c.start_width, c.start_height, c.card.family, c.card.model,
+                    [&](StartedShell& s) { c.before_start(s.machine); });
+    c.arrange(pc);
+    const size_t dialogs = pc.shell.modal.results.size();
+    c.act(pc);
+
+    EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
+    EXPECT_EQ(pc.shell.modal.results.size(), dialogs) << "no keep-settings question";
+    EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+    EXPECT_TRUE(pc.w().chkModeVGA.checked());
+    // The rate the check timed is the one the switch sent, and nothing inside the band was seen.
+    EXPECT_EQ(Eng.FieldRateInBand, 0);
+    EXPECT_EQ(Eng.FieldMeasurements, engine::kFieldMeasurements);
+    EXPECT_NEAR(Eng.MeasuredFieldRate / 1000.0 / applied, 1.0, 0.01) << Eng.MeasuredFieldRate;
+    const virt::Signal now = SignalOf(pc.shell);
+    EXPECT_TRUE(now.crtc == monitor.crtc) << now.line_rate_hz << " Hz / " << now.field_rate_hz;
+    EXPECT_DOUBLE_EQ(now.field_rate_hz, monitor.field_rate_hz);
+    EXPECT_DOUBLE_EQ(now.line_rate_hz, monitor.line_rate_hz);
+  }
+}
+
+TEST(MeasuredRefusal, AFittingSwitchIsAskedAboutAndLocks) {
+  StartedShell pc("s3-trio64", 640, 480);
+  const size_t dialogs = pc.shell.modal.results.size();
+  pc.shell.modal.scripts.push_back(AnswerYes);
+  pc.w().chkModePAL.UserClick();
+
+  EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 0);
+  EXPECT_EQ(pc.shell.modal.results.size(), dialogs + 1) << "the keep-settings dialog came";
+  EXPECT_EQ(Eng.CurrentStandard, engine::vsPAL);
+  EXPECT_EQ(Eng.FieldRateInBand, 1);
+  EXPECT_EQ(Eng.FieldMeasurements, 1) << "the first timed field was inside: no more taken";
+  EXPECT_NEAR(Eng.MeasuredFieldRate / 1000.0, kPalFieldHz, 0.5);
+  ExpectRates(SignalOf(pc.shell), kPalLineKhz, kPalFieldHz, "PAL after the check");
+}
+
+TEST(MeasuredRefusal, AStuckRetraceIsRefusedWithinTheBound) {
+  for (const bool level : {false, true}) {
+    SCOPED_TRACE(level ? "retrace stuck set" : "retrace stuck clear");
+    const virt::Signal monitor = MonitorSignal(kTrio64, 640, 480);
+    StartedShell pc("s3-trio64", 640, 480);
+    pc.shell.pc.card().FreezeRetrace(true, level);
+    const size_t dialogs = pc.shell.modal.results.size();
+    const uint64_t start = pc.shell.pc.now_ps();
+    pc.shell.modal.scripts.push_back(AnswerYes);
+    pc.w().chkModePAL.UserClick();
+    const double seconds = static_cast<double>(pc.shell.pc.now_ps() - start) * 1e-12;
+
+    // The check's 0.2 s and the engine's own register writes around it.
+    EXPECT_LT(seconds, 0.25);
+    EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
+    EXPECT_EQ(pc.shell.modal.results.size(), dialogs);
+    EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+    EXPECT_EQ(Eng.FieldMeasurements, 0);
+    EXPECT_TRUE(SignalOf(pc.shell).crtc == monitor.crtc);
+  }
+}
+
+}  // namespace
+}  // namespace zanvo::testing::tv
