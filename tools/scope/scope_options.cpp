@@ -190,6 +190,9 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                "After detection walk on to the next PCI adapter, as the Next button\n"
                "(repeatable)");
   app.add_flag("--list-cards", options.list_cards, "List the virtual cards and exit");
+  app.add_option("--png", options.png,
+                 "Also write a picture to FILE (PNG): the set's screen as it shows the signal,\n"
+                 "and one field of the signal to scale with the part the screen shows");
 
   try {
     app.parse(argc, argv);

@@ -40,6 +40,7 @@ struct ScopeOptions {
   uint16_t as_model = 0;
   int next = 0;  // Next clicks after detection
   bool list_cards = false;
+  std::string png;  // --png: where to write the picture of the set and the signal
 };
 
 // Parses argv into `options`. Returns an exit status when the program should stop here: 0 after

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/virtual/mode_timing.h"
 #include "platform/virtual/signal.h"
 #include "scope_options.h"
 
@@ -38,6 +39,7 @@ struct ScopeReport {
   bool row_found = false;                // the engine found a row for the mode's width
   virt::Signal monitor;                  // the desktop mode as the driver set it
   virt::Signal signal;                   // after the standard, the options and the moves
+  virt::ModeTiming mode;                 // the desktop mode the driver set
   bool readout_measured = false;         // false when the retrace never came
   std::string readout_h, readout_v;      // the two texts the window would show
   RegisterDump monitor_registers;        // as the driver left them
