@@ -33,6 +33,8 @@ struct ModeTiming {
   bool hsync_negative = false;
   bool vsync_negative = false;
   bool text = false;  // alphanumeric mode (power-on text screen) instead of 8-bit pixels
+
+  bool operator==(const ModeTiming&) const = default;
 };
 
 }  // namespace zanvo::virt

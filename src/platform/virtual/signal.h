@@ -44,6 +44,8 @@ struct CrtcTiming {
   bool clock_defined = true;    // false when the selected clock does not exist on this card
   bool sequencer_running = true;  // SR00 bits 0-1 both set
   bool sync_enabled = true;       // CR17 bit 7: clear holds the CRTC and its sync outputs
+
+  bool operator==(const CrtcTiming&) const = default;
 };
 
 struct Signal {
