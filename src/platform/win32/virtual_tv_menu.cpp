@@ -2,12 +2,13 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/resource.h"
+
 namespace zanvo::win32 {
 
 namespace {
 
-// System command identifiers lie below 0xF000 with the low four bits clear.
-constexpr UINT kSysCommandVirtualTv = 0x0210;
+constexpr UINT kSysCommandVirtualTv = IDM_SHOW_VIRTUAL_TV;
 constexpr UINT_PTR kSubclassId = 0x54;
 constexpr char kMenuText[] = "Virtual TV";
 

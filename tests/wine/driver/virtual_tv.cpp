@@ -114,6 +114,15 @@ void VirtualTvFollowsShiftLeft(const ScenarioContext& context) {
   Pass(Format("\"Shift output left\" moved the Virtual TV's picture %d pixels left",
               before.last - after.last));
 
+  // Closed, it only hides; the item of the main window's system menu brings it back.
+  PostMessageA(tv, WM_CLOSE, 0, 0);
+  WaitFor("the Virtual TV to hide when closed", 10000, [&] { return !IsWindowVisible(tv); });
+  if (!program.Running()) Fail("closing the Virtual TV ended the program");
+  PostMessageA(main, WM_SYSCOMMAND, IDM_SHOW_VIRTUAL_TV, 0);
+  WaitFor("the system menu's \"Virtual TV\" to show it again", 10000,
+          [&] { return IsWindowVisible(tv); });
+  Pass("the closed Virtual TV came back from the system menu");
+
   Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
   program.WaitForExit(kExitTimeoutMs, "Unload");
 }

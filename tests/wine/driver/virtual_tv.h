@@ -26,7 +26,8 @@ LitSpan ActiveAreaAcross(HWND tv);
 // Brings the window to the front and saves its picture.
 void PictureOfVirtualTv(HWND tv, const std::string& bmp_path);
 
-// PAL kept, then "Shift output left": the Virtual TV's active area moves left.
+// PAL kept, then "Shift output left": the Virtual TV's active area moves left. Closed, the
+// window hides and comes back from the system menu of ZANVO's window.
 void VirtualTvFollowsShiftLeft(const ScenarioContext& context);
 
 }  // namespace e2e
