@@ -269,5 +269,39 @@ TEST(TvPicture, HeldCrtcIsNoSignal) {
       0);
 }
 
+// Registers read back from a card may hold anything: the picture is drawn whatever they say.
+TEST(TvPicture, GarbageTimingsDrawAPictureOfTheAskedSize) {
+  uint32_t seed = 12345;
+  const auto next = [&seed](int limit) {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(limit));
+  };
+  const Image desktop = DrawTestCard(640, 480);
+  const Applied base = Apply("vga", 640, 480, engine::vsPAL);
+  for (int i = 0; i < 300; ++i) {
+    CrtcTiming t = base.signal.crtc;
+    t.h_total = next(4096) - 8;
+    t.h_display = next(4096);
+    t.h_blank_start = next(4096);
+    t.h_blank_end = next(256);
+    t.h_sync_start = next(4096);
+    t.h_sync_end = next(64);
+    t.v_total = next(4096) - 8;
+    t.v_display = next(4096);
+    t.v_sync_start = next(4096);
+    t.offset = next(1024);
+    t.max_scan_line = next(64) - 16;
+    t.interlaced = next(2) == 1;
+    t.clock_hz = next(3) == 0 ? 1e12 : next(100'000'000);
+    ModeTiming mode = base.mode;
+    mode.offset = static_cast<uint16_t>(next(1024));
+    const Receiver receiver = static_cast<Receiver>(next(4));
+    const TvPicture picture = RenderTv(AnalyzeTiming(t), mode, receiver, desktop, 97, 61);
+    ASSERT_EQ(picture.screen.width, 97) << "case " << i;
+    ASSERT_EQ(picture.screen.height, 61) << "case " << i;
+    ASSERT_EQ(picture.screen.pixels.size(), 97u * 61u) << "case " << i;
+  }
+}
+
 }  // namespace
 }  // namespace zanvo::virt

@@ -29,6 +29,14 @@ bool InInterval(int value, int start, int end, int period) {
   return (value >= start && value < end) || (value + period >= start && value + period < end);
 }
 
+// The count within a period of `period`; fmod first, so that the huge positions a garbage clock
+// gives never overflow the conversion to an integer.
+long long Wrap(double position, long long period) {
+  double wrapped = std::fmod(position, static_cast<double>(period));
+  if (wrapped < 0) wrapped += static_cast<double>(period);
+  return std::min(static_cast<long long>(wrapped), period - 1);
+}
+
 std::vector<ColumnSource> Columns(const Signal& s, const ScreenWindow& window, int width,
                                   int desktop_width) {
   std::vector<ColumnSource> columns(static_cast<size_t>(width));
@@ -42,8 +50,7 @@ std::vector<ColumnSource> Columns(const Signal& s, const ScreenWindow& window, i
     const double t_us = window.start_us + (x + 0.5) * window.width_us / width;
     const double position = std::floor(sync_dot + t_us * dots_per_us);
     if (!std::isfinite(position)) continue;
-    const long long dot =
-        ((static_cast<long long>(std::fmod(position, 1e15)) % line_dots) + line_dots) % line_dots;
+    const long long dot = Wrap(position, line_dots);
     if (dot >= display_dots) continue;
     const int character = static_cast<int>(dot / dots);
     if (InInterval(character, s.h_blank_start_char, s.h_blank_end_char, s.chars_per_line)) {
