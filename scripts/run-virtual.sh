@@ -4,7 +4,8 @@
 #  - With a display (DISPLAY set), the program opens there; use it as on Windows. Its settings
 #    stay in the Wine prefix build/wine-prefix between runs.
 #  - Without one, it runs on a virtual Xvfb display: the e2e driver switches it to PAL and keeps
-#    the setting, and a picture of the main window is saved under build/screenshots.
+#    the setting, and pictures of the main window and the Virtual TV are saved under
+#    build/screenshots.
 # ZANVO_VIRTUAL_CARD and ZANVO_VIRTUAL_MODE choose the simulated card and desktop mode.
 # With arguments, zanvo-scope runs instead, with those arguments.
 set -euo pipefail
@@ -44,3 +45,4 @@ mkdir -p build/screenshots
 ./tests/wine/run-e2e.sh build/mingw build/release/tests/wine/zanvo-e2e-driver.exe \
   build/screenshots show-pal
 echo "Screenshot of the main window in PAL: $PWD/build/screenshots/zanvo-pal.png"
+echo "Screenshot of the Virtual TV in PAL: $PWD/build/screenshots/virtual-tv-pal.png"

@@ -37,19 +37,22 @@ source "$(dirname "$0")/wine-prefix.sh"
 use_wine_prefix "$work/prefix"
 
 echo "zanvo-virtual.exe: $program"
-rm -f "$output/zanvo-pal.bmp" "$output/failure-$scenario.bmp"
+pictures=(zanvo-pal virtual-tv-pal virtual-tv-before virtual-tv-after "failure-$scenario")
+for name in "${pictures[@]}"; do rm -f "$output/$name.bmp"; done
 status=0
-# The virtual display is 24-bit so the picture keeps its colours. The wine server is stopped
-# inside the display's lifetime, so nothing is left running when xvfb-run ends.
+# The virtual display is 24-bit so the picture keeps its colours, and 1280 wide so that the
+# Virtual TV fits beside the main window. The wine server is stopped inside the display's
+# lifetime, so nothing is left running when xvfb-run ends.
 # shellcheck disable=SC2016 # the inner script expands its own arguments
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   timeout 280 wine "$1" "$2" "$3" "$4"
   status=$?
   wineserver -k 2>/dev/null || true
   exit $status' _ "$driver" "$(to_windows "$program")" "$(to_windows "$output")" "$scenario" ||
   status=$?
 
-for bmp in "$output/zanvo-pal.bmp" "$output/failure-$scenario.bmp"; do
+for name in "${pictures[@]}"; do
+  bmp=$output/$name.bmp
   if [[ -f $bmp ]] && command -v convert >/dev/null; then
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp" && echo "picture: ${bmp%.bmp}.png"
   fi

@@ -7,6 +7,7 @@
 #include "report_json.h"
 #include "report_text.h"
 #include "scope_options.h"
+#include "scope_picture.h"
 #include "scope_session.h"
 
 namespace zanvo::scope {
@@ -39,6 +40,12 @@ int ScopeMain(int argc, const char* const* argv, std::ostream& out, std::ostream
     out << ReportToJson(options, report).dump(2) << "\n";
   } else {
     PrintTextReport(options, report, out);
+  }
+  if (!options.png.empty()) {
+    if (const auto problem = WriteScopePicture(options, report, options.png); !problem.empty()) {
+      err << "zanvo-scope: --png: " << problem << "\n";
+      return 1;
+    }
   }
   return 0;
 }

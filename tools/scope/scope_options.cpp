@@ -205,6 +205,9 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   app.add_flag("--csv", options.csv, "With --matrix: print CSV");
   app.add_flag("--markdown", options.markdown,
                "With --matrix: print the Markdown page of the project's documentation");
+  app.add_option("--png", options.png,
+                 "Also write a picture to FILE (PNG): the set's screen as it shows the signal,\n"
+                 "and one field of the signal to scale with the part the screen shows");
 
   try {
     app.parse(argc, argv);

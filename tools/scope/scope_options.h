@@ -48,6 +48,7 @@ struct ScopeOptions {
   std::vector<std::string> matrix_cards;
   bool csv = false;
   bool markdown = false;
+  std::string png;  // --png: where to write the picture of the set and the signal
 };
 
 // Parses argv into `options`. Returns an exit status when the program should stop here: 0 after

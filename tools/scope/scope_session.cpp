@@ -246,6 +246,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   report.family = Eng.ChipFamily;
   report.model = Eng.ChipModel;
   report.signal = virt::AnalyzeSignal(pc.card());
+  report.mode = pc.card().current_mode();
 
   if (options.readout) {
     engine::ScanTexts texts{};

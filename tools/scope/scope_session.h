@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/virtual/mode_timing.h"
 #include "platform/virtual/signal.h"
 #include "scope_options.h"
 
@@ -55,6 +56,7 @@ struct ScopeReport {
   virt::Signal signal;  // as the program leaves it: after a refusal, options, moves
   // When the fitted standard's line rate misses its target: the chip's bits behind it, if any.
   std::string clock_miss_cause;
+  virt::ModeTiming mode;                 // the desktop mode the driver set
   bool readout_measured = false;         // false when the retrace never came
   std::string readout_h, readout_v;      // the two texts the window would show
   RegisterDump monitor_registers;        // as the driver left them

@@ -16,10 +16,12 @@ struct LoadedRegister {
   RegFile file;
   uint8_t index;
   uint8_t value;
+  bool operator==(const LoadedRegister&) const = default;
 };
 struct LoadedRegisters {
   std::optional<uint8_t> misc;  // Miscellaneous Output
   std::vector<LoadedRegister> values;
+  bool operator==(const LoadedRegisters&) const = default;
 };
 
 struct ModeTiming {
@@ -52,6 +54,7 @@ struct ModeTiming {
 
   // Written with the card's locks open after the driver has programmed the fields above.
   LoadedRegisters loaded;
+  bool operator==(const ModeTiming&) const = default;
 };
 
 }  // namespace zanvo::virt

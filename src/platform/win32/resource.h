@@ -60,5 +60,9 @@
 #define IDM_CLOSE_TO_VGA 2004
 #define IDM_ABOUT 2005
 
+// zanvo-virtual: the system-menu command of ZANVO's window that shows the Virtual TV again
+// (system commands lie below 0xF000 with the low four bits clear).
+#define IDM_SHOW_VIRTUAL_TV 0x0210
+
 // Timers.
 #define IDT_ACCEPT_COUNTDOWN 1

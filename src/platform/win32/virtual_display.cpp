@@ -13,6 +13,7 @@ constexpr WPARAM kBitsPerPixel = 8;
 
 void VirtualDisplay::ResetMode() {
   virt::ResetCurrentMode(pc_.card());
+  if (after_reset_) after_reset_();
   if (main_window_ == nullptr) return;
   // WM_DISPLAYCHANGE: wParam the bits per pixel, lParam width (low word) | height (high word).
   const auto& mode = pc_.card().current_mode();

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <utility>
+
 #include "platform/display.h"
 #include "platform/virtual/virtual_pc.h"
 
@@ -15,6 +18,8 @@ class VirtualDisplay final : public Display {
   explicit VirtualDisplay(virt::VirtualPc& pc) : pc_(pc) {}
   // The window that receives the mode re-set's WM_DISPLAYCHANGE.
   void SetMainWindow(HWND window) { main_window_ = window; }
+  // Called after each re-set, which reloads the card without a port write.
+  void SetAfterReset(std::function<void()> after_reset) { after_reset_ = std::move(after_reset); }
 
   void ResetMode() override;
   void BroadcastDisplayChange(uint32_t wparam, uint32_t lparam) override;
@@ -23,6 +28,7 @@ class VirtualDisplay final : public Display {
  private:
   virt::VirtualPc& pc_;
   HWND main_window_ = nullptr;
+  std::function<void()> after_reset_;
 };
 
 }  // namespace zanvo::win32

@@ -1,5 +1,7 @@
 // zanvo-virtual.exe: the same shell on a virtual PC, for trying the program and for tests. Port
-// access always succeeds; the display re-set reloads the virtual card's monitor timings.
+// access always succeeds; the display re-set reloads the virtual card's monitor timings. Beside
+// ZANVO's window the "Virtual TV" window shows what the set on the card's output shows;
+// ZANVO_VIRTUAL_TV=off starts it hidden (the system menu of ZANVO's window brings it back).
 
 #include "platform/win32/program_run.h"
 
@@ -7,8 +9,11 @@
 
 #include "app/texts.h"
 #include "engine/engine_port.h"
+#include "platform/win32/card_write_watch.h"
 #include "platform/win32/virtual_display.h"
 #include "platform/win32/virtual_machine_setup.h"
+#include "platform/win32/virtual_tv_menu.h"
+#include "platform/win32/virtual_tv_window.h"
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_single_instance.h"
@@ -43,6 +48,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return kBadSetup;
   }
   virt::VirtualPc& pc = *setup.pc;
+  // The program reaches the card through the watch, so the Virtual TV sees every write.
+  win32::CardWriteWatch ports(pc);
+  win32::VirtualTvWindow tv(pc);
+  ports.SetOnWrite([&tv] { tv.CardWritten(); });
+  const std::string tv_setting = Environment("ZANVO_VIRTUAL_TV");
+  const bool tv_shown = tv_setting != "off" && tv_setting != "0";
 
   VirtualPortAccess port_access;
   win32::Win32SingleInstance single_instance;
@@ -53,14 +64,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   win32::Win32WindowSystem windows;
   toolkit::Application application;
   win32::Win32ModalRunner modal(application);
-  app::ShellServices services{pc,      pc,    port_access, single_instance, tray,       registry,
+  display.SetAfterReset([&tv] { tv.CardWritten(); });
+  app::ShellServices services{ports,   ports, port_access, single_instance, tray,       registry,
                               display, boxes, windows,     modal,           application};
 
-  engine::BindPort(pc);
+  engine::BindPort(ports);
   const int exit_code = win32::RunProgram(instance, services, tray, modal, [&](HWND main) {
     windows.SetMainWindow(main);
     boxes.SetOwner(main);
     display.SetMainWindow(main);
+    tv.Create(instance, main, tv_shown);
+    win32::AddVirtualTvMenuItem(main, tv);
   });
   engine::UnbindPort();
   return exit_code;

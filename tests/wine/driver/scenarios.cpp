@@ -8,6 +8,7 @@
 #include "program.h"
 #include "screenshot.h"
 #include "settings_store.h"
+#include "virtual_tv.h"
 #include "windows_ui.h"
 
 namespace e2e {
@@ -234,7 +235,8 @@ void Refusal(const ScenarioContext& context) {
   ExpectStoredDword(texts::kValueInterlaced, 0);
 }
 
-// For the run command: PAL chosen and kept, a picture of the window, then Unload.
+// For the run command: PAL chosen and kept, pictures of the window and the Virtual TV, then
+// Unload.
 void ShowPal(const ScenarioContext& context) {
   LetWineDrawFrames();
   ParkPointer();
@@ -244,6 +246,7 @@ void ShowPal(const ScenarioContext& context) {
   ChooseTvStandard(program, main, IDC_MODE_PAL, KeepAnswer::kYes);
   ExpectRates(main, kPalRates);
   PictureOfMainWindow(main, context);
+  PictureOfVirtualTv(WaitForVirtualTv(program), context.output_dir + "\\virtual-tv-pal.bmp");
   Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
   program.WaitForExit(kExitTimeoutMs, "Unload");
 }
@@ -251,7 +254,7 @@ void ShowPal(const ScenarioContext& context) {
 }  // namespace
 
 const char* ScenarioNames() {
-  return "switching, close-and-restart, layout, refusal, show-pal";
+  return "switching, close-and-restart, layout, refusal, show-pal, virtual-tv";
 }
 
 bool RunScenario(const std::string& name, const ScenarioContext& context) {
@@ -265,6 +268,8 @@ bool RunScenario(const std::string& name, const ScenarioContext& context) {
     Refusal(context);
   } else if (name == "show-pal") {
     ShowPal(context);
+  } else if (name == "virtual-tv") {
+    VirtualTvFollowsShiftLeft(context);
   } else {
     return false;
   }
