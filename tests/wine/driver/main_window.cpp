@@ -81,6 +81,20 @@ void ExpectStandardButton(HWND main, int id, const char* name) {
   Pass(Format("%s is the checked standard", name));
 }
 
+void DetectChipset(HWND main, const char* brand, const char* model) {
+  Click(Control(main, IDC_DETECT, "btnDetect"));
+  std::string shown_brand, shown_model;
+  const bool shown = PollUntil(kDialogTimeoutMs, [&] {
+    shown_brand = TextOf(Control(main, IDC_CHIPSETS, "comboChipsets"));
+    shown_model = TextOf(Control(main, IDC_MODELS, "comboModels"));
+    return shown_brand == brand && shown_model == model;
+  });
+  if (!shown)
+    Fail(Format("Detect shows \"%s\" / \"%s\", expected \"%s\" / \"%s\"", shown_brand.c_str(),
+                shown_model.c_str(), brand, model));
+  Pass(Format("Detect shows \"%s\" / \"%s\"", brand, model));
+}
+
 void ChooseRefusedTvStandard(const Program& program, HWND main, int radio_id) {
   Click(Control(main, radio_id, "a TV standard button"));
   HWND box = WaitFor("the \"Display Properties\" box", kDialogTimeoutMs,

@@ -44,6 +44,9 @@ double ChooseTvStandard(const Program& program, HWND main, int radio_id, KeepAns
 // "Video mode unsupported!" instead of the keep-settings dialog; closes it with Abort.
 void ChooseRefusedTvStandard(const Program& program, HWND main, int radio_id);
 
+// Clicks Detect and waits until the chipset lists show `brand` and `model`.
+void DetectChipset(HWND main, const char* brand, const char* model);
+
 // Fails if a confirmation or keep-settings dialog shows up within `ms`.
 void ExpectNoQuestionFor(const Program& program, DWORD ms);
 

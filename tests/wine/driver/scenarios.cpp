@@ -209,9 +209,9 @@ void Layout(const ScenarioContext& context) {
   program.WaitForExit(kExitTimeoutMs, "Unload");
 }
 
-// On an 800x600 desktop: NTSC with interlace allowed cannot fit (600 lines halved are still
-// more than a field) and is refused with the monitor timings back; with "No interlace" checked
-// the same switch fits by skipping lines, and is kept.
+// On an 800x600 desktop of the S3 Trio64, an interlacing chip: NTSC with interlace allowed
+// cannot fit (600 lines halved are still more than a field) and is refused with the monitor
+// timings back; with "No interlace" checked the same switch fits by skipping lines, and is kept.
 void Refusal(const ScenarioContext& context) {
   ForgetSettings();
   LetWineDrawFrames();
@@ -219,6 +219,7 @@ void Refusal(const ScenarioContext& context) {
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   ExpectRates(main, kVga800x600Rates);
+  DetectChipset(main, "S3", "Trio32/64");
 
   ChooseRefusedTvStandard(program, main, IDC_MODE_NTSC);
   ExpectStandardButton(main, IDC_MODE_VGA, "VGA after the refusal");
@@ -233,6 +234,28 @@ void Refusal(const ScenarioContext& context) {
   program.WaitForExit(kExitTimeoutMs, "Unload");
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardNtsc);
   ExpectStoredDword(texts::kValueInterlaced, 0);
+}
+
+// The Tseng ET4000 at 640x480: its clock step leaves SR07 bit 0 without bit 6, which divides
+// nothing, so PAL comes out at twice its line and field rate. The field is measured before
+// anything is asked: "Video mode unsupported!" and the monitor timings back, no keep-settings
+// dialog, and nothing but VGA stored.
+void MeasuredRefusal(const ScenarioContext& context) {
+  ForgetSettings();
+  LetWineDrawFrames();
+  ParkPointer();
+  Program program(context.program);
+  HWND main = WaitForMainWindow(program);
+  ExpectRates(main, kVgaRates);
+  DetectChipset(main, "Tseng Labs", "ET4000");
+
+  ChooseRefusedTvStandard(program, main, IDC_MODE_PAL);
+  ExpectStandardButton(main, IDC_MODE_VGA, "VGA after the measured refusal");
+  ExpectRates(main, kVgaRates);
+
+  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
+  program.WaitForExit(kExitTimeoutMs, "Unload");
+  ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
 }
 
 // For the run command: PAL chosen and kept, pictures of the window and the Virtual TV, then
@@ -254,7 +277,7 @@ void ShowPal(const ScenarioContext& context) {
 }  // namespace
 
 const char* ScenarioNames() {
-  return "switching, close-and-restart, layout, refusal, show-pal, virtual-tv";
+  return "switching, close-and-restart, layout, refusal, measured-refusal, show-pal, virtual-tv";
 }
 
 bool RunScenario(const std::string& name, const ScenarioContext& context) {
@@ -266,6 +289,8 @@ bool RunScenario(const std::string& name, const ScenarioContext& context) {
     Layout(context);
   } else if (name == "refusal") {
     Refusal(context);
+  } else if (name == "measured-refusal") {
+    MeasuredRefusal(context);
   } else if (name == "show-pal") {
     ShowPal(context);
   } else if (name == "virtual-tv") {

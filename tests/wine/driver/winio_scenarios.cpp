@@ -82,10 +82,6 @@ struct WinIoRun {
   WinIoReport report;
 };
 
-std::string ComboText(HWND main, int id, const char* what) {
-  return TextOf(Control(main, id, what));
-}
-
 // First run on the default card: the readout, PAL kept, NTSC refused (back to monitor timings
 // through the system's mode re-set, which only the double's window sees), PAL kept again, and
 // Unload with "Exit to VGA mode" storing the settings and leaving the card on monitor timings.
@@ -165,17 +161,7 @@ void WinIoDetect(const ScenarioContext& context) {
     // Found while its controls are still being made; shown once start-up is over.
     WaitFor("the main window to be shown on a first run", 10000,
             [&] { return IsWindowVisible(main); });
-    Click(Control(main, IDC_DETECT, "btnDetect"));
-    std::string brand, model;
-    const bool shown = PollUntil(kDetectTimeoutMs, [&] {
-      brand = ComboText(main, IDC_CHIPSETS, "comboChipsets");
-      model = ComboText(main, IDC_MODELS, "comboModels");
-      return brand == c.brand && model == c.model;
-    });
-    if (!shown)
-      Fail(Format("%s: Detect shows \"%s\" / \"%s\", expected \"%s\" / \"%s\"", c.card,
-                  brand.c_str(), model.c_str(), c.brand, c.model));
-    Pass(Format("%s: Detect shows \"%s\" / \"%s\"", c.card, c.brand, c.model));
+    DetectChipset(main, c.brand, c.model);
     if (c.try_pal) {
       // Unload then leaves PAL in force, so the card's signal at the close shows the clock.
       HWND exit_vga = Control(main, IDC_EXIT_VGA, "chkExitVGA");
