@@ -10,28 +10,10 @@
 #include <vector>
 
 #include "scope_main.h"
+#include "scope_run.h"
 
 namespace zanvo::scope {
 namespace {
-
-struct ScopeRun {
-  int status;
-  std::string out, err;
-};
-
-ScopeRun RunTool(std::vector<const char*> args) {
-  args.insert(args.begin(), "zanvo-scope");
-  std::ostringstream out, err;
-  const int status = ScopeMain(static_cast<int>(args.size()), args.data(), out, err);
-  return {status, out.str(), err.str()};
-}
-
-nlohmann::json RunJson(std::vector<const char*> args) {
-  args.push_back("--json");
-  const ScopeRun run = RunTool(args);
-  EXPECT_EQ(run.status, 0) << run.err;
-  return run.status == 0 ? nlohmann::json::parse(run.out) : nlohmann::json::object();
-}
 
 std::string WriteFile(const std::string& name, const std::string& text) {
   const std::string path = ::testing::TempDir() + name;
@@ -109,7 +91,7 @@ TEST(LoadRegisters, AHandTypedVgaModeRunsAtItsStandardRates) {
   EXPECT_FALSE(s["hsync_positive"].get<bool>());
   EXPECT_FALSE(s["vsync_positive"].get<bool>());
 
-  const ScopeRun text = RunTool({"--load-registers", path.c_str()});
+  const ScopeRun text = RunScopeWith({"--load-registers", path.c_str()});
   EXPECT_EQ(text.status, 0) << text.err;
   EXPECT_NE(text.out.find("Desktop 640x480 (size read from the loaded registers"),
             std::string::npos)
@@ -152,12 +134,12 @@ TEST(LoadRegisters, FilesItCannotUseAreNamedWithThePlaceOfTheFault) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = WriteFile(std::string(c.name) + ".json", c.text);
-    const ScopeRun run = RunTool({"--load-registers", path.c_str()});
+    const ScopeRun run = RunScopeWith({"--load-registers", path.c_str()});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.empty());
     EXPECT_NE(run.err.find(path + ": " + c.place), std::string::npos) << run.err;
   }
-  const ScopeRun missing = RunTool({"--load-registers", "no-such-file.json"});
+  const ScopeRun missing = RunScopeWith({"--load-registers", "no-such-file.json"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("no-such-file.json: cannot be read"), std::string::npos);
 }

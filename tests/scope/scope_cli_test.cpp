@@ -8,28 +8,10 @@
 #include <vector>
 
 #include "scope_main.h"
+#include "scope_run.h"
 
 namespace zanvo::scope {
 namespace {
-
-struct ScopeRun {
-  int status;
-  std::string out, err;
-};
-
-ScopeRun RunScopeWith(std::vector<const char*> args) {
-  args.insert(args.begin(), "zanvo-scope");
-  std::ostringstream out, err;
-  const int status = ScopeMain(static_cast<int>(args.size()), args.data(), out, err);
-  return {status, out.str(), err.str()};
-}
-
-nlohmann::json RunJson(std::vector<const char*> args) {
-  args.push_back("--json");
-  const ScopeRun run = RunScopeWith(args);
-  EXPECT_EQ(run.status, 0) << run.err;
-  return nlohmann::json::parse(run.out);
-}
 
 TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
   struct Case {

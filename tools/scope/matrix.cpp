@@ -29,6 +29,7 @@ struct Chipset {
   bool by_hand = false;
   uint8_t family = 0;
   uint16_t model = 0;
+  bool measure_field = true;
 };
 
 MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8_t standard,
@@ -43,6 +44,7 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
     options.as_family = chipset.family;
     options.as_model = chipset.model;
   }
+  options.measure_field = chipset.measure_field;
   ScopeReport report;
   std::string error;
   MatrixCell cell;
@@ -66,11 +68,16 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
         report.row_found ? "no timing row for the line count" : "no timing row for the width";
     return cell;
   }
-  cell.outcome =
-      OutcomeOf(virt::JudgeSignal(RatesOfStandard(standard), out.line_rate_hz, out.field_rate_hz));
-  if (cell.outcome == MatrixOutcome::kOff) cell.reason = report.clock_miss_cause;
-  cell.measured_field_hz = report.field_check->field_hz;
-  cell.final_outcome = report.field_check->in_band ? cell.outcome : MatrixOutcome::kRefusedMeasured;
+  cell.outcome = OutcomeOf(JudgeAgainstStandard(out, standard));
+  if (cell.outcome == MatrixOutcome::kOff) {
+    cell.reason = report.clock_miss_cause;
+    // What the analyzer found wrong in the registers themselves, in its own words.
+    for (const std::string& contradiction : out.contradictions)
+      cell.reason += (cell.reason.empty() ? "" : "; ") + contradiction;
+  }
+  const bool refused_measured = report.field_check && !report.field_check->in_band;
+  if (report.field_check) cell.measured_field_hz = report.field_check->field_hz;
+  cell.final_outcome = refused_measured ? MatrixOutcome::kRefusedMeasured : cell.outcome;
   return cell;
 }
 
@@ -120,7 +127,9 @@ std::optional<BetterChoice> FindBetterChoice(const std::string& card, const Card
   int best_usable = own.exact + own.locks;
   for (const chipset::ModelEntry& entry : chipset::ModelsOfFamily(own.family)) {
     if (entry.code == own.model) continue;
-    const CardSummary tried = RunCard(card, {true, own.family, entry.code}, nullptr);
+    // Usable cells lie within the locks range and so always pass the field check: screening
+    // the other models needs no measurement.
+    const CardSummary tried = RunCard(card, {true, own.family, entry.code, false}, nullptr);
     const int usable = tried.exact + tried.locks;
     if (usable > best_usable) {
       best_usable = usable;

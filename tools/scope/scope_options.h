@@ -42,6 +42,10 @@ struct ScopeOptions {
   uint16_t as_model = 0;
   int next = 0;  // Next clicks after detection
   bool list_cards = false;
+  // Time the field after a fitted switch, as the program does. Not an option of the tool: the
+  // matrix's screening of other models leaves it out, since a cell within the locks range is
+  // always inside the check's wider band.
+  bool measure_field = true;
 
   // The compatibility matrix over `matrix_cards` (every card when empty), in one of four forms.
   bool matrix = false;

@@ -227,13 +227,14 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     if (report.fitted) {
       // The chip's bits behind a missed rate are read before a refusal re-sets the mode.
       const virt::StandardRates target = RatesOfStandard(options.standard);
-      if (virt::JudgeSignal(target, report.applied.line_rate_hz, report.applied.field_rate_hz) ==
-          virt::SignalVerdict::kOff) {
+      if (JudgeAgainstStandard(report.applied, options.standard) == virt::SignalVerdict::kOff) {
         report.clock_miss_cause = virt::ClockMissCause(pc.card(), report.applied, target.line_hz);
       }
-      report.field_check = CheckField();
+      if (options.measure_field) report.field_check = CheckField();
     }
-    if (!report.fitted || !report.field_check->in_band) RefuseStandard(pc, report);
+    if (!report.fitted || (report.field_check && !report.field_check->in_band)) {
+      RefuseStandard(pc, report);
+    }
   } else {
     report.applied = report.monitor;
   }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/chip_codes.h"
+#include "platform/virtual/signal.h"
 #include "platform/virtual/standard_rates.h"
 
 namespace zanvo::scope {
@@ -20,6 +21,14 @@ inline virt::StandardRates RatesOfStandard(uint8_t standard) {
     default:
       return {0.0, 0.0};
   }
+}
+
+// How a set takes the signal for `standard`. A signal whose registers contradict themselves
+// (display, blank or sync past the total, a sync outside its blank) is off whatever its rates:
+// a sync that never comes is one no set can lock to.
+inline virt::SignalVerdict JudgeAgainstStandard(const virt::Signal& signal, uint8_t standard) {
+  if (!signal.contradictions.empty()) return virt::SignalVerdict::kOff;
+  return virt::JudgeSignal(RatesOfStandard(standard), signal.line_rate_hz, signal.field_rate_hz);
 }
 
 }  // namespace zanvo::scope

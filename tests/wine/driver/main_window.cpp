@@ -72,12 +72,22 @@ void ExpectRates(HWND main, const ExpectedRates& rates) {
 
 void ExpectStandardButton(HWND main, int id, const char* name) {
   static constexpr int kRadios[] = {IDC_MODE_VGA, IDC_MODE_PAL, IDC_MODE_NTSC, IDC_MODE_SEGA};
-  for (int radio : kRadios) {
-    const bool checked = IsChecked(Control(main, radio, "a video standard button"));
-    if (checked != (radio == id))
-      Fail(Format("radio button %d is %s while %s should be the only one checked", radio,
-                  checked ? "checked" : "unchecked", name));
-  }
+  // A dialog's window may be gone a moment before the program has finished handling its answer
+  // (a display-mode re-set, then the buttons): the buttons get that moment to follow.
+  std::string wrong;
+  const bool settled = PollUntil(kDialogTimeoutMs, [&] {
+    wrong.clear();
+    for (int radio : kRadios) {
+      const bool checked = IsChecked(Control(main, radio, "a video standard button"));
+      if (checked != (radio == id)) {
+        wrong = Format("radio button %d is %s while %s should be the only one checked", radio,
+                       checked ? "checked" : "unchecked", name);
+        return false;
+      }
+    }
+    return true;
+  });
+  if (!settled) Fail(wrong);
   Pass(Format("%s is the checked standard", name));
 }
 
