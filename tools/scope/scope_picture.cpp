@@ -87,10 +87,16 @@ void DrawDiagram(cairo_t* cr, const ScopeReport& report, const virt::TvPicture& 
   Paint(cr, DrawSignalDiagram(s, kDiagramWidth, height), kDiagramX, kDiagramY);
   const DiagramRect window = WindowInDiagram(s, picture.window, kDiagramWidth, height);
   if (window.width > 0 && window.height > 0) {
+    // A signal the set does not expect can put the set's window partly past the field; only
+    // the part over the diagram is drawn.
+    cairo_save(cr);
+    cairo_rectangle(cr, kDiagramX, kDiagramY, kDiagramWidth, height);
+    cairo_clip(cr);
     SetColour(cr, picture.locked() ? 0xFFD040 : 0xFF5050);
     cairo_set_line_width(cr, 2);
     cairo_rectangle(cr, kDiagramX + window.x, kDiagramY + window.y, window.width, window.height);
     cairo_stroke(cr);
+    cairo_restore(cr);
   }
 
   char line[160];
