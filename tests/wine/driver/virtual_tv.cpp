@@ -44,34 +44,15 @@ LitSpan ActiveAreaAcross(HWND tv) {
   const int y = origin.y + client.bottom / 2;
   if (width <= 0) Fail("the Virtual TV has no client area");
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = 1;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, bitmap);
-  const BOOL copied = BitBlt(memory, 0, 0, width, 1, screen, origin.x, y, SRCCOPY);
-  GdiFlush();
+  const ScreenCopy copy(origin.x, y, width, 1, 32);
+  if (!copy.copied()) Fail("could not copy the Virtual TV from the screen");
   LitSpan span;
-  if (copied && bits) {
-    const auto* row = static_cast<const uint32_t*>(bits);
-    for (int x = 0; x < width; ++x) {
-      if (!Lit(row[x])) continue;
-      if (span.first < 0) span.first = x;
-      span.last = x;
-    }
+  const auto* row = static_cast<const uint32_t*>(copy.bits());
+  for (int x = 0; x < width; ++x) {
+    if (!Lit(row[x])) continue;
+    if (span.first < 0) span.first = x;
+    span.last = x;
   }
-  SelectObject(memory, previous);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  if (!copied) Fail("could not copy the Virtual TV from the screen");
   return span;
 }
 
