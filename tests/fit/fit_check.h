@@ -11,6 +11,7 @@
 #include "platform/virtual/standard_rates.h"
 #include "platform/virtual/virtual_pc.h"
 #include "scope_session.h"
+#include "standard_targets.h"
 
 namespace zanvo::fit {
 
@@ -31,19 +32,11 @@ struct FitCase {
   bool interlaced;
 };
 
-struct Target {
-  double line_hz, field_hz;
-};
+// The rates the standard asks for, as the compatibility matrix judges them.
+using Target = virt::StandardRates;
 
 inline Target TargetOf(uint8_t standard) {
-  switch (standard) {
-    case engine::vsPAL:
-      return {virt::kPalRates.line_hz, virt::kPalRates.field_hz};
-    case engine::vsNTSC:
-      return {virt::kNtscRates.line_hz, virt::kNtscRates.field_hz};
-    default:
-      return {virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz};
-  }
+  return scope::RatesOfStandard(standard);
 }
 
 inline std::string Describe(const FitCase& c) {

@@ -16,6 +16,7 @@
 #include "matrix_report.h"
 #include "scope_main.h"
 #include "scope_session.h"
+#include "standard_targets.h"
 
 namespace zanvo::scope {
 namespace {
@@ -89,14 +90,9 @@ TEST(Matrix, CellsGiveTheOutcomeTheProgramLeaves) {
   // (a sync past the total or outside its blank, which the reason then names).
   for (const MatrixCell& c : m.cells) {
     if (c.outcome != MatrixOutcome::kOff) continue;
-    const double line = c.standard == engine::vsPAL    ? 15625.0
-                        : c.standard == engine::vsNTSC ? 15734.0
-                                                       : 24394.0;
-    const double field = c.standard == engine::vsPAL    ? 50.0
-                         : c.standard == engine::vsNTSC ? 59.94
-                                                        : 57.5;
-    const bool rates_miss =
-        std::abs(c.line_hz / line - 1) > 0.02 || std::abs(c.field_hz / field - 1) > 0.05;
+    const virt::StandardRates target = RatesOfStandard(c.standard);
+    const bool rates_miss = std::abs(c.line_hz / target.line_hz - 1) > virt::kLockLineTolerance ||
+                            std::abs(c.field_hz / target.field_hz - 1) > virt::kLockFieldTolerance;
     const bool contradicted = c.reason.find("past total") != std::string::npos ||
                               c.reason.find("outside blank") != std::string::npos;
     EXPECT_TRUE(rates_miss || contradicted)

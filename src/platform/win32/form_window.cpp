@@ -34,7 +34,7 @@ HFONT FormFont() {
 }
 
 void RegisterFormClass(HINSTANCE instance, const char* class_name, WNDPROC procedure, HICON icon,
-                       HICON small_icon) {
+                       HICON small_icon, HBRUSH background) {
   WNDCLASSEXA existing{};
   existing.cbSize = sizeof existing;
   if (GetClassInfoExA(instance, class_name, &existing)) return;
@@ -46,7 +46,8 @@ void RegisterFormClass(HINSTANCE instance, const char* class_name, WNDPROC proce
   wc.hIcon = icon;
   wc.hIconSm = small_icon;
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  wc.hbrBackground =
+      background ? background : reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszClassName = class_name;
   RegisterClassExA(&wc);
 }

@@ -11,9 +11,11 @@ namespace zanvo::win32 {
 // MS Sans Serif 8 pt; the system's GUI font where that face is missing. Lives for the process.
 HFONT FormFont();
 
-// Registers a class once; `icon` may be null.
+// Registers a class once; `icon` may be null. Without a background brush the class paints the
+// dialog face colour.
 void RegisterFormClass(HINSTANCE instance, const char* class_name, WNDPROC procedure,
-                       HICON icon = nullptr, HICON small_icon = nullptr);
+                       HICON icon = nullptr, HICON small_icon = nullptr,
+                       HBRUSH background = nullptr);
 
 // A top-level window with the form's caption and client size, centred on the screen. `self`
 // reaches the window procedure as the CREATESTRUCT's parameter.

@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "platform/virtual/test_card.h"
 #include "platform/virtual/tv_render.h"
+#include "platform/win32/form_window.h"
 
 namespace zanvo::win32 {
 
@@ -32,20 +33,6 @@ virt::Receiver ReceiverFor(uint8_t standard) {
   }
 }
 
-void RegisterTvClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXA existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExA(instance, kClassName, &existing)) return;
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  wc.lpszClassName = kClassName;
-  RegisterClassExA(&wc);
-}
-
 // To the right of ZANVO's window, kept on the screen.
 POINT PlaceBeside(HWND main_window, int width) {
   RECT main{};
@@ -68,7 +55,8 @@ VirtualTvWindow::~VirtualTvWindow() {
 }
 
 bool VirtualTvWindow::Create(HINSTANCE instance, HWND main_window, bool shown) {
-  RegisterTvClass(instance, &VirtualTvWindow::Procedure);
+  RegisterFormClass(instance, kClassName, &VirtualTvWindow::Procedure, nullptr, nullptr,
+                    static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   RECT frame{0, 0, kScreenWidth, kScreenHeight};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   const int width = frame.right - frame.left;

@@ -28,8 +28,9 @@ void SaveFailurePicture() {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: %s PROGRAM.exe OUTPUT-FOLDER SCENARIO\nscenarios: %s\n", argv[0],
-                 e2e::ScenarioNames());
+    std::fprintf(stderr, "usage: %s PROGRAM.exe OUTPUT-FOLDER SCENARIO\nscenarios: %s, %s\n",
+                 argv[0], e2e::NamesOf(e2e::Scenarios()).c_str(),
+                 e2e::NamesOf(e2e::WinIoScenarios()).c_str());
     return 2;
   }
   const e2e::ScenarioContext context{argv[1], argv[2]};
@@ -38,9 +39,11 @@ int main(int argc, char** argv) {
   failure_picture = context.output_dir + "\\failure-" + scenario + ".bmp";
   e2e::SetFailureHook(SaveFailurePicture);
   try {
-    if (!e2e::RunScenario(scenario, context) && !e2e::RunWinIoScenario(scenario, context)) {
+    if (!e2e::RunNamedScenario(e2e::Scenarios(), scenario, context) &&
+        !e2e::RunNamedScenario(e2e::WinIoScenarios(), scenario, context)) {
       std::fprintf(stderr, "unknown scenario %s; scenarios: %s, %s\n", scenario.c_str(),
-                   e2e::ScenarioNames(), e2e::WinIoScenarioNames());
+                   e2e::NamesOf(e2e::Scenarios()).c_str(),
+                   e2e::NamesOf(e2e::WinIoScenarios()).c_str());
       return 2;
     }
   } catch (const e2e::Failure& failure) {

@@ -91,6 +91,11 @@ void ExpectStandardButton(HWND main, int id, const char* name) {
   Pass(Format("%s is the checked standard", name));
 }
 
+void Unload(Program& program, HWND main) {
+  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
+  program.WaitForExit(kExitTimeoutMs, "Unload");
+}
+
 void DetectChipset(HWND main, const char* brand, const char* model) {
   Click(Control(main, IDC_DETECT, "btnDetect"));
   std::string shown_brand, shown_model;

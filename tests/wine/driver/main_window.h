@@ -26,6 +26,9 @@ inline constexpr ExpectedRates kVga800x600Rates{"VGA 800x600", 38.5, 40.5, 58.0,
 
 enum class KeepAnswer { kYes, kNo, kWaitForTimeout };
 
+// How long the program may take to end after a close command.
+inline constexpr DWORD kExitTimeoutMs = 20000;
+
 // Waits for the main window of `program` (found by its caption and its readout control).
 HWND WaitForMainWindow(const Program& program);
 
@@ -46,6 +49,9 @@ void ChooseRefusedTvStandard(const Program& program, HWND main, int radio_id);
 
 // Clicks Detect and waits until the chipset lists show `brand` and `model`.
 void DetectChipset(HWND main, const char* brand, const char* model);
+
+// Clicks "Unload" and waits for the program to end.
+void Unload(Program& program, HWND main);
 
 // Fails if a confirmation or keep-settings dialog shows up within `ms`.
 void ExpectNoQuestionFor(const Program& program, DWORD ms);

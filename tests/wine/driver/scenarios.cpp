@@ -16,8 +16,6 @@ namespace texts = zanvo::app::texts;
 
 namespace {
 
-constexpr DWORD kExitTimeoutMs = 20000;
-
 // The pointer rests in a corner, away from the window, so that no hint pops up over it.
 void ParkPointer() {
   SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
@@ -73,8 +71,7 @@ void Switching(const ScenarioContext& context) {
   if (!program.Running()) Fail("the first copy ended when the second one started");
   ExpectRates(main, kVgaRates);
 
-  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-  program.WaitForExit(kExitTimeoutMs, "Unload");
+  Unload(program, main);
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
   ExpectStoredDword(texts::kValueSaveChanges, 1);
   ExpectStoredDword(texts::kValueVisible, 1);
@@ -94,8 +91,7 @@ void CloseAndRestart(const ScenarioContext& context) {
       Fail("\"Exit to VGA mode\" is not checked on a first run");
     ChooseTvStandard(program, main, IDC_MODE_PAL, KeepAnswer::kYes);
     ExpectRates(main, kPalRates);
-    Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-    program.WaitForExit(kExitTimeoutMs, "Unload");
+    Unload(program, main);
     ExpectStoredText(texts::kValueVideoStandard, texts::kStandardPal);
     ExpectStoredDword(texts::kValueExitToVga, 1);
     ExpectStoredDword(texts::kValueVisible, 1);
@@ -205,8 +201,7 @@ void Layout(const ScenarioContext& context) {
   Click(Control(about, IDC_ABOUT_OK, "OKButton"));
   WaitFor("the about box to close", 10000, [&] { return !IsWindow(about); });
 
-  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-  program.WaitForExit(kExitTimeoutMs, "Unload");
+  Unload(program, main);
 }
 
 // On an 800x600 desktop of the S3 Trio64, an interlacing chip: NTSC with interlace allowed
@@ -230,8 +225,7 @@ void Refusal(const ScenarioContext& context) {
   ExpectStandardButton(main, IDC_MODE_NTSC, "NTSC without interlace");
   ExpectRates(main, kNtscRates);
 
-  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-  program.WaitForExit(kExitTimeoutMs, "Unload");
+  Unload(program, main);
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardNtsc);
   ExpectStoredDword(texts::kValueInterlaced, 0);
 }
@@ -253,8 +247,7 @@ void MeasuredRefusal(const ScenarioContext& context) {
   ExpectStandardButton(main, IDC_MODE_VGA, "VGA after the measured refusal");
   ExpectRates(main, kVgaRates);
 
-  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-  program.WaitForExit(kExitTimeoutMs, "Unload");
+  Unload(program, main);
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
 }
 
@@ -270,35 +263,39 @@ void ShowPal(const ScenarioContext& context) {
   ExpectRates(main, kPalRates);
   PictureOfMainWindow(main, context);
   PictureOfVirtualTv(WaitForVirtualTv(program), context.output_dir + "\\virtual-tv-pal.bmp");
-  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-  program.WaitForExit(kExitTimeoutMs, "Unload");
+  Unload(program, main);
 }
 
 }  // namespace
 
-const char* ScenarioNames() {
-  return "switching, close-and-restart, layout, refusal, measured-refusal, show-pal, virtual-tv";
+bool RunNamedScenario(std::span<const NamedScenario> scenarios, const std::string& name,
+                      const ScenarioContext& context) {
+  for (const NamedScenario& scenario : scenarios) {
+    if (name != scenario.name) continue;
+    scenario.run(context);
+    return true;
+  }
+  return false;
 }
 
-bool RunScenario(const std::string& name, const ScenarioContext& context) {
-  if (name == "switching") {
-    Switching(context);
-  } else if (name == "close-and-restart") {
-    CloseAndRestart(context);
-  } else if (name == "layout") {
-    Layout(context);
-  } else if (name == "refusal") {
-    Refusal(context);
-  } else if (name == "measured-refusal") {
-    MeasuredRefusal(context);
-  } else if (name == "show-pal") {
-    ShowPal(context);
-  } else if (name == "virtual-tv") {
-    VirtualTvFollowsShiftLeft(context);
-  } else {
-    return false;
-  }
-  return true;
+std::string NamesOf(std::span<const NamedScenario> scenarios) {
+  std::string names;
+  for (const NamedScenario& scenario : scenarios)
+    names += (names.empty() ? "" : ", ") + std::string(scenario.name);
+  return names;
+}
+
+std::span<const NamedScenario> Scenarios() {
+  static constexpr NamedScenario kScenarios[] = {
+      {"switching", Switching},
+      {"close-and-restart", CloseAndRestart},
+      {"layout", Layout},
+      {"refusal", Refusal},
+      {"measured-refusal", MeasuredRefusal},
+      {"show-pal", ShowPal},
+      {"virtual-tv", VirtualTvFollowsShiftLeft},
+  };
+  return kScenarios;
 }
 
 }  // namespace e2e

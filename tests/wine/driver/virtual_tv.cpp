@@ -13,7 +13,6 @@ namespace e2e {
 
 namespace {
 
-constexpr DWORD kExitTimeoutMs = 20000;
 // Darker than any colour of the test card: the set's black, give or take the display's rounding.
 constexpr int kDark = 0x10;
 
@@ -104,8 +103,7 @@ void VirtualTvFollowsShiftLeft(const ScenarioContext& context) {
           [&] { return IsWindowVisible(tv); });
   Pass("the closed Virtual TV came back from the system menu");
 
-  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-  program.WaitForExit(kExitTimeoutMs, "Unload");
+  Unload(program, main);
 }
 
 }  // namespace e2e

@@ -21,7 +21,6 @@ namespace engine = zanvo::engine;
 
 namespace {
 
-constexpr DWORD kExitTimeoutMs = 20000;
 constexpr DWORD kDetectTimeoutMs = 10000;
 // The PCI device ID of the virtual Mach64 GT, which detection keeps as the ATI model.
 constexpr uint32_t kMach64GtDevice = 0x4754;
@@ -106,8 +105,7 @@ void WinIoSwitching(const ScenarioContext& context) {
   ChooseTvStandard(program, main, IDC_MODE_PAL, KeepAnswer::kYes);
   ExpectRates(main, kPalRates);
 
-  Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-  program.WaitForExit(kExitTimeoutMs, "Unload");
+  Unload(program, main);
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardPal);
   ExpectStoredDword(texts::kValueExitToVga, 1);
   ExpectStoredDword(texts::kValueSaveChanges, 1);
@@ -171,8 +169,7 @@ void WinIoDetect(const ScenarioContext& context) {
       ChooseTvStandard(program, main, IDC_MODE_PAL, KeepAnswer::kYes);
       ExpectFieldRate(main, kPalRates);
     }
-    Click(Control(main, IDC_BTN_CLOSE, "btnClose"));
-    program.WaitForExit(kExitTimeoutMs, "Unload");
+    Unload(program, main);
     ExpectStoredDword(texts::kValueChipset, c.family_code);
     ExpectStoredDword(texts::kValueModel, c.model_code);
     run.report.ExpectLoadedFrom(FolderOf(context.program));
@@ -239,21 +236,13 @@ void WinIoLoader(const ScenarioContext& context) {
 
 }  // namespace
 
-const char* WinIoScenarioNames() {
-  return "winio-switching, winio-detect, winio-loader";
-}
-
-bool RunWinIoScenario(const std::string& name, const ScenarioContext& context) {
-  if (name == "winio-switching") {
-    WinIoSwitching(context);
-  } else if (name == "winio-detect") {
-    WinIoDetect(context);
-  } else if (name == "winio-loader") {
-    WinIoLoader(context);
-  } else {
-    return false;
-  }
-  return true;
+std::span<const NamedScenario> WinIoScenarios() {
+  static constexpr NamedScenario kScenarios[] = {
+      {"winio-switching", WinIoSwitching},
+      {"winio-detect", WinIoDetect},
+      {"winio-loader", WinIoLoader},
+  };
+  return kScenarios;
 }
 
 }  // namespace e2e

@@ -10,15 +10,13 @@
 //   ZANVO_E2E_WINDOWS       win98, winxp or empty: the Windows version Wine reports to the
 //                           program (its per-program setting in the prefix)
 
-#include <string>
+#include <span>
 
 #include "scenarios.h"
 
 namespace e2e {
 
-// Runs the named scenario of zanvo.exe; returns false for an unknown name.
-bool RunWinIoScenario(const std::string& name, const ScenarioContext& context);
-
-const char* WinIoScenarioNames();
+// The scenarios of zanvo.exe with the test double.
+std::span<const NamedScenario> WinIoScenarios();
 
 }  // namespace e2e
