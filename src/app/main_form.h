@@ -49,6 +49,8 @@ class TMain : public toolkit::Form {
   void chkOEVSyncSzClick();
   void ResetChecks();
   void ReconfigureDesktop();
+  // After an option changed: under a TV standard the standard is put on the card again with it.
+  void FollowOptionChange();
   void WMDisplayChange(uint32_t lparam);
 
   // Output centering.
@@ -124,6 +126,15 @@ class TMain : public toolkit::Form {
   // After a standard could not be fitted: `target` (a standard that was on screen and confirmed,
   // or VGA) goes back on the hardware without a question, and VGA when even that cannot fit.
   void RecoverFromRefusedStandard(uint8_t target);
+  // Puts the standard in force on the card and judges what it put there: true when the standard
+  // was fitted and its field, timed on the card, is the standard's. Every application of a
+  // standard goes through here, restores included.
+  bool ApplyAndMeasureStandard();
+  // Asks whether to keep the standard in force, and goes back to VGA on any answer but Yes.
+  void AskToKeepStandard();
+  // A keep-settings question still open about a standard that is no longer in force is closed
+  // (answered No: the standard it asked about is gone).
+  void CloseStaleKeepQuestion();
   // The standard now in force is one the user has seen and kept (or VGA): remember it and the
   // text the settings store for it.
   void NoteConfirmedStandard();
@@ -138,9 +149,21 @@ class TMain : public toolkit::Form {
   // a TV standard nobody confirmed is never applied unasked at the next start.
   uint8_t confirmed_standard_ = engine::vsVGA;
   const char* confirmed_stored_name_ = texts::kStandardVga;
+  // The options that were on screen when the confirmed standard was kept: the settings store
+  // these with it, never an option whose switch still waits for its answer.
+  uint8_t confirmed_polarity_ = engine::EngineState{}.SyncPolarityMask;
+  uint8_t confirmed_interlace_ = engine::EngineState{}.InterlaceEnabled;
+  uint16_t confirmed_odd_even_ = engine::EngineState{}.OddEvenVSyncSize;
   // Set while a confirmed standard is put back after a refusal: it was kept before, so nothing
-  // is asked, and the caller judges whether it fitted.
+  // is asked; `restore_passed_` tells the caller whether it fitted and measured right.
   bool restoring_ = false;
+  bool restore_passed_ = false;
+  // The keep-settings dialog while it is open, and the standard it asks about.
+  TAcceptDlg* open_keep_question_ = nullptr;
+  uint8_t keep_question_standard_ = engine::vsVGA;
+  // Set once start-up has read the settings: a copy that never read them (a second copy, a
+  // start-up that failed) has nothing of its own to store and must not overwrite them.
+  bool settings_read_ = false;
 };
 
 }  // namespace zanvo::app

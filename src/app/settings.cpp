@@ -93,21 +93,27 @@ const char* TMain::StandardShownByButtons() const {
 void TMain::NoteConfirmedStandard() {
   confirmed_standard_ = Eng.CurrentStandard;
   confirmed_stored_name_ = StandardShownByButtons();
+  confirmed_polarity_ = Eng.SyncPolarityMask;
+  confirmed_interlace_ = Eng.InterlaceEnabled;
+  confirmed_odd_even_ = Eng.OddEvenVSyncSize;
 }
 
 bool TMain::WriteSettings() {
+  // Nothing read, nothing to store: the running copy's settings stay as they are.
+  if (!settings_read_) return true;
   std::unique_ptr<RegistryKey> key = services_.registry.OpenOrCreate(texts::kRegistryKey);
   if (!key) return false;
   bool written = key->WriteDword(texts::kValueSaveChanges, chkSaveExit.checked() ? 1 : 0);
   if (!chkSaveExit.checked()) return written;
 
-  // Only a standard the user kept is stored: the next start applies it without a question.
+  // Only a standard the user kept is stored, with the options it was kept with: the next start
+  // applies them without a question.
   const char* standard = confirmed_stored_name_;
   // Every value is attempted even after a failure, so that as much as possible is kept.
   written &= key->WriteDword(texts::kValueExitToVga, chkExitVGA.checked() ? 1 : 0);
-  written &= key->WriteDword(texts::kValuePolarity, Eng.SyncPolarityMask);
-  written &= key->WriteDword(texts::kValueInterlaced, Eng.InterlaceEnabled);
-  written &= key->WriteDword(texts::kValueOddEven, Eng.OddEvenVSyncSize);
+  written &= key->WriteDword(texts::kValuePolarity, confirmed_polarity_);
+  written &= key->WriteDword(texts::kValueInterlaced, confirmed_interlace_);
+  written &= key->WriteDword(texts::kValueOddEven, confirmed_odd_even_);
   written &= key->WriteText(texts::kValueVideoStandard, standard);
   written &= key->WriteDword(texts::kValueChipset, Eng.ChipFamily);
   written &= key->WriteDword(texts::kValueModel, Eng.ChipModel);

@@ -8,6 +8,9 @@
 namespace zanvo::app {
 
 void TMain::btnCloseClick() {
+  // A close command while the keep-settings question is open answers it No: the standard it
+  // asks about was never kept, and the program ends on what was.
+  if (open_keep_question_ != nullptr) open_keep_question_->btnCancelClick();
   // Back to the driver's monitor timings without touching the radio buttons, so that the TV
   // standard in use is the one stored and brought back at the next start.
   if (chkExitVGA.checked() && engine::Eng.CurrentStandard != engine::vsVGA) {

@@ -43,6 +43,7 @@ void TMain::chkModeVGAClick() {
   ReconfigureDesktop();
   ResetChecks();
   NoteConfirmedStandard();
+  CloseStaleKeepQuestion();
 }
 
 void TMain::chkModePALClick() {
@@ -71,6 +72,12 @@ void TMain::SelectTVStandard(uint8_t standard, std::span<const engine::HorzRow> 
       ResetChecks();
       return;
     }
+    // A close command chosen from the tray while the box was up has already ended the program's
+    // work (and perhaps gone to VGA): the switch it interrupted must not follow.
+    if (services_.application.terminate_requested()) {
+      ResetChecks();
+      return;
+    }
   }
   engine::SetStandard(standard);
 
@@ -94,19 +101,19 @@ void TMain::chkISPClick() {
   // 0x33 <-> 0xF3: Miscellaneous Output bits 6 and 7 are the horizontal and vertical sync
   // polarities.
   Eng.SyncPolarityMask = static_cast<uint8_t>(Eng.SyncPolarityMask ^ 0xC0);
-  if (Eng.CurrentStandard != engine::vsVGA) ReconfigureDesktop();
+  FollowOptionChange();
 }
 
 void TMain::chkNoInterlaceClick() {
   if (Initialising) return;
   Eng.InterlaceEnabled = static_cast<uint8_t>(Eng.InterlaceEnabled ^ 1);
-  if (Eng.CurrentStandard != engine::vsVGA) ReconfigureDesktop();
+  FollowOptionChange();
 }
 
 void TMain::chkOEVSyncSzClick() {
   if (Initialising) return;
   Eng.OddEvenVSyncSize = chkOEVSyncSz.checked() ? 1 : 0;
-  if (Eng.CurrentStandard != engine::vsVGA) ReconfigureDesktop();
+  FollowOptionChange();
 }
 
 void TMain::ResetChecks() {
@@ -146,32 +153,73 @@ void TMain::ReconfigureDesktop() {
   services_.display.BroadcastDisplayChange(kDisplayChangeWParam, 0);
 }
 
-void TMain::WMDisplayChange(uint32_t lparam) {
-  if (InDisplayChange || Eng.CurrentStandard == engine::vsVGA) return;
+void TMain::FollowOptionChange() {
+  // Under VGA an option only waits for the next switch, and VGA needs no keeping: the changed
+  // option is what the settings store from now on. Under a TV standard it is asked about.
+  if (Eng.CurrentStandard == engine::vsVGA) {
+    NoteConfirmedStandard();
+    return;
+  }
+  ReconfigureDesktop();
+}
+
+bool TMain::ApplyAndMeasureStandard() {
   engine::ApplyStandard();
-  if (restoring_) return;
   // A fitted standard is timed before anything else happens: a clock step that halved or
   // doubled the clock fits on paper and still drives the set far off its frequencies, and must
   // not stay on screen while a question waits. Far off is refused as an unfitted standard.
-  if (engine::StandardFitted()) engine::CheckFieldRate();
-  if (engine::StandardFitted() && Eng.FieldRateInBand != 0) {
-    if (Initialising || !IsOwnAnnouncement(lparam)) return;
-    TAcceptDlg dialog;
-    if (services_.modal.ShowModal(dialog) == toolkit::mrOk) {
-      NoteConfirmedStandard();
-    } else {
-      chkModeVGAClick();
-    }
+  if (!engine::StandardFitted()) return false;
+  engine::CheckFieldRate();
+  return Eng.FieldRateInBand != 0;
+}
+
+void TMain::WMDisplayChange(uint32_t lparam) {
+  if (InDisplayChange || Eng.CurrentStandard == engine::vsVGA) return;
+  const bool passed = ApplyAndMeasureStandard();
+  if (restoring_) {
+    restore_passed_ = passed;
     return;
   }
-  // The user's own switch (or option change) gives back what was on screen and kept before it.
-  // A re-application after a resolution change has nothing of the kind: the standard in force
-  // cannot fit the new mode, and no older TV standard goes on screen without a question.
-  const uint8_t target = IsOwnAnnouncement(lparam) ? confirmed_standard_ : engine::vsVGA;
+  if (passed) {
+    if (Initialising || !IsOwnAnnouncement(lparam)) return;
+    AskToKeepStandard();
+    return;
+  }
+  // The user's own switch gives back what was on screen and kept before it. When what was
+  // refused is that very standard (an option or the model changed under it), it cannot come
+  // back as it was kept, and neither can anything after a resolution change: no older TV
+  // standard goes on screen without a question, so both end on VGA.
+  const bool kept_standard_refused = Eng.CurrentStandard == confirmed_standard_;
+  const uint8_t target = IsOwnAnnouncement(lparam) && !kept_standard_refused
+                             ? confirmed_standard_
+                             : engine::vsVGA;
   RecoverFromRefusedStandard(target);
   ResetChecks();
   NoteConfirmedStandard();
+  CloseStaleKeepQuestion();
   services_.boxes.Show(MessageKind::kErrorAbort, texts::kModeUnsupported, texts::kAppTitle);
+}
+
+void TMain::AskToKeepStandard() {
+  TAcceptDlg dialog;
+  const uint8_t asked = Eng.CurrentStandard;
+  // A question asked while another is open (a nested switch) hands the slot back afterwards.
+  TAcceptDlg* const outer = std::exchange(open_keep_question_, &dialog);
+  const uint8_t outer_standard = std::exchange(keep_question_standard_, asked);
+  const int answer = services_.modal.ShowModal(dialog);
+  open_keep_question_ = outer;
+  keep_question_standard_ = outer_standard;
+  if (answer == toolkit::mrOk && Eng.CurrentStandard == asked) {
+    NoteConfirmedStandard();
+  } else {
+    chkModeVGAClick();
+  }
+}
+
+void TMain::CloseStaleKeepQuestion() {
+  if (open_keep_question_ != nullptr && Eng.CurrentStandard != keep_question_standard_) {
+    open_keep_question_->btnCancelClick();
+  }
 }
 
 void TMain::RecoverFromRefusedStandard(uint8_t target) {
@@ -184,14 +232,19 @@ void TMain::RecoverFromRefusedStandard(uint8_t target) {
   if (IsTvStandard(target)) {
     engine::SetStandard(target);
     engine::LoadStandardTables(target);
+    // The standard was kept before, but the card, the chipset choice or the mode may have
+    // changed since: it passes the same fit and field check as any switch, or VGA follows.
+    bool passed = false;
     if (half_programmed) {
       restoring_ = true;
-      ReconfigureDesktop();  // WMDisplayChange applies the standard on the fresh mode
+      restore_passed_ = false;
+      ReconfigureDesktop();  // WMDisplayChange applies and measures it on the fresh mode
       restoring_ = false;
+      passed = restore_passed_;
     } else {
-      engine::ApplyStandard();
+      passed = ApplyAndMeasureStandard();
     }
-    if (engine::StandardFitted()) return;
+    if (passed) return;
     half_programmed = Eng.HorzRowFound != 0;
   }
   engine::SetStandard(engine::vsVGA);

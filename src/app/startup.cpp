@@ -75,6 +75,7 @@ void TMain::OnFormCreate() {
   NoteConfirmedStandard();
   ReadVisibleSetting(key);
   opened.reset();
+  settings_read_ = true;
 
   services_.application.OnIdle = [this] {
     bool done = true;

@@ -29,6 +29,7 @@ struct RegValue {
   enum class Type { kDword, kText, kExpandText, kBinary } type = Type::kDword;
   uint32_t dword = 0;
   std::string text;
+  bool operator==(const RegValue&) const = default;
 };
 
 class FakeRegistry : public Registry {

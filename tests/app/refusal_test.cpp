@@ -68,13 +68,16 @@ TEST(Refusal, AnUnfittedSwitchEndsOnTheStandardInForceWithoutAQuestion) {
          Keep(pc, &app::TMain::chkModeNTSC);
          ASSERT_EQ(Eng.CurrentStandard, engine::vsNTSC);
        },
-       // The kept NTSC is tried again with the option as it now stands, and cannot fit either.
-       [](StartedShell& pc) { pc.w().chkNoInterlace.UserClick(); }, engine::vsVGA, 3, 800, 600},
+       // What was refused is the kept NTSC itself: it cannot come back as kept, VGA follows at
+       // once with the option left as changed (the option's re-set and VGA's).
+       [](StartedShell& pc) { pc.w().chkNoInterlace.UserClick(); }, engine::vsVGA, 2, 800, 600},
       {"resolution changed to 800x600 under NTSC", 640, 480,
        [](StartedShell& pc) { Keep(pc, &app::TMain::chkModeNTSC); },
        [](StartedShell& pc) { ASSERT_TRUE(pc.shell.display.ChangeResolution(800, 600)); },
        engine::vsVGA, 1, 800, 600},
       // A width without a row is refused before anything is written: no extra re-set.
+      {"24 kHz chosen in VGA at 512x384", 512, 384, none,
+       [](StartedShell& pc) { Keep(pc, &app::TMain::chkModeSega); }, engine::vsVGA, 1, 512, 384},
       {"24 kHz chosen in PAL at 512x384", 512, 384,
        [](StartedShell& pc) { Keep(pc, &app::TMain::chkModePAL); },
        [](StartedShell& pc) { Keep(pc, &app::TMain::chkModeSega); }, engine::vsPAL, 1, 512, 384},

@@ -1,0 +1,223 @@
+// Paths around a switch that a single click from a fresh start never takes: a kept standard
+// refused after an option or model change, a close command or session end while a question is
+// open, a second copy that never read the settings, two switches after a recovery. Each must end
+// on the monitor timings or on a signal that locks, and store only what was on screen and kept.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "app/texts.h"
+#include "engine/chip_codes.h"
+#include "engine/engine_state.h"
+#include "engine/field_check.h"
+#include "shell_checks.h"
+#include "tv_scenario.h"
+
+namespace zanvo::testing::tv {
+namespace {
+
+using engine::Eng;
+using shell::StoredDword;
+using shell::StoredText;
+
+void Keep(StartedShell& pc, toolkit::RadioButton app::TMain::*button) {
+  pc.shell.modal.scripts.push_back(AnswerYes);
+  (pc.w().*button).UserClick();
+}
+
+// The monitor timings of the card's driver for the mode, on a fresh machine.
+virt::Signal MonitorSignal(const std::string& card, uint16_t width, uint16_t height) {
+  Machine machine;
+  ShellHarness fresh(machine, card, width, height);
+  return SignalOf(fresh);
+}
+
+TEST(SwitchGuards, AKeptStandardRefusedUnderAChangedOptionOrModelEndsOnTheMonitor) {
+  struct Case {
+    const char* name;
+    const char* card;
+    uint8_t family;
+    uint16_t model;
+    std::function<void(StartedShell&)> keep;    // a standard that fits, kept
+    std::function<void(StartedShell&)> change;  // what makes it miss
+  };
+  const Case cases[] = {
+      // Without interlace the i740 doubles PAL's field count: 27.5 Hz.
+      {"i740 PAL, then No interlace", "intel-i740", engine::cfIntel, 0,
+       [](StartedShell& pc) { Keep(pc, &app::TMain::chkModePAL); },
+       [](StartedShell& pc) { pc.w().chkNoInterlace.UserClick(); }},
+      // Kept under "Generic"; the ET4000 model's clock step then runs the set at 100 Hz.
+      {"ET4000 PAL under Generic, then the ET4000 model and an option", "tseng-et4000",
+       engine::cfTseng, 0, [](StartedShell& pc) { Keep(pc, &app::TMain::chkModePAL); },
+       [](StartedShell& pc) {
+         const int et4000 = 2;  // Generic, ET3000, ET4000
+         pc.w().comboModels.UserSelect(et4000);
+         ASSERT_EQ(Eng.ChipModel, engine::kModelTseng4000);
+         pc.w().chkISP.UserClick();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedShell pc(c.card, 640, 480, c.family, c.model);
+    c.keep(pc);
+    ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL) << "the kept standard fits at first";
+    c.change(pc);
+
+    EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+    EXPECT_TRUE(pc.w().chkModeVGA.checked());
+    EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
+    const virt::Signal now = SignalOf(pc.shell);
+    const virt::Signal monitor = MonitorSignal(c.card, 640, 480);
+    EXPECT_DOUBLE_EQ(now.field_rate_hz, monitor.field_rate_hz);
+    EXPECT_DOUBLE_EQ(now.line_rate_hz, monitor.line_rate_hz);
+
+    // Another switch after the recovery is checked and asked about as any other.
+    const size_t asked = pc.shell.modal.results.size();
+    pc.shell.modal.scripts.push_back(AnswerNo);
+    pc.w().chkModeNTSC.UserClick();
+    EXPECT_GT(pc.shell.boxes.Count(app::texts::kModeUnsupported) +
+                  static_cast<int>(pc.shell.modal.results.size() - asked),
+              1)
+        << "the next switch was neither asked about nor refused";
+
+    pc.w().btnCloseClick();
+    EXPECT_EQ(StoredText(pc.machine, app::texts::kValueVideoStandard), app::texts::kStandardVga);
+  }
+}
+
+TEST(SwitchGuards, ARestoredStandardIsMeasuredAndGoesToVgaWhenItMisses) {
+  // PAL kept under Generic on the ET4000 at 768x576; the model is changed without a switch
+  // (nothing goes on screen), then NTSC is refused (no row for 576 lines): PAL comes back under
+  // the ET4000 model, whose clock step misses, and must not stay.
+  StartedShell pc("tseng-et4000", 768, 576, engine::cfTseng, 0);
+  Keep(pc, &app::TMain::chkModePAL);
+  ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
+  pc.w().comboModels.UserSelect(2);
+  ASSERT_EQ(Eng.ChipModel, engine::kModelTseng4000);
+  Keep(pc, &app::TMain::chkModeNTSC);
+
+  EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
+  EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+  EXPECT_DOUBLE_EQ(SignalOf(pc.shell).field_rate_hz,
+                   MonitorSignal("tseng-et4000", 768, 576).field_rate_hz);
+}
+
+TEST(SwitchGuards, OnlyTheOptionsOfTheKeptStandardAreStored) {
+  struct Case {
+    const char* name;
+    std::function<void(StartedShell&)> end;  // while "Keep these settings?" is open
+  };
+  const Case cases[] = {
+      {"the session ends", [](StartedShell& pc) { pc.w().StoreSettingsAtSessionEnd(); }},
+      {"tray Close", [](StartedShell& pc) { pc.w().Close.Click(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedShell pc;
+    pc.w().chkExitVGA.UserClick();  // leave the set on its standard at exit
+    Keep(pc, &app::TMain::chkModePAL);
+    ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
+    pc.shell.modal.scripts.push_back([&](toolkit::Form& form) {
+      c.end(pc);
+      if (form.modal_result() == toolkit::mrNone) AnswerYes(form);
+    });
+    pc.w().chkISP.UserClick();
+
+    EXPECT_EQ(StoredText(pc.machine, app::texts::kValueVideoStandard), app::texts::kStandardPal);
+    EXPECT_EQ(StoredDword(pc.machine, app::texts::kValuePolarity), 0x33u)
+        << "the polarity nobody kept was stored with PAL";
+  }
+}
+
+TEST(SwitchGuards, ACloseCommandWhileAQuestionIsOpenEndsTheSwitch) {
+  struct Case {
+    const char* name;
+    bool during_confirmation;  // else during "Keep these settings?"
+    bool to_vga;               // "Close to VGA", else "Close" with the exit to VGA unticked
+  };
+  const Case cases[] = {
+      {"Close to VGA during Display Properties", true, true},
+      {"Close during Display Properties", true, false},
+      {"Close to VGA during the keep question", false, true},
+      {"Close during the keep question", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedShell pc;
+    if (!c.to_vga) pc.w().chkExitVGA.UserClick();
+    const auto close = [&pc, &c] {
+      if (c.to_vga) {
+        pc.w().ClosetoVGA.Click();
+      } else {
+        pc.w().Close.Click();
+      }
+    };
+    if (c.during_confirmation) {
+      pc.shell.boxes.while_confirming = close;
+    } else {
+      pc.shell.modal.scripts.push_back([&](toolkit::Form& form) {
+        close();
+        EXPECT_EQ(form.modal_result(), toolkit::mrCancel) << "the question was not answered";
+      });
+    }
+    pc.w().chkModePAL.UserClick();
+
+    EXPECT_TRUE(pc.shell.application.terminate_requested());
+    EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+    EXPECT_NEAR(SignalOf(pc.shell).line_rate_hz / 1000.0, kVgaLineKhz, 0.3);
+    EXPECT_EQ(StoredText(pc.machine, app::texts::kValueVideoStandard), app::texts::kStandardVga);
+  }
+}
+
+TEST(SwitchGuards, TheKeepQuestionClosesWhenItsStandardIsGone) {
+  StartedShell pc;
+  pc.shell.modal.scripts.push_back([&](toolkit::Form& form) {
+    pc.w().VGAMode.Click();  // the tray's VGA Mode while the question is open
+    EXPECT_EQ(form.modal_result(), toolkit::mrCancel);
+  });
+  pc.w().chkModePAL.UserClick();
+  EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+  EXPECT_TRUE(pc.w().chkModeVGA.checked());
+}
+
+TEST(SwitchGuards, ACopyThatNeverReadTheSettingsWritesNothing) {
+  struct Case {
+    const char* name;
+    std::function<void(StartedShell&)> arrange;  // before the second copy starts
+  };
+  const Case cases[] = {
+      {"ZANVO was already running!", [](StartedShell&) {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedShell first;
+    first.w().chkExitVGA.UserClick();
+    c.arrange(first);
+    first.w().btnCloseClick();  // stores the first copy's settings, keeps its mutex
+    const auto before = first.machine.registry.keys;
+
+    ShellHarness second(first.machine);
+    second.Start();
+    ASSERT_EQ(second.boxes.Count(app::texts::kAlreadyRunning), 1);
+    second.main->StoreSettingsAtSessionEnd();
+    second.main->btnCloseClick();
+    EXPECT_TRUE(first.machine.registry.keys == before) << "the second copy wrote settings";
+  }
+
+  // Port access refused: the driver-error box, and a session end answered with no write.
+  Machine machine;
+  machine.registry.SetDword(shell::kKey, app::texts::kValueSaveChanges, 1);
+  machine.registry.SetDword(shell::kKey, app::texts::kValueVisible, 1);
+  ShellHarness failed(machine);
+  failed.port_access.init_result = false;
+  failed.Start();
+  ASSERT_EQ(failed.boxes.Count(app::texts::kDriverLoadFailed), 1);
+  failed.main->StoreSettingsAtSessionEnd();
+  EXPECT_EQ(StoredDword(machine, app::texts::kValueVisible), 1u);
+  EXPECT_EQ(StoredDword(machine, app::texts::kValueSaveChanges), 1u);
+}
+
+}  // namespace
+}  // namespace zanvo::testing::tv
