@@ -6,7 +6,7 @@
 # running them in the end-to-end tests.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev librapidcheck-dev
   pkg-config libcairo2-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils wine wine32:i386 fonts-wine xvfb xauth imagemagick)
 

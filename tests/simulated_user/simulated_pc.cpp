@@ -1,0 +1,391 @@
+#include "simulated_pc.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/accept_dialog.h"
+#include "app/texts.h"
+#include "engine/chip_codes.h"
+#include "engine/engine_port.h"
+#include "engine/engine_state.h"
+#include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
+#include "platform/virtual/standard_rates.h"
+
+namespace zanvo::testing::walk {
+
+namespace {
+
+using engine::Eng;
+
+constexpr uint16_t kSystemControlB = 0x61;
+constexpr uint8_t kTimer2Gate = 0x01;
+// The field check's promise: it is over within 0.2 s, whatever the card and the timer do.
+constexpr uint64_t kFieldCheckLimitPs = 200'000'000'000ull;
+
+const char* MoveName(MoveKind kind) {
+  switch (kind) {
+    case MoveKind::kYes: return "yes";
+    case MoveKind::kNo: return "no";
+    case MoveKind::kTimeout: return "timeout";
+    case MoveKind::kCloseBox: return "close box";
+    case MoveKind::kTrayClose: return "tray Close";
+    case MoveKind::kTrayCloseToVga: return "tray Close to VGA";
+    case MoveKind::kTrayVgaMode: return "tray VGA Mode";
+    case MoveKind::kSessionEnd: return "session end";
+    case MoveKind::kResolution: return "resolution";
+  }
+  return "?";
+}
+
+std::optional<virt::StandardRates> RatesOf(uint8_t standard) {
+  if (standard == engine::vsPAL) return virt::kPalRates;
+  if (standard == engine::vsNTSC) return virt::kNtscRates;
+  if (standard == engine::vs24kHz) return virt::k24kHzRates;
+  return std::nullopt;
+}
+
+std::string Rates(const virt::Signal& s) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%.3f kHz / %.3f Hz", s.line_rate_hz / 1000.0, s.field_rate_hz);
+  std::string out = text;
+  for (const std::string& c : s.contradictions) out += "; " + c;
+  return out;
+}
+
+std::optional<uint8_t> StandardOfStoredName(const std::string& name) {
+  if (name == app::texts::kStandardPal) return engine::vsPAL;
+  if (name == app::texts::kStandardNtsc) return engine::vsNTSC;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string Describe(const Move& move) {
+  std::string text = MoveName(move.kind);
+  if (move.kind == MoveKind::kResolution) text += " #" + std::to_string(move.mode);
+  return text;
+}
+
+// Passes every access to the virtual PC and times how long the PC timer's gate stays open: the
+// field check opens it for its measurement and closes it when done.
+class GateWatch final : public PortIo {
+ public:
+  explicit GateWatch(SimulatedPc& owner) : owner_(owner) {}
+  uint8_t InByte(uint16_t port) override { return pc().InByte(port); }
+  uint16_t InWord(uint16_t port) override { return pc().InWord(port); }
+  uint32_t InDword(uint16_t port) override { return pc().InDword(port); }
+  void OutByte(uint16_t port, uint8_t value) override {
+    if (port == kSystemControlB) Gate((value & kTimer2Gate) != 0);
+    pc().OutByte(port, value);
+  }
+  void OutWord(uint16_t port, uint16_t value) override { pc().OutWord(port, value); }
+  void OutDword(uint16_t port, uint32_t value) override { pc().OutDword(port, value); }
+
+ private:
+  virt::VirtualPc& pc() { return owner_.pc_; }
+  void Gate(bool open) {
+    const uint64_t now = pc().now_ps();
+    if (open && !open_) owner_.gate_opened_ps_ = now;
+    if (!open && open_) {
+      owner_.longest_gate_ps_ =
+          std::max(owner_.longest_gate_ps_, now - owner_.gate_opened_ps_);
+    }
+    open_ = open;
+  }
+  SimulatedPc& owner_;
+  bool open_ = false;
+};
+
+// Answers message boxes from the step's moves.
+class SimulatedPc::Boxes final : public MessageBoxes {
+ public:
+  explicit Boxes(SimulatedPc& owner) : owner_(owner) {}
+  app::TMain* copy = nullptr;  // the copy these boxes belong to
+
+  int Show(MessageKind kind, std::string_view, std::string_view) override {
+    if (kind == MessageKind::kConfirmOkCancel) {
+      while (const std::optional<Move> move = owner_.NextMove()) {
+        switch (move->kind) {
+          case MoveKind::kYes: return kIdOk;
+          case MoveKind::kNo:
+          case MoveKind::kTimeout:
+          case MoveKind::kCloseBox: return kIdCancel;
+          default: owner_.PlayInterrupt(*move);
+        }
+      }
+      return kIdOk;
+    }
+    // Any other box only waits for OK or Abort; the session may end meanwhile.
+    if (!owner_.moves_.empty() && owner_.moves_.front().kind == MoveKind::kSessionEnd) {
+      owner_.moves_.pop_front();
+      if (copy != owner_.main_ && copy != nullptr) copy->StoreSettingsAtSessionEnd();
+      owner_.PlayInterrupt(Move{MoveKind::kSessionEnd});
+    }
+    return kind == MessageKind::kErrorAbort ? kIdAbort : kIdOk;
+  }
+
+ private:
+  SimulatedPc& owner_;
+};
+
+// Plays the user's part in the keep-settings dialog and the about box.
+class SimulatedPc::Modal final : public toolkit::ModalRunner {
+ public:
+  explicit Modal(SimulatedPc& owner) : owner_(owner) {}
+  int ShowModal(toolkit::Form& form) override {
+    form.ResetModalResult();
+    auto* dialog = dynamic_cast<app::TAcceptDlg*>(&form);
+    if (dialog == nullptr) {
+      form.CloseBox();
+      return form.modal_result();
+    }
+    const uint8_t asked = Eng.CurrentStandard;
+    owner_.CheckSignal("while the keep question is open");
+    while (form.modal_result() == toolkit::mrNone) {
+      const Move move = owner_.NextMove().value_or(Move{MoveKind::kYes});
+      switch (move.kind) {
+        case MoveKind::kYes:
+          owner_.NoteKept();
+          dialog->btnOk.Click();
+          break;
+        case MoveKind::kNo: dialog->btnCancel.Click(); break;
+        case MoveKind::kTimeout:
+          for (int tick = 0; tick < 16 && form.modal_result() == toolkit::mrNone; ++tick)
+            dialog->timer.Tick();
+          if (form.modal_result() == toolkit::mrNone) owner_.Break("the countdown never ended");
+          break;
+        case MoveKind::kCloseBox: form.CloseBox(); break;
+        default:
+          owner_.PlayInterrupt(move);
+          if (form.modal_result() == toolkit::mrNone && Eng.CurrentStandard != asked) {
+            owner_.Break("\"Keep these settings?\" still asks about a standard no longer in force");
+            dialog->btnCancel.Click();
+          }
+      }
+    }
+    return form.modal_result();
+  }
+
+ private:
+  SimulatedPc& owner_;
+};
+
+// One running process of ZANVO: its own platform services over the shared machine.
+struct SimulatedPc::Copy {
+  Copy(SimulatedPc& owner, bool fresh_engine)
+      : gate(owner),
+        instance(owner.machine_.mutexes),
+        display(owner.pc_),
+        boxes(owner),
+        modal(owner),
+        services{gate,    owner.pc_, port_access, instance, tray,       owner.machine_.registry,
+                 display, boxes,     windows,     modal,    application} {
+    if (fresh_engine) {
+      engine::Eng = engine::EngineState{};
+      engine::BindPort(gate);
+    }
+    main = std::make_unique<app::TMain>(services);
+    boxes.copy = main.get();
+    display.deliver = [this](uint32_t lparam) { main->WMDisplayChange(lparam); };
+  }
+  void Start() {
+    application.show_main_form = false;
+    main->OnFormCreate();
+  }
+
+  GateWatch gate;
+  FakePortAccess port_access;
+  FakeSingleInstance instance;
+  FakeTray tray;
+  VirtualDisplay display;
+  Boxes boxes;
+  FakeWindowSystem windows;
+  Modal modal;
+  toolkit::Application application;
+  app::ShellServices services;
+  std::unique_ptr<app::TMain> main;
+};
+
+SimulatedPc::SimulatedPc(const std::string& card, uint16_t width, uint16_t height,
+                         std::optional<uint8_t> stored_family)
+    : card_name_(card), pc_(virt::MakeCard(card)) {
+  virt::SetDesktopMode(pc_.card(), width, height);
+  for (const virt::DesktopMode& mode : virt::DesktopModes()) {
+    if (virt::DesktopModeTiming(pc_.card(), mode.width, mode.height))
+      modes_.emplace_back(mode.width, mode.height);
+  }
+  if (stored_family) {
+    machine_.registry.SetDword(app::texts::kRegistryKey, app::texts::kValueChipset,
+                               *stored_family);
+  }
+}
+
+SimulatedPc::~SimulatedPc() {
+  copy_.reset();
+  engine::UnbindPort();
+}
+
+bool SimulatedPc::application_terminated() const {
+  return copy_ != nullptr && copy_->application.terminate_requested();
+}
+
+void SimulatedPc::StartProgram(std::deque<Move> moves) {
+  moves_ = std::move(moves);
+  if (running()) {
+    // A second copy: it finds the first, says so and ends; its engine is its own process's,
+    // which a simulation shares, so it must not touch it.
+    Copy second(*this, false);
+    try {
+      second.Start();
+    } catch (const ProcessEnded&) {
+      ended_ = true;
+    }
+    if (!second.application.terminate_requested() && !ended_)
+      Break("a second copy kept running");
+    engine::BindPort(copy_->gate);
+    AfterStep(false);
+    return;
+  }
+  if (copy_) {
+    // The old process is gone: a close command ran the window's end, a session end did not.
+    if (!session_over_) copy_->main->OnDestroy();
+    main_ = nullptr;
+    copy_.reset();
+  }
+  if (session_over_) virt::ResetCurrentMode(pc_.card());  // a new logon sets the mode
+  session_over_ = false;
+  ended_ = false;
+  copy_ = std::make_unique<Copy>(*this, true);
+  main_ = copy_->main.get();
+  Guarded([&] { copy_->Start(); });
+  AfterStep(false);
+}
+
+void SimulatedPc::Idle() {
+  if (!running()) return;
+  Guarded([&] {
+    if (copy_->application.OnIdle) copy_->application.OnIdle();
+  });
+  AfterStep(true);
+}
+
+void SimulatedPc::EndSession() {
+  if (running()) {
+    moves_.clear();
+    Guarded([&] { PlayInterrupt(Move{MoveKind::kSessionEnd}); });
+  } else {
+    session_over_ = true;
+  }
+  AfterStep(false);
+}
+
+void SimulatedPc::ChangeResolution(int mode, std::deque<Move> moves) {
+  moves_ = std::move(moves);
+  if (running()) {
+    Guarded([&] { ResolutionChange(mode); });
+  } else {
+    const auto& [w, h] = modes_.at(static_cast<size_t>(mode) % modes_.size());
+    virt::SetDesktopMode(pc_.card(), w, h);
+  }
+  AfterStep(false);
+}
+
+void SimulatedPc::ResolutionChange(int mode) {
+  const auto& [w, h] = modes_.at(static_cast<size_t>(mode) % modes_.size());
+  copy_->display.ChangeResolution(w, h);
+}
+
+std::optional<Move> SimulatedPc::NextMove() {
+  if (moves_.empty()) return std::nullopt;
+  const Move move = moves_.front();
+  moves_.pop_front();
+  return move;
+}
+
+bool SimulatedPc::PlayInterrupt(const Move& move) {
+  switch (move.kind) {
+    case MoveKind::kTrayClose: main_->Close.Click(); return true;
+    case MoveKind::kTrayCloseToVga: main_->ClosetoVGA.Click(); return true;
+    case MoveKind::kTrayVgaMode: main_->VGAMode.Click(); return true;
+    case MoveKind::kResolution: ResolutionChange(move.mode); return true;
+    case MoveKind::kSessionEnd:
+      main_->StoreSettingsAtSessionEnd();
+      session_over_ = true;
+      throw ProcessEnded{};
+    default: return false;
+  }
+}
+
+void SimulatedPc::NoteKept() {
+  kept_.emplace(Eng.CurrentStandard, Eng.SyncPolarityMask, Eng.InterlaceEnabled,
+                Eng.OddEvenVSyncSize);
+}
+
+void SimulatedPc::AfterStep(bool idle) {
+  ++steps_;
+  CheckSignal("after the step");
+  CheckStored();
+  if (!idle && longest_gate_ps_ > kFieldCheckLimitPs) {
+    Break("a field check took " + std::to_string(longest_gate_ps_ / 1'000'000'000) + " ms");
+  }
+  longest_gate_ps_ = 0;
+}
+
+const virt::Signal& SimulatedPc::MonitorSignal() {
+  const auto& mode = pc_.card().current_mode();
+  const auto key = std::make_pair(mode.width, mode.height);
+  auto it = monitor_signals_.find(key);
+  if (it == monitor_signals_.end()) {
+    virt::VirtualPc fresh(virt::MakeCard(card_name_));
+    virt::SetDesktopMode(fresh.card(), mode.width, mode.height);
+    it = monitor_signals_.emplace(key, virt::AnalyzeSignal(fresh.card())).first;
+  }
+  return it->second;
+}
+
+void SimulatedPc::CheckSignal(const char* when) {
+  const virt::Signal now = virt::AnalyzeSignal(pc_.card());
+  const std::optional<virt::StandardRates> rates = RatesOf(Eng.CurrentStandard);
+  if (!rates) {
+    const virt::Signal& monitor = MonitorSignal();
+    if (!(now.crtc == monitor.crtc)) {
+      Break(std::string(when) + ": VGA in force but the card sends " + Rates(now) +
+            ", not its monitor timings " + Rates(monitor));
+    }
+    return;
+  }
+  const bool locks =
+      virt::JudgeSignal(*rates, now.line_rate_hz, now.field_rate_hz) != virt::SignalVerdict::kOff;
+  if (!locks || !now.contradictions.empty()) {
+    Break(std::string(when) + ": standard " + std::to_string(Eng.CurrentStandard) +
+          " in force but the card sends " + Rates(now));
+  }
+}
+
+void SimulatedPc::CheckStored() {
+  const RegValue* name = machine_.registry.Find(app::texts::kRegistryKey,
+                                                app::texts::kValueVideoStandard);
+  if (name == nullptr || name->type != RegValue::Type::kText) return;
+  const std::optional<uint8_t> standard = StandardOfStoredName(name->text);
+  if (!standard) return;  // VGA needs no keeping
+  const auto dword = [&](const char* value) -> uint32_t {
+    const RegValue* v = machine_.registry.Find(app::texts::kRegistryKey, value);
+    return v != nullptr && v->type == RegValue::Type::kDword ? v->dword : 0xFFFFFFFFu;
+  };
+  const auto stored = std::make_tuple(*standard, static_cast<uint8_t>(dword(app::texts::kValuePolarity)),
+                                      static_cast<uint8_t>(dword(app::texts::kValueInterlaced)),
+                                      static_cast<uint16_t>(dword(app::texts::kValueOddEven)));
+  if (!kept_.contains(stored)) {
+    Break("the registry holds " + name->text + " with Polarity " +
+          std::to_string(std::get<1>(stored)) + ", Interlaced " +
+          std::to_string(std::get<2>(stored)) + ", OddEven " +
+          std::to_string(std::get<3>(stored)) + ", never kept on screen");
+  }
+}
+
+void SimulatedPc::Break(const std::string& what) {
+  if (broken_.empty()) broken_ = what;
+}
+
+}  // namespace zanvo::testing::walk

@@ -1,0 +1,137 @@
+#pragma once
+// The machine a simulated user sits at: one virtual card in a desktop mode, the registry and the
+// named mutexes that outlive a run of ZANVO, and the copy of the program that runs now (if any).
+// Every dialog that opens during a step is answered from that step's planned moves, which may
+// also reach the program through the tray or the session while the dialog is up. After each step
+// the program's promises are checked; a broken one is kept as a text for the property to report.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/main_form.h"
+#include "shell_harness.h"
+#include "platform/virtual/signal.h"
+#include "platform/virtual/virtual_pc.h"
+
+namespace zanvo::testing::walk {
+
+// What the user does while a dialog or message box is up. The answers end it; the others reach
+// the program through the tray or the session and leave it up unless the program closes it.
+enum class MoveKind {
+  kYes,        // "&Yes", or OK to "Display Properties"
+  kNo,         // "&No", or Cancel
+  kTimeout,    // the keep-settings countdown runs out
+  kCloseBox,   // the dialog's close box
+  kTrayClose,  // tray "Close"
+  kTrayCloseToVga,
+  kTrayVgaMode,
+  kSessionEnd,  // Windows is shutting down: settings stored, then the process is ended
+  kResolution,  // the desktop resolution changes (the mode with index `mode`)
+};
+
+struct Move {
+  MoveKind kind = MoveKind::kYes;
+  int mode = 0;
+};
+
+std::string Describe(const Move& move);
+
+// Thrown through the program's stack when the session ends: the system ends the process there.
+struct ProcessEnded {};
+
+class SimulatedPc {
+ public:
+  SimulatedPc(const std::string& card, uint16_t width, uint16_t height,
+              std::optional<uint8_t> stored_family);
+  ~SimulatedPc();
+  SimulatedPc(const SimulatedPc&) = delete;
+  SimulatedPc& operator=(const SimulatedPc&) = delete;
+
+  // The desktop modes the card's driver offers.
+  const std::vector<std::pair<uint16_t, uint16_t>>& modes() const { return modes_; }
+
+  // Runs one user action with the moves that answer whatever it opens. Returns false when no
+  // copy of the program runs (the action then had nothing to act on).
+  template <typename Action>
+  bool Step(std::deque<Move> moves, Action&& action) {
+    if (!running()) return false;
+    moves_ = std::move(moves);
+    Guarded([&] { action(*main_); });
+    AfterStep(false);
+    return true;
+  }
+
+  // ZANVO is started: a new copy reads the settings, or, while one runs, a second copy finds it
+  // and ends.
+  void StartProgram(std::deque<Move> moves);
+  // The message queue ran empty once (the readout measures).
+  void Idle();
+  // Windows ends the session: the settings are stored and the process ends with no display
+  // re-set; the next start comes after a new logon, which sets the mode again.
+  void EndSession();
+  // The desktop resolution changes to the mode with this index; with no copy running too.
+  void ChangeResolution(int mode, std::deque<Move> moves);
+
+  bool running() const { return main_ != nullptr && !ended_; }
+  // The first promise broken so far, empty while all hold.
+  const std::string& broken() const { return broken_; }
+  uint64_t steps() const { return steps_; }
+
+ private:
+  struct Copy;
+  class Boxes;
+  class Modal;
+
+  template <typename Fn>
+  void Guarded(Fn&& fn) {
+    try {
+      fn();
+    } catch (const ProcessEnded&) {
+      ended_ = true;
+    }
+    if (main_ && application_terminated()) ended_ = true;
+  }
+  bool application_terminated() const;
+
+  // Plays the next planned move inside an open dialog; false when none is left.
+  bool PlayInterrupt(const Move& move);
+  std::optional<Move> NextMove();
+  void ResolutionChange(int mode);
+
+  // The promises, after every step and while dialogs are open.
+  void AfterStep(bool idle);
+  void CheckSignal(const char* when);
+  void CheckStored();
+  void Break(const std::string& what);
+  const virt::Signal& MonitorSignal();
+  // The standard and options on screen when the user answered Yes.
+  void NoteKept();
+
+  std::string card_name_;
+  Machine machine_;
+  virt::VirtualPc pc_;
+  std::vector<std::pair<uint16_t, uint16_t>> modes_;
+  std::map<std::pair<uint16_t, uint16_t>, virt::Signal> monitor_signals_;
+  std::unique_ptr<Copy> copy_;
+  app::TMain* main_ = nullptr;
+  bool ended_ = false;
+  bool session_over_ = false;
+  std::deque<Move> moves_;
+  // Standard, polarity, interlace, odd/even size: every combination kept on screen so far.
+  std::set<std::tuple<uint8_t, uint8_t, uint8_t, uint16_t>> kept_;
+  // The longest time the timer gate stayed open during the step, in picoseconds.
+  uint64_t gate_opened_ps_ = 0;
+  uint64_t longest_gate_ps_ = 0;
+  std::string broken_;
+  uint64_t steps_ = 0;
+
+  friend class GateWatch;
+};
+
+}  // namespace zanvo::testing::walk
