@@ -107,6 +107,10 @@ class SimulatedPc {
   // The promises, after every step and while dialogs are open.
   void AfterStep(bool idle);
   void CheckSignal(const char* when);
+  // Whether the card's signal is the monitor timing or locks to the standard in force.
+  bool SignalHolds(std::string* why = nullptr);
+  // The chipset in force is the installed card's family.
+  bool ChipsetIsTheCards() const;
   void CheckStored();
   void Break(const std::string& what);
   const virt::Signal& MonitorSignal();
@@ -122,6 +126,9 @@ class SimulatedPc {
   app::TMain* main_ = nullptr;
   bool ended_ = false;
   bool session_over_ = false;
+  // The driver set a mode while no copy ran: the card is on monitor timings whatever the last
+  // copy left in force.
+  bool mode_set_without_program_ = false;
   std::deque<Move> moves_;
   // Standard, polarity, interlace, odd/even size: every combination kept on screen so far.
   std::set<std::tuple<uint8_t, uint8_t, uint8_t, uint16_t>> kept_;
