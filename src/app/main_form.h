@@ -9,6 +9,7 @@
 
 #include "app/about_box.h"
 #include "app/accept_dialog.h"
+#include "app/command_line.h"
 #include "app/shell_services.h"
 #include "app/texts.h"
 #include "engine/engine_state.h"
@@ -32,7 +33,8 @@ class TMain : public toolkit::Form {
  public:
   explicit TMain(ShellServices& services);
 
-  // Start-up and end.
+  // Start-up and end. The command line is given before the form is created.
+  void SetCommandLine(const CommandLineRequest& request) { command_line_ = request; }
   void OnFormCreate();
   void OnDestroy();
 
@@ -52,6 +54,10 @@ class TMain : public toolkit::Form {
   // After an option changed: under a TV standard the standard is put on the card again with it.
   void FollowOptionChange();
   void WMDisplayChange(uint32_t lparam);
+  // A switch another copy forwarded from its command line: the same checks as a click, no
+  // question asked (the caller asked for it), kept when it holds. True when `standard` is in
+  // force afterwards; false when it was refused or a switch of the user's is under way.
+  bool SwitchFromScript(uint8_t standard);
 
   // Output centering.
   void btnUpClick();
@@ -161,6 +167,12 @@ class TMain : public toolkit::Form {
   // The keep-settings dialog while it is open, and the standard it asks about.
   TAcceptDlg* open_keep_question_ = nullptr;
   uint8_t keep_question_standard_ = engine::vsVGA;
+  // Set while a switch asked for by a script runs: nothing is asked, and a refusal is told to
+  // the script, not in a box.
+  bool scripted_switch_ = false;
+  // Set while "Display Properties" waits for its answer.
+  bool confirming_ = false;
+  CommandLineRequest command_line_;
   // Set once start-up has read the settings: a copy that never read them (a second copy, a
   // start-up that failed) has nothing of its own to store and must not overwrite them.
   bool settings_read_ = false;

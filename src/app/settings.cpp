@@ -68,14 +68,24 @@ void TMain::ReadChipsetSettings(RegistryKey& key) {
 }
 
 void TMain::ReadStandardSetting(RegistryKey& key) {
-  const std::string standard = StandardFromStored(key.ReadText(texts::kValueVideoStandard));
-  chkModeVGA.SetChecked(standard.empty() || standard == texts::kStandardVga);
+  std::string standard = StandardFromStored(key.ReadText(texts::kValueVideoStandard));
+  // A standard named on the command line takes the stored one's place: it goes on screen the
+  // same way, without questions, and is kept when it holds.
+  bool sega = false;
+  if (command_line_.kind == CommandLineRequest::Kind::kStandard) {
+    standard = command_line_.standard == engine::vsPAL    ? texts::kStandardPal
+               : command_line_.standard == engine::vsNTSC ? texts::kStandardNtsc
+                                                          : texts::kStandardVga;
+    sega = command_line_.standard == engine::vs24kHz;
+  }
+  chkModeVGA.SetChecked(!sega && (standard.empty() || standard == texts::kStandardVga));
   VGAMode.checked = chkModeVGA.checked();
   TVMode.checked = !VGAMode.checked;
   // Checking a TV button runs its click, which applies the standard without questions while
   // Initialising is set.
   chkModePAL.SetChecked(standard == texts::kStandardPal);
   chkModeNTSC.SetChecked(standard == texts::kStandardNtsc);
+  chkModeSega.SetChecked(sega);
 }
 
 void TMain::ReadVisibleSetting(RegistryKey& key) {

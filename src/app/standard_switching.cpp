@@ -65,9 +65,11 @@ void TMain::chkModeSegaClick() {
 
 void TMain::SelectTVStandard(uint8_t standard, std::span<const engine::HorzRow> horz_table,
                              uint16_t lines_per_field, const engine::VertTable& vert_table) {
-  if (!Initialising) {
+  if (!Initialising && !scripted_switch_) {
+    confirming_ = true;
     const int answer = services_.boxes.Show(MessageKind::kConfirmOkCancel, texts::kConfirmText,
                                             texts::kConfirmCaption);
+    confirming_ = false;
     if (answer != kIdOk) {
       ResetChecks();
       return;
@@ -181,7 +183,7 @@ void TMain::WMDisplayChange(uint32_t lparam) {
     return;
   }
   if (passed) {
-    if (Initialising || !IsOwnAnnouncement(lparam)) return;
+    if (Initialising || scripted_switch_ || !IsOwnAnnouncement(lparam)) return;
     AskToKeepStandard();
     return;
   }
@@ -190,14 +192,42 @@ void TMain::WMDisplayChange(uint32_t lparam) {
   // back as it was kept, and neither can anything after a resolution change: no older TV
   // standard goes on screen without a question, so both end on VGA.
   const bool kept_standard_refused = Eng.CurrentStandard == confirmed_standard_;
-  const uint8_t target = IsOwnAnnouncement(lparam) && !kept_standard_refused
-                             ? confirmed_standard_
-                             : engine::vsVGA;
+  const uint8_t target =
+      IsOwnAnnouncement(lparam) && !kept_standard_refused ? confirmed_standard_ : engine::vsVGA;
   RecoverFromRefusedStandard(target);
   ResetChecks();
   NoteConfirmedStandard();
   CloseStaleKeepQuestion();
+  // A script learns of the refusal from the exit code of the copy that asked; a box here would
+  // hold that copy, and the script, until somebody at the screen answers it.
+  if (scripted_switch_) return;
   services_.boxes.Show(MessageKind::kErrorAbort, texts::kModeUnsupported, texts::kAppTitle);
+}
+
+bool TMain::SwitchFromScript(uint8_t standard) {
+  // A switch of the user's that waits for an answer, or one being undone, is not interrupted:
+  // its question would then ask about the wrong standard.
+  const bool switch_under_way = confirming_ || open_keep_question_ != nullptr || restoring_ ||
+                                InDisplayChange || scripted_switch_;
+  if (Initialising || switch_under_way || services_.application.terminate_requested()) return false;
+  if (standard == engine::vsVGA) {
+    chkModeVGAClick();
+    ResetChecks();
+    return Eng.CurrentStandard == engine::vsVGA;
+  }
+  if (!IsTvStandard(standard)) return false;
+  if (Eng.CurrentStandard == standard) return true;
+  scripted_switch_ = true;
+  if (standard == engine::vsPAL) chkModePALClick();
+  if (standard == engine::vsNTSC) chkModeNTSCClick();
+  if (standard == engine::vs24kHz) chkModeSegaClick();
+  scripted_switch_ = false;
+  const bool switched = Eng.CurrentStandard == standard;
+  if (switched) {
+    ResetChecks();
+    NoteConfirmedStandard();
+  }
+  return switched;
 }
 
 void TMain::AskToKeepStandard() {

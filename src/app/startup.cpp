@@ -31,14 +31,30 @@ constexpr uint32_t kNifTip = 4;
 }  // namespace
 
 void TMain::OnFormCreate() {
+  const bool scripted = command_line_.kind == CommandLineRequest::Kind::kStandard;
+  if (command_line_.kind == CommandLineRequest::Kind::kInvalid) {
+    services_.boxes.Show(MessageKind::kInformationOk, texts::kUsage, texts::kAppTitle);
+    visible = false;
+    services_.application.Terminate(kExitUsage);
+    return;
+  }
   switch (services_.instance.Acquire(texts::kMutexName)) {
     case InstanceResult::kFailed:
-      services_.application.Terminate();
+      services_.application.Terminate(scripted ? kExitNotSwitched : kExitSwitched);
       return;
     case InstanceResult::kAlreadyRunning:
-      services_.boxes.Show(MessageKind::kInformationOk, texts::kAlreadyRunning, texts::kAppTitle);
       visible = false;
-      services_.application.Terminate();
+      if (scripted) {
+        // The running copy switches; this one only carries the request and its answer.
+        const ForwardResult answer = services_.windows.ForwardStandard(command_line_.standard);
+        if (answer != ForwardResult::kUnreachable) {
+          services_.application.Terminate(answer == ForwardResult::kSwitched ? kExitSwitched
+                                                                             : kExitNotSwitched);
+          return;
+        }
+      }
+      services_.boxes.Show(MessageKind::kInformationOk, texts::kAlreadyRunning, texts::kAppTitle);
+      services_.application.Terminate(scripted ? kExitNotSwitched : kExitSwitched);
       return;
     case InstanceResult::kFirst:
       break;
@@ -46,7 +62,7 @@ void TMain::OnFormCreate() {
 
   if (!services_.port_access.Initialize()) {
     services_.boxes.Show(MessageKind::kErrorAbort, texts::kDriverLoadFailed, texts::kAppTitle);
-    services_.application.Terminate();
+    services_.application.Terminate(kExitNotSwitched);
     return;
   }
 

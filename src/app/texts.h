@@ -15,6 +15,12 @@ inline constexpr const char* kDriverLoadFailed = "Error loading service driver. 
 inline constexpr const char* kModeUnsupported = "Video mode unsupported!";
 inline constexpr const char* kChipsetNotFound = "Video chipset not found!!";
 inline constexpr const char* kSettingsNotSaved = "The settings could not be saved.";
+// A command line the program does not take.
+inline constexpr const char* kUsage =
+    "Usage: zanvo.exe [/pal | /ntsc | /24khz | /vga]\r\n\r\n"
+    "Switches the output to that standard, in the copy that is running or in a new one.\r\n"
+    "/vga goes back to the monitor timings.\r\n\r\n"
+    "Exit code: 0 switched, 1 refused or not delivered, 2 this message.";
 inline constexpr const char* kConfirmCaption = "Display Properties";
 // Two carriage returns without line feeds separate the two sentences.
 inline constexpr const char* kConfirmText =

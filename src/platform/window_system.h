@@ -1,7 +1,15 @@
 #pragma once
 // The few window-system calls the shell makes about its own main window.
 
+#include <cstdint>
+
 namespace zanvo {
+
+enum class ForwardResult {
+  kSwitched,     // the running copy switched
+  kRefused,      // it could not (the standard does not fit, or measured wrong)
+  kUnreachable,  // no window of a running copy answered
+};
 
 struct ScreenPoint {
   int x = 0;
@@ -14,6 +22,9 @@ class WindowSystem {
   virtual ScreenPoint GetCursorPos() = 0;
   virtual void SetForegroundWindow() = 0;    // the main window
   virtual void ShowWindow(int command) = 0;  // the main window; SW_HIDE 0, SW_SHOWNORMAL 1
+  // Asks the copy of the program that runs already to switch to `standard` and waits for its
+  // answer.
+  virtual ForwardResult ForwardStandard(uint8_t standard) = 0;
 };
 
 inline constexpr int kSwHide = 0;

@@ -157,6 +157,13 @@ class FakeWindowSystem : public WindowSystem {
   ScreenPoint cursor{640, 700};
   int foreground_calls = 0;
   std::vector<int> show_commands;
+  // The running copy's answer to a forwarded standard, and what was forwarded.
+  std::function<ForwardResult(uint8_t)> running_copy;
+  std::vector<uint8_t> forwarded;
+  ForwardResult ForwardStandard(uint8_t standard) override {
+    forwarded.push_back(standard);
+    return running_copy ? running_copy(standard) : ForwardResult::kUnreachable;
+  }
   ScreenPoint GetCursorPos() override { return cursor; }
   void SetForegroundWindow() override { ++foreground_calls; }
   void ShowWindow(int command) override { show_commands.push_back(command); }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/accept_dialog.h"
+#include "app/command_line.h"
 #include "app/texts.h"
 #include "engine/chip_codes.h"
 #include "engine/engine_port.h"
@@ -25,15 +26,24 @@ constexpr uint64_t kFieldCheckLimitPs = 200'000'000'000ull;
 
 const char* MoveName(MoveKind kind) {
   switch (kind) {
-    case MoveKind::kYes: return "yes";
-    case MoveKind::kNo: return "no";
-    case MoveKind::kTimeout: return "timeout";
-    case MoveKind::kCloseBox: return "close box";
-    case MoveKind::kTrayClose: return "tray Close";
-    case MoveKind::kTrayCloseToVga: return "tray Close to VGA";
-    case MoveKind::kTrayVgaMode: return "tray VGA Mode";
-    case MoveKind::kSessionEnd: return "session end";
-    case MoveKind::kResolution: return "resolution";
+    case MoveKind::kYes:
+      return "yes";
+    case MoveKind::kNo:
+      return "no";
+    case MoveKind::kTimeout:
+      return "timeout";
+    case MoveKind::kCloseBox:
+      return "close box";
+    case MoveKind::kTrayClose:
+      return "tray Close";
+    case MoveKind::kTrayCloseToVga:
+      return "tray Close to VGA";
+    case MoveKind::kTrayVgaMode:
+      return "tray VGA Mode";
+    case MoveKind::kSessionEnd:
+      return "session end";
+    case MoveKind::kResolution:
+      return "resolution";
   }
   return "?";
 }
@@ -49,7 +59,8 @@ std::string Rates(const virt::Signal& s) {
   char text[96];
   std::snprintf(text, sizeof text, "%.3f kHz / %.3f Hz", s.line_rate_hz / 1000.0, s.field_rate_hz);
   std::string out = text;
-  for (const std::string& c : s.contradictions) out += "; " + c;
+  for (const std::string& c : s.contradictions)
+    out += "; " + c;
   return out;
 }
 
@@ -88,8 +99,7 @@ class GateWatch final : public PortIo {
     const uint64_t now = pc().now_ps();
     if (open && !open_) owner_.gate_opened_ps_ = now;
     if (!open && open_) {
-      owner_.longest_gate_ps_ =
-          std::max(owner_.longest_gate_ps_, now - owner_.gate_opened_ps_);
+      owner_.longest_gate_ps_ = std::max(owner_.longest_gate_ps_, now - owner_.gate_opened_ps_);
     }
     open_ = open;
   }
@@ -107,11 +117,14 @@ class SimulatedPc::Boxes final : public MessageBoxes {
     if (kind == MessageKind::kConfirmOkCancel) {
       while (const std::optional<Move> move = owner_.NextMove()) {
         switch (move->kind) {
-          case MoveKind::kYes: return kIdOk;
+          case MoveKind::kYes:
+            return kIdOk;
           case MoveKind::kNo:
           case MoveKind::kTimeout:
-          case MoveKind::kCloseBox: return kIdCancel;
-          default: owner_.PlayInterrupt(*move);
+          case MoveKind::kCloseBox:
+            return kIdCancel;
+          default:
+            owner_.PlayInterrupt(*move);
         }
       }
       return kIdOk;
@@ -155,13 +168,17 @@ class SimulatedPc::Modal final : public toolkit::ModalRunner {
           owner_.NoteKept();
           dialog->btnOk.Click();
           break;
-        case MoveKind::kNo: dialog->btnCancel.Click(); break;
+        case MoveKind::kNo:
+          dialog->btnCancel.Click();
+          break;
         case MoveKind::kTimeout:
           for (int tick = 0; tick < 16 && form.modal_result() == toolkit::mrNone; ++tick)
             dialog->timer.Tick();
           if (form.modal_result() == toolkit::mrNone) owner_.Break("the countdown never ended");
           break;
-        case MoveKind::kCloseBox: form.CloseBox(); break;
+        case MoveKind::kCloseBox:
+          form.CloseBox();
+          break;
         default:
           owner_.PlayInterrupt(move);
           if (form.modal_result() == toolkit::mrNone && Eng.CurrentStandard != asked) {
@@ -222,8 +239,7 @@ SimulatedPc::SimulatedPc(const std::string& card, uint16_t width, uint16_t heigh
       modes_.emplace_back(mode.width, mode.height);
   }
   if (stored_family) {
-    machine_.registry.SetDword(app::texts::kRegistryKey, app::texts::kValueChipset,
-                               *stored_family);
+    machine_.registry.SetDword(app::texts::kRegistryKey, app::texts::kValueChipset, *stored_family);
   }
 }
 
@@ -236,19 +252,28 @@ bool SimulatedPc::application_terminated() const {
   return copy_ != nullptr && copy_->application.terminate_requested();
 }
 
-void SimulatedPc::StartProgram(std::deque<Move> moves) {
+void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& arguments) {
   moves_ = std::move(moves);
+  const app::CommandLineRequest request = app::ParseCommandLine(arguments);
   if (running()) {
     // A second copy: it finds the first, says so and ends; its engine is its own process's,
     // which a simulation shares, so it must not touch it.
     Copy second(*this, false);
+    second.main->SetCommandLine(request);
+    // The running copy's window takes the forwarded standard; what it switched to was asked for
+    // and counts as kept.
+    second.windows.running_copy = [this](uint8_t standard) {
+      bool switched = false;
+      Guarded([&] { switched = main_->SwitchFromScript(standard); });
+      if (switched) NoteKept();
+      return switched ? ForwardResult::kSwitched : ForwardResult::kRefused;
+    };
     try {
       second.Start();
     } catch (const ProcessEnded&) {
       ended_ = true;
     }
-    if (!second.application.terminate_requested() && !ended_)
-      Break("a second copy kept running");
+    if (!second.application.terminate_requested() && !ended_) Break("a second copy kept running");
     engine::BindPort(copy_->gate);
     AfterStep(false);
     return;
@@ -265,7 +290,12 @@ void SimulatedPc::StartProgram(std::deque<Move> moves) {
   ended_ = false;
   copy_ = std::make_unique<Copy>(*this, true);
   main_ = copy_->main.get();
+  main_->SetCommandLine(request);
   Guarded([&] { copy_->Start(); });
+  if (running() && request.kind == app::CommandLineRequest::Kind::kStandard &&
+      Eng.CurrentStandard == request.standard) {
+    NoteKept();
+  }
   AfterStep(false);
 }
 
@@ -313,15 +343,24 @@ std::optional<Move> SimulatedPc::NextMove() {
 
 bool SimulatedPc::PlayInterrupt(const Move& move) {
   switch (move.kind) {
-    case MoveKind::kTrayClose: main_->Close.Click(); return true;
-    case MoveKind::kTrayCloseToVga: main_->ClosetoVGA.Click(); return true;
-    case MoveKind::kTrayVgaMode: main_->VGAMode.Click(); return true;
-    case MoveKind::kResolution: ResolutionChange(move.mode); return true;
+    case MoveKind::kTrayClose:
+      main_->Close.Click();
+      return true;
+    case MoveKind::kTrayCloseToVga:
+      main_->ClosetoVGA.Click();
+      return true;
+    case MoveKind::kTrayVgaMode:
+      main_->VGAMode.Click();
+      return true;
+    case MoveKind::kResolution:
+      ResolutionChange(move.mode);
+      return true;
     case MoveKind::kSessionEnd:
       main_->StoreSettingsAtSessionEnd();
       session_over_ = true;
       throw ProcessEnded{};
-    default: return false;
+    default:
+      return false;
   }
 }
 
@@ -364,15 +403,17 @@ bool SimulatedPc::SignalHolds(std::string* why) {
   if (!rates) {
     const virt::Signal& monitor = MonitorSignal();
     if (now.crtc == monitor.crtc) return true;
-    if (why) *why = "VGA in force but the card sends " + Rates(now) +
-                    ", not its monitor timings " + Rates(monitor);
+    if (why)
+      *why = "VGA in force but the card sends " + Rates(now) + ", not its monitor timings " +
+             Rates(monitor);
     return false;
   }
   const bool locks =
       virt::JudgeSignal(*rates, now.line_rate_hz, now.field_rate_hz) != virt::SignalVerdict::kOff;
   if (locks && now.contradictions.empty()) return true;
-  if (why) *why = "standard " + std::to_string(Eng.CurrentStandard) +
-                  " in force but the card sends " + Rates(now);
+  if (why)
+    *why = "standard " + std::to_string(Eng.CurrentStandard) + " in force but the card sends " +
+           Rates(now);
   return false;
 }
 
@@ -388,8 +429,8 @@ void SimulatedPc::CheckSignal(const char* when) {
 }
 
 void SimulatedPc::CheckStored() {
-  const RegValue* name = machine_.registry.Find(app::texts::kRegistryKey,
-                                                app::texts::kValueVideoStandard);
+  const RegValue* name =
+      machine_.registry.Find(app::texts::kRegistryKey, app::texts::kValueVideoStandard);
   if (name == nullptr || name->type != RegValue::Type::kText) return;
   const std::optional<uint8_t> standard = StandardOfStoredName(name->text);
   if (!standard) return;  // VGA needs no keeping
@@ -397,14 +438,15 @@ void SimulatedPc::CheckStored() {
     const RegValue* v = machine_.registry.Find(app::texts::kRegistryKey, value);
     return v != nullptr && v->type == RegValue::Type::kDword ? v->dword : 0xFFFFFFFFu;
   };
-  const auto stored = std::make_tuple(*standard, static_cast<uint8_t>(dword(app::texts::kValuePolarity)),
-                                      static_cast<uint8_t>(dword(app::texts::kValueInterlaced)),
-                                      static_cast<uint16_t>(dword(app::texts::kValueOddEven)));
+  const auto stored =
+      std::make_tuple(*standard, static_cast<uint8_t>(dword(app::texts::kValuePolarity)),
+                      static_cast<uint8_t>(dword(app::texts::kValueInterlaced)),
+                      static_cast<uint16_t>(dword(app::texts::kValueOddEven)));
   if (!kept_.contains(stored)) {
     Break("the registry holds " + name->text + " with Polarity " +
           std::to_string(std::get<1>(stored)) + ", Interlaced " +
-          std::to_string(std::get<2>(stored)) + ", OddEven " +
-          std::to_string(std::get<3>(stored)) + ", never kept on screen");
+          std::to_string(std::get<2>(stored)) + ", OddEven " + std::to_string(std::get<3>(stored)) +
+          ", never kept on screen");
   }
 }
 

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "app/main_form.h"
-#include "shell_harness.h"
 #include "platform/virtual/signal.h"
 #include "platform/virtual/virtual_pc.h"
+#include "shell_harness.h"
 
 namespace zanvo::testing::walk {
 
@@ -69,7 +69,8 @@ class SimulatedPc {
 
   // ZANVO is started: a new copy reads the settings, or, while one runs, a second copy finds it
   // and ends.
-  void StartProgram(std::deque<Move> moves);
+  // `arguments` is its command line ("/pal", or empty).
+  void StartProgram(std::deque<Move> moves, const std::string& arguments = "");
   // The message queue ran empty once (the readout measures).
   void Idle();
   // Windows ends the session: the settings are stored and the process ends with no display

@@ -40,12 +40,12 @@ class StepCount final : public ::testing::Environment {
  private:
   std::chrono::steady_clock::time_point start_;
 };
-[[maybe_unused]] const auto* const kStepCount =
-    ::testing::AddGlobalTestEnvironment(new StepCount);
+[[maybe_unused]] const auto* const kStepCount = ::testing::AddGlobalTestEnvironment(new StepCount);
 
 RC_GTEST_PROP(SimulatedUser, EveryPathEndsOnTheMonitorOrASignalTheSetLocksTo, ()) {
   const auto cards = virt::CardNames();
-  const std::string card(*rc::gen::elementOf(std::vector<std::string_view>(cards.begin(), cards.end())));
+  const std::string card(
+      *rc::gen::elementOf(std::vector<std::string_view>(cards.begin(), cards.end())));
   std::vector<std::pair<uint16_t, uint16_t>> modes;
   {
     const auto model = virt::MakeCard(card);
@@ -57,7 +57,8 @@ RC_GTEST_PROP(SimulatedUser, EveryPathEndsOnTheMonitorOrASignalTheSetLocksTo, ()
   const auto [width, height] = *rc::gen::elementOf(modes);
   // Settings that name some chipset, perhaps not the installed one, or none.
   std::vector<uint8_t> families;
-  for (const chipset::BrandEntry& brand : chipset::Brands()) families.push_back(brand.family);
+  for (const chipset::BrandEntry& brand : chipset::Brands())
+    families.push_back(brand.family);
   std::optional<uint8_t> stored_family;
   if (*rc::gen::arbitrary<bool>()) stored_family = *rc::gen::elementOf(families);
   RC_TAG(card);

@@ -37,8 +37,7 @@ struct ClickStandard final : UserAction {
 
 // The five check boxes: three signal options, the exit to VGA and the saving of settings.
 struct ToggleOption final : UserAction {
-  explicit ToggleOption(const UserModel& m)
-      : which(*rc::gen::inRange(0, 5)), moves(DrawMoves(m)) {}
+  explicit ToggleOption(const UserModel& m) : which(*rc::gen::inRange(0, 5)), moves(DrawMoves(m)) {}
   int which;
   std::deque<Move> moves;
   void run(const UserModel&, SimulatedPc& pc) const override {
@@ -50,8 +49,7 @@ struct ToggleOption final : UserAction {
   }
   void show(std::ostream& os) const override {
     static constexpr const char* kNames[] = {"Positive sync polarity", "No interlace",
-                                             "Odd/Even VSync size", "Exit to VGA",
-                                             "Save settings"};
+                                             "Odd/Even VSync size", "Exit to VGA", "Save settings"};
     os << "toggle " << kNames[which];
     ShowMoves(os, moves);
   }
@@ -67,9 +65,8 @@ struct PickChipset final : UserAction {
   int index;
   std::deque<Move> moves;
   void run(const UserModel&, SimulatedPc& pc) const override {
-    Act(pc, moves, [this](Main& w) {
-      (brand ? w.comboChipsets : w.comboModels).UserSelect(index);
-    });
+    Act(pc, moves,
+        [this](Main& w) { (brand ? w.comboChipsets : w.comboModels).UserSelect(index); });
   }
   void show(std::ostream& os) const override {
     os << "pick " << (brand ? "brand #" : "model #") << index;
@@ -100,7 +97,8 @@ struct MovePicture final : UserAction {
   void run(const UserModel&, SimulatedPc& pc) const override {
     Act(pc, {}, [this](Main& w) {
       const std::array arrows{&w.btnUp, &w.btnDown, &w.btnLeft, &w.btnRight};
-      for (int i = 0; i < clicks; ++i) arrows[static_cast<size_t>(direction)]->Click();
+      for (int i = 0; i < clicks; ++i)
+        arrows[static_cast<size_t>(direction)]->Click();
     });
   }
   void show(std::ostream& os) const override {
@@ -111,20 +109,33 @@ struct MovePicture final : UserAction {
 
 // The tray menu's commands and the Unload button.
 struct TrayCommand final : UserAction {
-  explicit TrayCommand(const UserModel& m)
-      : item(*rc::gen::inRange(0, 8)), moves(DrawMoves(m)) {}
+  explicit TrayCommand(const UserModel& m) : item(*rc::gen::inRange(0, 8)), moves(DrawMoves(m)) {}
   int item;
   std::deque<Move> moves;
   void run(const UserModel&, SimulatedPc& pc) const override {
     Act(pc, moves, [this](Main& w) {
       switch (item) {
-        case 0: w.OpenMain.Click(); break;
-        case 1: w.VGAMode.Click(); break;
-        case 2: w.TVMode.Click(); break;
-        case 3: w.Close.Click(); break;
-        case 4: w.ClosetoVGA.Click(); break;
-        case 5: w.About.Click(); break;
-        case 6: w.btnClose.Click(); break;
+        case 0:
+          w.OpenMain.Click();
+          break;
+        case 1:
+          w.VGAMode.Click();
+          break;
+        case 2:
+          w.TVMode.Click();
+          break;
+        case 3:
+          w.Close.Click();
+          break;
+        case 4:
+          w.ClosetoVGA.Click();
+          break;
+        case 5:
+          w.About.Click();
+          break;
+        case 6:
+          w.btnClose.Click();
+          break;
         default: {
           int action = 1;
           w.OnClose(action);  // the window's close box hides it
@@ -133,8 +144,8 @@ struct TrayCommand final : UserAction {
     });
   }
   void show(std::ostream& os) const override {
-    static constexpr const char* kNames[] = {"tray Open",  "tray VGA Mode",      "tray TV Mode",
-                                             "tray Close", "tray Close to VGA",  "tray About",
+    static constexpr const char* kNames[] = {"tray Open",  "tray VGA Mode",     "tray TV Mode",
+                                             "tray Close", "tray Close to VGA", "tray About",
                                              "Unload",     "window's close box"};
     os << kNames[item];
     ShowMoves(os, moves);
@@ -164,16 +175,22 @@ struct EndSession final : UserAction {
   void show(std::ostream& os) const override { os << "session end"; }
 };
 
-// ZANVO started again: reads what was stored, or finds itself running.
+// ZANVO started again: reads what was stored, or finds itself running. A script or a front end
+// starts it with a standard's switch (or a wrong one), which a running copy takes over.
 struct StartProgram final : UserAction {
-  explicit StartProgram(const UserModel& m) : moves(DrawMoves(m)) {}
+  explicit StartProgram(const UserModel& m)
+      : arguments(*rc::gen::element<std::string>("", "", "/pal", "/ntsc", "-24KHZ", "/vga",
+                                                   "/secam")),
+        moves(DrawMoves(m)) {}
+  std::string arguments;
   std::deque<Move> moves;
   void run(const UserModel&, SimulatedPc& pc) const override {
-    pc.StartProgram(moves);
+    pc.StartProgram(moves, arguments);
     Verify(pc);
   }
   void show(std::ostream& os) const override {
     os << "start ZANVO";
+    if (!arguments.empty()) os << " " << arguments;
     ShowMoves(os, moves);
   }
 };
@@ -209,7 +226,8 @@ std::deque<Move> DrawMoves(const UserModel& model) {
 void ShowMoves(std::ostream& os, const std::deque<Move>& moves) {
   if (moves.empty()) return;
   os << " [";
-  for (size_t i = 0; i < moves.size(); ++i) os << (i ? ", " : "") << Describe(moves[i]);
+  for (size_t i = 0; i < moves.size(); ++i)
+    os << (i ? ", " : "") << Describe(moves[i]);
   os << "]";
 }
 
@@ -218,10 +236,9 @@ void Verify(const SimulatedPc& pc) {
 }
 
 rc::Gen<std::shared_ptr<const UserAction>> GenUserAction(const UserModel& model) {
-  return rc::state::gen::execOneOfWithArgs<ClickStandard, ClickStandard, ToggleOption,
-                                           PickChipset, DetectChipset, MovePicture, TrayCommand,
-                                           ChangeResolution, EndSession, StartProgram, StartProgram,
-                                           Idle>()(model);
+  return rc::state::gen::execOneOfWithArgs<
+      ClickStandard, ClickStandard, ToggleOption, PickChipset, DetectChipset, MovePicture,
+      TrayCommand, ChangeResolution, EndSession, StartProgram, StartProgram, Idle>()(model);
 }
 
 }  // namespace zanvo::testing::walk

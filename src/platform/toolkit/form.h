@@ -53,11 +53,17 @@ class Application {
   std::function<void()> OnIdle;
   std::function<void()> OnMinimize;
 
-  void Terminate() { terminate_requested_ = true; }
+  void Terminate(int exit_code = 0) {
+    terminate_requested_ = true;
+    exit_code_ = exit_code;
+  }
   bool terminate_requested() const { return terminate_requested_; }
+  // What the process ends with.
+  int exit_code() const { return exit_code_; }
 
  private:
   bool terminate_requested_ = false;
+  int exit_code_ = 0;
 };
 
 }  // namespace zanvo::toolkit

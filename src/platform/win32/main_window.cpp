@@ -1,6 +1,7 @@
 #include "platform/win32/main_window.h"
 
 #include "platform/win32/form_window.h"
+#include "platform/win32/forwarded_standard.h"
 #include "platform/win32/glyphs.h"
 #include "platform/win32/resource.h"
 
@@ -8,7 +9,7 @@ namespace zanvo::win32 {
 
 namespace {
 
-constexpr const char* kClassName = "ZanvoMainWindow";
+constexpr const char* kClassName = kMainWindowClass;
 // A fixed single border with the system menu and the minimise box, no maximise box.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
@@ -88,6 +89,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return Refreshed(OnClose());
     case WM_ENDSESSION:
       return OnEndSession(wparam);
+    case WM_COPYDATA:
+      return Refreshed(OnCopyData(lparam));
     case WM_DESTROY:
       return OnDestroy();
     case WM_CTLCOLORSTATIC:
@@ -227,10 +230,21 @@ LRESULT MainWindow::OnEndSession(WPARAM ending) {
   return 0;
 }
 
+LRESULT MainWindow::OnCopyData(LPARAM lparam) {
+  // Any program can send this message: only the one form a second copy sends is taken.
+  const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lparam);
+  if (copy == nullptr || copy->dwData != kForwardedStandardTag || copy->cbData != 1 ||
+      copy->lpData == nullptr) {
+    return 0;
+  }
+  const uint8_t standard = *static_cast<const BYTE*>(copy->lpData);
+  return main_.SwitchFromScript(standard) ? kForwardSwitched : kForwardRefused;
+}
+
 LRESULT MainWindow::OnDestroy() {
   main_.OnDestroy();
   binder_.reset();
-  PostQuitMessage(0);
+  PostQuitMessage(application_.exit_code());
   return 0;
 }
 

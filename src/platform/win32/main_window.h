@@ -44,6 +44,8 @@ class MainWindow {
   LRESULT OnSysCommand(WPARAM wparam, LPARAM lparam);
   LRESULT OnClose();
   LRESULT OnEndSession(WPARAM ending);
+  // A standard forwarded by a second copy from its command line.
+  LRESULT OnCopyData(LPARAM lparam);
   LRESULT OnDestroy();
   LRESULT OnTaskbarCreated();
   LRESULT OnCtlColor(UINT message, WPARAM wparam, LPARAM lparam);

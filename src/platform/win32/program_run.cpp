@@ -2,14 +2,16 @@
 
 #include <commctrl.h>
 
+#include "app/command_line.h"
 #include "app/main_form.h"
 #include "app/texts.h"
 #include "platform/win32/main_window.h"
 
 namespace zanvo::win32 {
 
-int RunProgram(HINSTANCE instance, app::ShellServices& services, Win32Tray& tray,
-               Win32ModalRunner& modal, const std::function<void(HWND main_window)>& attach) {
+int RunProgram(HINSTANCE instance, const char* arguments, app::ShellServices& services,
+               Win32Tray& tray, Win32ModalRunner& modal,
+               const std::function<void(HWND main_window)>& attach) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
@@ -18,6 +20,7 @@ int RunProgram(HINSTANCE instance, app::ShellServices& services, Win32Tray& tray
   application.title = app::texts::kAppTitle;
 
   app::TMain main(services);
+  main.SetCommandLine(app::ParseCommandLine(arguments != nullptr ? arguments : ""));
   MainWindow window(main, application, tray);
   if (!window.Create(instance)) return 1;
   tray.SetWindow(window.hwnd());

@@ -15,8 +15,8 @@
 namespace zanvo::win32 {
 
 // `attach` gives the main window to the services that need it, before the shell starts.
-// Returns the program's exit code.
-int RunProgram(HINSTANCE instance, app::ShellServices& services, Win32Tray& tray,
+// `arguments` is the command line without the program's name. Returns the program's exit code.
+int RunProgram(HINSTANCE instance, const char* arguments, app::ShellServices& services, Win32Tray& tray,
                Win32ModalRunner& modal, const std::function<void(HWND main_window)>& attach);
 
 }  // namespace zanvo::win32

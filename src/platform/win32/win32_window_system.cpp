@@ -1,5 +1,7 @@
 #include "win32_window_system.h"
 
+#include "platform/win32/forwarded_standard.h"
+
 namespace zanvo::win32 {
 
 ScreenPoint Win32WindowSystem::GetCursorPos() {
@@ -14,6 +16,30 @@ void Win32WindowSystem::SetForegroundWindow() {
 
 void Win32WindowSystem::ShowWindow(int command) {
   if (main_window_ != nullptr) ::ShowWindow(main_window_, command);
+}
+
+}  // namespace zanvo::win32
+
+namespace zanvo::win32 {
+
+ForwardResult Win32WindowSystem::ForwardStandard(uint8_t standard) {
+  // Our own main window has the same class: the first other one is the running copy's.
+  HWND running = nullptr;
+  do {
+    running = ::FindWindowExA(nullptr, running, kMainWindowClass, nullptr);
+  } while (running != nullptr && running == main_window_);
+  if (running == nullptr) return ForwardResult::kUnreachable;
+
+  BYTE data = standard;
+  COPYDATASTRUCT copy{kForwardedStandardTag, sizeof data, &data};
+  DWORD_PTR answer = 0;
+  const LRESULT sent = ::SendMessageTimeoutA(
+      running, WM_COPYDATA, reinterpret_cast<WPARAM>(main_window_), reinterpret_cast<LPARAM>(&copy),
+      SMTO_ABORTIFHUNG, kForwardTimeoutMs, &answer);
+  if (sent == 0) return ForwardResult::kUnreachable;
+  if (static_cast<LRESULT>(answer) == kForwardSwitched) return ForwardResult::kSwitched;
+  if (static_cast<LRESULT>(answer) == kForwardRefused) return ForwardResult::kRefused;
+  return ForwardResult::kUnreachable;
 }
 
 }  // namespace zanvo::win32

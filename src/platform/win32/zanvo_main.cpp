@@ -10,7 +10,7 @@
 #include "platform/win32/win32_window_system.h"
 #include "platform/win32/winio_port_access.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   using namespace zanvo;
   win32::WinIoPortAccess winio;
   win32::Win32SingleInstance single_instance;
@@ -25,10 +25,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                               display, boxes, windows, modal,           application};
 
   engine::BindPort(winio);
-  const int exit_code = win32::RunProgram(instance, services, tray, modal, [&](HWND main) {
-    windows.SetMainWindow(main);
-    boxes.SetOwner(main);
-  });
+  const int exit_code =
+      win32::RunProgram(instance, arguments, services, tray, modal, [&](HWND main) {
+        windows.SetMainWindow(main);
+        boxes.SetOwner(main);
+      });
   engine::UnbindPort();
   return exit_code;
 }

@@ -39,7 +39,7 @@ std::string Environment(const char* name) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   using namespace zanvo;
   win32::VirtualMachineSetup setup = win32::SetUpVirtualMachine(Environment("ZANVO_VIRTUAL_CARD"),
                                                                 Environment("ZANVO_VIRTUAL_MODE"));
@@ -69,13 +69,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                               display, boxes, windows,     modal,           application};
 
   engine::BindPort(ports);
-  const int exit_code = win32::RunProgram(instance, services, tray, modal, [&](HWND main) {
-    windows.SetMainWindow(main);
-    boxes.SetOwner(main);
-    display.SetMainWindow(main);
-    tv.Create(instance, main, tv_shown);
-    win32::AddVirtualTvMenuItem(main, tv);
-  });
+  const int exit_code =
+      win32::RunProgram(instance, arguments, services, tray, modal, [&](HWND main) {
+        windows.SetMainWindow(main);
+        boxes.SetOwner(main);
+        display.SetMainWindow(main);
+        tv.Create(instance, main, tv_shown);
+        win32::AddVirtualTvMenuItem(main, tv);
+      });
   engine::UnbindPort();
   return exit_code;
 }
