@@ -6,10 +6,12 @@
 
 namespace e2e {
 
-Program::Program(const std::string& exe_path, const char* working_dir) {
+Program::Program(const std::string& exe_path, const char* working_dir,
+                 const std::string& arguments) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   std::string command = "\"" + exe_path + "\"";
+  if (!arguments.empty()) command += " " + arguments;
   std::vector<char> line(command.begin(), command.end());
   line.push_back('\0');
   if (!CreateProcessA(exe_path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -11,8 +11,10 @@ namespace e2e {
 
 class Program {
  public:
-  // `working_dir` null: the driver's own current folder.
-  explicit Program(const std::string& exe_path, const char* working_dir = nullptr);
+  // `working_dir` null: the driver's own current folder. `arguments` follow the program's name
+  // on its command line.
+  explicit Program(const std::string& exe_path, const char* working_dir = nullptr,
+                   const std::string& arguments = "");
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -285,6 +285,50 @@ std::string NamesOf(std::span<const NamedScenario> scenarios) {
   return names;
 }
 
+// A script switches the running copy: a second copy started with a standard's switch hands it
+// over and ends at once with 0 when the switch was made; an unknown switch shows the usage and
+// ends with 2, changing nothing. No question is asked of the script.
+void CommandLine(const ScenarioContext& context) {
+  ForgetSettings();
+  LetWineDrawFrames();
+  ParkPointer();
+  Program program(context.program);
+  HWND main = WaitForMainWindow(program);
+  ExpectRates(main, kVgaRates);
+
+  const auto run_second = [&](const char* arguments) {
+    Program second(context.program, nullptr, arguments);
+    return second.WaitForExit(kExitTimeoutMs, arguments);
+  };
+  DWORD code = run_second("/pal");
+  if (code != 0) Fail(Format("zanvo-virtual.exe /pal ended with %lu, not 0", code));
+  ExpectStandardButton(main, IDC_MODE_PAL, "PAL from the command line");
+  ExpectRates(main, kPalRates);
+  if (FindTopLevelShowing(program.pid(), texts::kAcceptQuestion))
+    Fail("the running copy asks whether to keep a scripted switch");
+  Pass("a second copy's /pal switched the running copy, which asked nothing; exit code 0");
+
+  {
+    Program second(context.program, nullptr, "/secam");
+    HWND box = WaitFor("the usage box of /secam", 30000,
+                       [&] { return FindTopLevelShowing(second.pid(), texts::kUsage); });
+    PressDialogButton(box, IDOK);
+    code = second.WaitForExit(kExitTimeoutMs, "OK on the usage box");
+    if (code != 2) Fail(Format("zanvo-virtual.exe /secam ended with %lu, not 2", code));
+  }
+  ExpectRates(main, kPalRates);
+  Pass("an unknown switch showed the usage, ended with 2 and changed nothing");
+
+  code = run_second("-VGA");
+  if (code != 0) Fail(Format("zanvo-virtual.exe -VGA ended with %lu, not 0", code));
+  ExpectStandardButton(main, IDC_MODE_VGA, "VGA from the command line");
+  ExpectRates(main, kVgaRates);
+  Pass("-VGA brought the monitor timings back; exit code 0");
+
+  Unload(program, main);
+  ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
+}
+
 std::span<const NamedScenario> Scenarios() {
   static constexpr NamedScenario kScenarios[] = {
       {"switching", Switching},
@@ -294,6 +338,7 @@ std::span<const NamedScenario> Scenarios() {
       {"measured-refusal", MeasuredRefusal},
       {"show-pal", ShowPal},
       {"virtual-tv", VirtualTvFollowsShiftLeft},
+      {"command-line", CommandLine},
   };
   return kScenarios;
 }
