@@ -136,6 +136,14 @@ class TMain : public toolkit::Form {
   // was fitted and its field, timed on the card, is the standard's. Every application of a
   // standard goes through here, restores included.
   bool ApplyAndMeasureStandard();
+  // After a measured miss: the standard is applied under each sibling model that is safe on the
+  // chip, on a freshly re-set mode, until one passes; it stays in force and the Model box shows
+  // it. False, with the model as it was, when none passes.
+  bool TrySiblingModels();
+  // The Model box shows the model in force (a sibling the search found).
+  void ShowModelInForce();
+  // Re-sets the display mode without announcing it: the standard goes on top straight after.
+  void ResetModeQuietly();
   // Asks whether to keep the standard in force, and goes back to VGA on any answer but Yes.
   void AskToKeepStandard();
   // A keep-settings question still open about a standard that is no longer in force is closed

@@ -2,6 +2,8 @@
 
 #include "app/main_form.h"
 #include "app/texts.h"
+#include "chipset/catalogue.h"
+#include "chipset/sibling_models.h"
 #include "engine/field_check.h"
 #include "engine/standards.h"
 #include "engine/timing_tables.h"
@@ -177,11 +179,14 @@ bool TMain::ApplyAndMeasureStandard() {
 
 void TMain::WMDisplayChange(uint32_t lparam) {
   if (InDisplayChange || Eng.CurrentStandard == engine::vsVGA) return;
-  const bool passed = ApplyAndMeasureStandard();
+  bool passed = ApplyAndMeasureStandard();
   if (restoring_) {
     restore_passed_ = passed;
     return;
   }
+  // A standard that fitted on paper and measured wrong may be right under another model of the
+  // brand, whose clock step differs: the timer tells, where the chips' sources cannot.
+  if (!passed && engine::StandardFitted()) passed = TrySiblingModels();
   if (passed) {
     if (Initialising || scripted_switch_ || !IsOwnAnnouncement(lparam)) return;
     AskToKeepStandard();
@@ -228,6 +233,39 @@ bool TMain::SwitchFromScript(uint8_t standard) {
     NoteConfirmedStandard();
   }
   return switched;
+}
+
+bool TMain::TrySiblingModels() {
+  const uint16_t model_in_force = Eng.ChipModel;
+  int tries = 0;
+  for (const uint16_t sibling : chipset::SiblingModelsToTry(Eng.ChipFamily, model_in_force)) {
+    if (tries++ == chipset::kMaxSiblingTries) break;
+    Eng.ChipModel = sibling;
+    ResetModeQuietly();
+    if (ApplyAndMeasureStandard()) {
+      ShowModelInForce();
+      return true;
+    }
+  }
+  // The refusal that follows re-sets the mode: the last try left a standard on it.
+  Eng.ChipModel = model_in_force;
+  return false;
+}
+
+void TMain::ShowModelInForce() {
+  // The first entry with the model's code: the list's own order, as the user picks from it.
+  for (int i = 0; i < comboModels.size(); ++i) {
+    if (comboModels.item(i).data == Eng.ChipModel) {
+      comboModels.SetItemIndex(i);
+      return;
+    }
+  }
+}
+
+void TMain::ResetModeQuietly() {
+  InDisplayChange = true;
+  services_.display.ResetMode();
+  InDisplayChange = false;
 }
 
 void TMain::AskToKeepStandard() {

@@ -82,9 +82,6 @@ TEST(MeasuredRefusal, AClockStepThatMissesIsRefusedWithTheMonitorTimingsBack) {
                        app::texts::kStandardPal);
   };
   const Case cases[] = {
-      // SR07 bit 0 without bit 6 divides nothing: twice the line and field rate.
-      {"ET4000 switched to PAL at 640x480", kEt4000, 640, 480, 640, 480, engine::vsPAL, none,
-       nothing, click_pal},
       {"SiS 6326 switched to NTSC at 640x480", kSis6326, 640, 480, 640, 480, engine::vsNTSC, none,
        nothing,
        [](StartedShell& pc) {

@@ -48,15 +48,6 @@ TEST(SwitchGuards, AKeptStandardRefusedUnderAChangedOptionOrModelEndsOnTheMonito
       {"i740 PAL, then No interlace", "intel-i740", engine::cfIntel, 0,
        [](StartedShell& pc) { Keep(pc, &app::TMain::chkModePAL); },
        [](StartedShell& pc) { pc.w().chkNoInterlace.UserClick(); }},
-      // Kept under "Generic"; the ET4000 model's clock step then runs the set at 100 Hz.
-      {"ET4000 PAL under Generic, then the ET4000 model and an option", "tseng-et4000",
-       engine::cfTseng, 0, [](StartedShell& pc) { Keep(pc, &app::TMain::chkModePAL); },
-       [](StartedShell& pc) {
-         const int et4000 = 2;  // Generic, ET3000, ET4000
-         pc.w().comboModels.UserSelect(et4000);
-         ASSERT_EQ(Eng.ChipModel, engine::kModelTseng4000);
-         pc.w().chkISP.UserClick();
-       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,0 +1,102 @@
+// A switch whose field measured wrong under the model in force is tried under the brand's other
+// models that are safe on the chip: the first that measures right stays in force, is shown and
+// asked about; when none does, the switch is refused as before. The search is bounded in time.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "app/texts.h"
+#include "chipset/catalogue.h"
+#include "engine/chip_codes.h"
+#include "engine/engine_state.h"
+#include "shell_checks.h"
+#include "tv_scenario.h"
+
+namespace zanvo::testing::tv {
+namespace {
+
+using engine::Eng;
+using shell::StoredDword;
+using shell::StoredText;
+
+constexpr int kTsengGeneric = 0;  // index in the Tseng model list
+constexpr int kTsengEt4000 = 2;
+
+std::string ShownModel(StartedShell& pc) {
+  const int index = pc.w().comboModels.item_index();
+  return index < 0 ? "" : pc.w().comboModels.item(index).text;
+}
+
+TEST(SiblingSearch, AMissUnderTheDetectedModelIsRecoveredByASibling) {
+  struct Case {
+    const char* name;
+    std::function<void(StartedShell&)> act;  // ends with the keep question answered Yes
+  };
+  const Case cases[] = {
+      {"PAL clicked on the ET4000",
+       [](StartedShell& pc) {
+         pc.shell.modal.scripts.push_back(AnswerYes);
+         pc.w().chkModePAL.UserClick();
+       }},
+      {"PAL kept under Generic, then the ET4000 model and an option",
+       [](StartedShell& pc) {
+         pc.w().comboModels.UserSelect(kTsengGeneric);
+         pc.shell.modal.scripts.push_back(AnswerYes);
+         pc.w().chkModePAL.UserClick();
+         pc.w().comboModels.UserSelect(kTsengEt4000);
+         pc.shell.modal.scripts.push_back(AnswerYes);
+         pc.w().chkOEVSyncSz.UserClick();
+       }},
+      {"a script asks for PAL", [](StartedShell& pc) {
+         EXPECT_TRUE(pc.w().SwitchFromScript(engine::vsPAL));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedShell pc("tseng-et4000", 640, 480, engine::cfTseng, engine::kModelTseng4000);
+    pc.w().chkExitVGA.UserClick();  // the set stays on PAL at exit
+    c.act(pc);
+
+    EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 0);
+    EXPECT_EQ(Eng.CurrentStandard, engine::vsPAL);
+    EXPECT_EQ(Eng.ChipModel, 0) << "Generic in force";
+    EXPECT_EQ(ShownModel(pc), "Generic");
+    ExpectRates(SignalOf(pc.shell), kPalLineKhz, kPalFieldHz, c.name);
+    EXPECT_TRUE(SignalOf(pc.shell).contradictions.empty());
+    pc.w().btnCloseClick();
+    EXPECT_EQ(StoredText(pc.machine, app::texts::kValueVideoStandard), app::texts::kStandardPal);
+    EXPECT_EQ(StoredDword(pc.machine, app::texts::kValueModel), 0u);
+  }
+}
+
+TEST(SiblingSearch, AMissNoSiblingRecoversIsRefusedWithinTheBound) {
+  // At 800x600 PAL misses under the ET4000 model and under Generic alike.
+  virt::Signal monitor;
+  {
+    Machine machine;
+    ShellHarness fresh(machine, "tseng-et4000", 800, 600);
+    monitor = SignalOf(fresh);
+  }
+  StartedShell pc("tseng-et4000", 800, 600, engine::cfTseng, engine::kModelTseng4000);
+
+  const uint64_t start_ps = pc.shell.pc.now_ps();
+  const int resets = pc.shell.display.resets;
+  pc.shell.modal.scripts.push_back(AnswerYes);
+  pc.w().chkModePAL.UserClick();
+  const double seconds = static_cast<double>(pc.shell.pc.now_ps() - start_ps) * 1e-12;
+
+  EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
+  EXPECT_TRUE(pc.shell.modal.shown_captions.empty()) << "nothing asked";
+  EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+  EXPECT_EQ(Eng.ChipModel, engine::kModelTseng4000) << "the model in force stays";
+  EXPECT_EQ(ShownModel(pc), "ET4000");
+  EXPECT_TRUE(SignalOf(pc.shell).crtc == monitor.crtc);
+  // The switch's re-set, one for the Generic try, one to undo it.
+  EXPECT_EQ(pc.shell.display.resets - resets, 3);
+  EXPECT_LT(seconds, 1.0) << "the search took " << seconds << " s of the PC's time";
+}
+
+}  // namespace
+}  // namespace zanvo::testing::tv
