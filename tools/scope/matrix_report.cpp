@@ -193,7 +193,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       family_shown = s.family;
       out << "\n## " << FamilyHeading(s.family) << "\n";
     }
-    out << Format("\n### %s (%s: family %u, model 0x%04X)\n\n", s.card.c_str(),
+    out << Format("\n### %s (%s; family %u, model 0x%04X)\n\n", s.card.c_str(),
                   ChipName(s.family, s.model).c_str(), unsigned{s.family}, unsigned{s.model});
     out << "| mode | PAL | PAL ni | NTSC | NTSC ni | 24 kHz | 24 kHz ni |\n"
            "|---|---|---|---|---|---|---|\n";
