@@ -130,10 +130,11 @@ TEST(LoadRegisters, FilesItCannotUseAreNamedWithThePlaceOfTheFault) {
       {"object-value", R"({"crtc": [95, {"a": [1, 2, 3]}]})",
        "crtc[1] (index 0x01): expected a number from 0 to 255, a string \"0x00\" to \"0xFF\" or "
        "null, found an object"},
-      {"bool-value", R"({"misc": true})", "misc: expected a number from 0 to 255, a string "
-                                          "\"0x00\" to \"0xFF\" or null, found a boolean"},
-      {"string-array", R"({"seq": "0x03"})", "seq: expected an array of register values, found a "
-                                             "string"},
+      {"bool-value", R"({"misc": true})",
+       "misc: expected a number from 0 to 255, a string \"0x00\" to \"0xFF\" or null, found a "
+       "boolean"},
+      {"string-array", R"({"seq": "0x03"})",
+       "seq: expected an array of register values, found a string"},
       {"overflow", "{\n  \"misc\": 1e400}", "a number too large for any register at line 2"},
       {"overflow-in-array", R"({"crtc": [95, -1e999]})", "a number too large for any register"},
       {"huge-integer", R"({"misc": 1e300})", "misc: 1e+300 is outside 0-255"},
@@ -223,8 +224,8 @@ TEST(LoadRegisters, EveryDocumentedFormOfAValueLoads) {
       "form-gap.json", R"({"crtc": [95, null, 80, 130, 84, 128, 11, 62, 0, 64, 0, 0, 0, 0, 0, 0,
                                     234, 140, 223, 40, 0, 231, 4, 227, 255],
                           "misc": 227, "seq": [3, 1, 15, 0, 6]})");
-  const auto gapped = RunJson({"--load-registers", gap.c_str(), "--mode", "800x600",
-                               "--registers"});
+  const auto gapped =
+      RunJson({"--load-registers", gap.c_str(), "--mode", "800x600", "--registers"});
   const auto driver = RunJson({"--mode", "800x600", "--registers"});
   EXPECT_EQ(gapped["registers"]["crtc"][0x01], driver["registers"]["crtc"][0x01]);  // the null
   EXPECT_EQ(gapped["registers"]["crtc"][0x12], 223);  // after it, unlike the driver's 800x600

@@ -229,8 +229,7 @@ TEST(Matrix, SummaryRanksTheCardsByTheUsableCellsAUserGets) {
     EXPECT_EQ(s->off == 0, rows[i].find("no off cell") != std::string::npos);
   }
   // The ET4000's advice rests on a state no document describes, the Trio64's on a low one.
-  for (const auto& [card, parts] :
-       std::vector<std::pair<std::string, std::vector<std::string>>>{
+  for (const auto& [card, parts] : std::vector<std::pair<std::string, std::vector<std::string>>>{
            {"tseng-et4000",
             {"Tseng Labs: ET4000", "| Tseng Labs: Generic |",
              "ET4000 SR07 bit 0 alone divides nothing (undefined)"}},
@@ -279,13 +278,11 @@ TEST(ChipFacts, RatingsAreTheOnesChipsMdGives) {
   std::string doc;
   for (const char c : read.str())  // one line, one space between words, lower case
     if (!std::isspace(static_cast<unsigned char>(c)) || (!doc.empty() && doc.back() != ' '))
-      doc += std::isspace(static_cast<unsigned char>(c)) ? ' '
-                                                         : static_cast<char>(std::tolower(c));
-  const std::pair<std::string_view, std::string_view> kWords[] = {
-      {"high", "high confidence"},
-      {"low", "low confidence"},
-      {"undefined", "undefined state"},
-      {"checked", "*checked*"}};
+      doc += std::isspace(static_cast<unsigned char>(c)) ? ' ' : static_cast<char>(std::tolower(c));
+  const std::pair<std::string_view, std::string_view> kWords[] = {{"high", "high confidence"},
+                                                                  {"low", "low confidence"},
+                                                                  {"undefined", "undefined state"},
+                                                                  {"checked", "*checked*"}};
   for (const ChipFact& fact : ChipFacts()) {
     SCOPED_TRACE(std::string(fact.cause));
     std::string heading(fact.section);

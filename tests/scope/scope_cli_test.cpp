@@ -52,11 +52,27 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
 TEST(ScopeCli, HelpDocumentsEveryOptionByItsNamesAndTheExitStatuses) {
   const ScopeRun run = RunScopeWith({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* option :
-       {"--card", "--mode", "--standard vga|pal|ntsc|24khz", "--positive-sync", "--no-interlace",
-        "--odd-even-vsync", "--move up|down|left|right", "--readout", "--registers", "--json",
-        "--pci 1|2|none", "--as FAMILY[:MODEL]", "--matrix", "--csv", "--markdown",
-        "--load-registers", "--version", "Exit status: 0", "1 the --png", "2 a bad option"}) {
+  const char* const shown[] = {"--card",
+                               "--mode",
+                               "--standard vga|pal|ntsc|24khz",
+                               "--positive-sync",
+                               "--no-interlace",
+                               "--odd-even-vsync",
+                               "--move up|down|left|right",
+                               "--readout",
+                               "--registers",
+                               "--json",
+                               "--pci 1|2|none",
+                               "--as FAMILY[:MODEL]",
+                               "--matrix",
+                               "--csv",
+                               "--markdown",
+                               "--load-registers",
+                               "--version",
+                               "Exit status: 0",
+                               "1 the --png",
+                               "2 a bad option"};
+  for (const char* option : shown) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
   // The parser's own notation of types and value maps is no part of what a user types.
@@ -109,8 +125,11 @@ TEST(ScopeCli, ChoicesAreTakenByNameOnly) {
        "Generic (0x0000), SiS300 (0x0300)"},
       {{"--as", "s3:0x12"}, nullptr, nullptr, {}, "Vision864/964 (0x00C0)"},
       {{"--as", "tseng:4000"}, nullptr, nullptr, {}, "ET4000 (0x0FA0)"},
-      {{"--as", "cirrus:GD5434"}, nullptr, nullptr, {}, "its models, by name (any case) or code: "
-                                                        "Generic (0x0000)"},
+      {{"--as", "cirrus:GD5434"},
+       nullptr,
+       nullptr,
+       {},
+       "its models, by name (any case) or code: Generic (0x0000)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.args[0]) + " " + c.args[1]);
@@ -131,10 +150,9 @@ TEST(ScopeCli, ChoicesAreTakenByNameOnly) {
 // interlace choices: an option for a single run is refused there rather than left unused.
 TEST(ScopeCli, MatrixRefusesTheOptionsOfASingleRun) {
   const std::vector<std::vector<const char*>> singles = {
-      {"--png", "m.png"}, {"--mode", "800x600"},   {"--standard", "pal"},
-      {"--as", "s3"},     {"--detect"},            {"--readout"},
-      {"--registers"},    {"--move", "up"},        {"--no-interlace"},
-      {"--positive-sync"}, {"--pci", "2"},         {"--extra-card", "vga@3"},
+      {"--png", "m.png"}, {"--mode", "800x600"}, {"--standard", "pal"}, {"--as", "s3"},
+      {"--detect"},       {"--readout"},         {"--registers"},       {"--move", "up"},
+      {"--no-interlace"}, {"--positive-sync"},   {"--pci", "2"},        {"--extra-card", "vga@3"},
   };
   for (const auto& single : singles) {
     SCOPED_TRACE(single[0]);

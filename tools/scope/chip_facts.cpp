@@ -27,8 +27,8 @@ constexpr ChipFact kFacts[] = {
     {"GR0B bits 0-1", "Realtek GR0B divides clocks 2-7 only", "not rated", "## Realtek"},
     {"0x0D bit 5", "Oak 0x0D bit 5 is clock select bit 2", "not rated", "## Oak"},
     {"GR0C bit 1", "WD GR0C bit 1 is clock select bit 2", "not rated", "## Western Digital"},
-    {"CR30-CR33", "i740 CR30-CR33 hold the vertical high bits while XR09 bit 0 is set",
-     "not rated", "## Intel"},
+    {"CR30-CR33", "i740 CR30-CR33 hold the vertical high bits while XR09 bit 0 is set", "not rated",
+     "## Intel"},
     {"PLL VCLK", "Mach64 PLL: one clock for every row", "not rated", "## ATI"},
 };
 

@@ -6,8 +6,8 @@
 #include "chip_names.h"
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
-#include "platform/virtual/standard_rates.h"
 #include "matrix_summary.h"
+#include "platform/virtual/standard_rates.h"
 #include "scope_options.h"
 #include "text_format.h"
 

@@ -217,8 +217,8 @@ struct FirstError : nlohmann::json_sax<json> {
 bool ParseRegisterFile(std::string_view text, const std::string& name, RegisterFile& file,
                        std::string& error) {
   if (const auto place = TooDeep(text)) {
-    error = name + ": nested deeper than " + std::to_string(kMaxNesting) +
-            " levels at " + LineAndColumn(text, *place + 1) + " (a register file nests " +
+    error = name + ": nested deeper than " + std::to_string(kMaxNesting) + " levels at " +
+            LineAndColumn(text, *place + 1) + " (a register file nests " +
             std::to_string(kMaxFileNesting) + " deep)";
     return false;
   }
@@ -243,8 +243,7 @@ bool ParseRegisterFile(std::string_view text, const std::string& name, RegisterF
   file = RegisterFile{};
   std::string problem;
   if (!document.is_object()) {
-    problem = "expected a JSON object with misc, crtc, seq, gc and attr, found " +
-              TypeOf(document);
+    problem = "expected a JSON object with misc, crtc, seq, gc and attr, found " + TypeOf(document);
   } else if (document.contains("registers") && document["registers"].is_object()) {
     problem = ReadRegisters(document["registers"], "registers.", file);
   } else {

@@ -99,8 +99,7 @@ void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
 }  // namespace
 
 void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
-  out << Format("Card: %s; chipset in force: %s (family %u, model 0x%04X)\n",
-                options.card.c_str(),
+  out << Format("Card: %s; chipset in force: %s (family %u, model 0x%04X)\n", options.card.c_str(),
                 ChipName(report.family, report.model, report.ext_io_base).c_str(),
                 unsigned{report.family}, unsigned{report.model});
   if (report.detected) {

@@ -5,10 +5,10 @@
 #include <charconv>
 #include <cstdio>
 #include <initializer_list>
-#include <utility>
 #include <ostream>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "card_list.h"
 #include "chip_names.h"
@@ -137,8 +137,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
       ->type_name("FILE");
 
   std::string standard = "vga";
-  app.add_option("--standard", standard,
-                 "Output standard (default vga: monitor timings); any case")
+  app.add_option("--standard", standard, "Output standard (default vga: monitor timings); any case")
       ->type_name("vga|pal|ntsc|24khz");
 
   app.add_flag("--positive-sync", options.positive_sync,
@@ -253,7 +252,8 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                                                        {"pal", engine::vsPAL},
                                                        {"ntsc", engine::vsNTSC},
                                                        {"24khz", engine::vs24kHz}});
-  if (!standard_code) return refuse("--standard " + standard + ": expected vga, pal, ntsc or 24khz");
+  if (!standard_code)
+    return refuse("--standard " + standard + ": expected vga, pal, ntsc or 24khz");
   options.standard = *standard_code;
 
   for (const auto& text : moves) {
