@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and the tests need, when they are missing: the native
-# toolchain and libraries (Cairo for zanvo-scope's pictures), the MinGW-w64 cross compiler for
-# the Windows programs, and Wine
+# toolchain and libraries (Cairo for zanvo-scope's pictures, help2man for its manual page), the
+# MinGW-w64 cross compiler for the Windows programs, and Wine
 # (32-bit, with its fonts: MS Sans Serif and the caption-button glyphs), Xvfb and ImageMagick for
 # running them in the end-to-end tests.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev librapidcheck-dev
-  pkg-config libcairo2-dev
+packages=(cmake make g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
+  librapidcheck-dev pkg-config libcairo2-dev help2man
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils wine wine32:i386 fonts-wine xvfb xauth imagemagick)
 
 missing=()

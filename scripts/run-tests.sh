@@ -11,7 +11,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 # The Windows build comes first: the release build's end-to-end tests run its zanvo-virtual.exe.
 echo "=== mingw: configure and build"
-cmake --preset mingw >/dev/null
+cmake --preset mingw
 cmake --build --preset mingw -j "$jobs"
 echo "=== mingw: zanvo.exe size and imports"
 zanvo_exe=$(find build/mingw -name zanvo.exe -not -path '*/CMakeFiles/*' | head -n 1)
@@ -27,7 +27,7 @@ wine_e2e=${ZANVO_WINE_E2E:-ON}
 
 for preset in release asan; do
   echo "=== ${preset}: configure and build"
-  cmake --preset "$preset" -DZANVO_WINE_E2E="$wine_e2e" >/dev/null
+  cmake --preset "$preset" -DZANVO_WINE_E2E="$wine_e2e"
   cmake --build --preset "$preset" -j "$jobs"
   echo "=== ${preset}: tests"
   ctest --preset "$preset" -j "$jobs"

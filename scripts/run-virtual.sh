@@ -15,14 +15,15 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
 if (($#)); then
-  cmake --preset release >/dev/null
-  cmake --build --preset release --target zanvo-scope -j "$jobs" >/dev/null
+  # The build's progress goes to stderr: stdout is zanvo-scope's own output.
+  cmake --preset release >&2
+  cmake --build --preset release --target zanvo-scope -j "$jobs" >&2
   exec ./build/release/tools/scope/zanvo-scope "$@"
 fi
 
 echo "Building the Windows programs (mingw preset)..."
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw -j "$jobs" >/dev/null
+cmake --preset mingw
+cmake --build --preset mingw -j "$jobs"
 program=$(find build/mingw -name zanvo-virtual.exe -not -path '*/CMakeFiles/*' | head -n 1)
 if [[ -z $program ]]; then
   echo "The mingw build made no zanvo-virtual.exe" >&2
@@ -39,8 +40,8 @@ if [[ -n ${DISPLAY:-} ]]; then
 fi
 
 echo "No DISPLAY: running on a virtual display and switching to PAL..."
-cmake --preset release >/dev/null
-cmake --build --preset release --target zanvo-e2e-driver -j "$jobs" >/dev/null
+cmake --preset release
+cmake --build --preset release --target zanvo-e2e-driver -j "$jobs"
 mkdir -p build/screenshots
 ./tests/wine/run-e2e.sh build/mingw build/release/tests/wine/zanvo-e2e-driver.exe \
   build/screenshots show-pal

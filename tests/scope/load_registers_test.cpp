@@ -121,7 +121,28 @@ TEST(LoadRegisters, FilesItCannotUseAreNamedWithThePlaceOfTheFault) {
       {"too-big", R"({"crtc": [95, 79, 300]})", "crtc[2] (index 0x02): 300 is outside 0-255"},
       {"negative", R"({"misc": -1})", "misc: -1 is outside 0-255"},
       {"fraction", R"({"seq": [3, 1.5]})", "seq[1] (index 0x01): 1.5 is not a whole number"},
-      {"text", R"({"gc": ["0x05"]})", "gc[0] (index 0x00): expected a number"},
+      {"text", R"({"gc": ["five"]})",
+       "gc[0] (index 0x00): expected a number from 0 to 255, a string \"0x00\" to \"0xFF\" or "
+       "null, found a string of another form"},
+      {"hex-too-big", R"({"gc": ["0x100"]})", "gc[0] (index 0x00): expected a number"},
+      {"hex-no-digits", R"({"gc": [5, "0x"]})", "gc[1] (index 0x01): expected a number"},
+      {"decimal-string", R"({"misc": "227"})", "misc: expected a number"},
+      {"object-value", R"({"crtc": [95, {"a": [1, 2, 3]}]})",
+       "crtc[1] (index 0x01): expected a number from 0 to 255, a string \"0x00\" to \"0xFF\" or "
+       "null, found an object"},
+      {"bool-value", R"({"misc": true})",
+       "misc: expected a number from 0 to 255, a string \"0x00\" to \"0xFF\" or null, found a "
+       "boolean"},
+      {"string-array", R"({"seq": "0x03"})",
+       "seq: expected an array of register values, found a string"},
+      {"overflow", "{\n  \"misc\": 1e400}", "a number too large for any register at line 2"},
+      {"overflow-in-array", R"({"crtc": [95, -1e999]})", "a number too large for any register"},
+      {"huge-integer", R"({"misc": 1e300})", "misc: 1e+300 is outside 0-255"},
+      {"deep", std::string(100000, '[') + std::string(100000, ']'),
+       "nested deeper than 8 levels at line 1, column 9 (a register file nests 3 deep)"},
+      {"deep-value", R"({"misc": [[[[[[[[[1]]]]]]]]]})", "nested deeper than 8 levels"},
+      {"long-key", "{\"" + std::string(5000, 'k') + "\": 1}",
+       "unknown key \"kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk...\""},
       {"too-long", Values("attr", 33),
        "attr has 33 values; the attribute controller has 32 registers"},
       {"too-long-crtc", Values("crtc", 257), "crtc has 257 values; the CRT controller has 256"},
@@ -138,10 +159,78 @@ TEST(LoadRegisters, FilesItCannotUseAreNamedWithThePlaceOfTheFault) {
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.empty());
     EXPECT_NE(run.err.find(path + ": " + c.place), std::string::npos) << run.err;
+    // A message names what is wrong; it never repeats a large part of the file.
+    EXPECT_LT(run.err.size(), path.size() + 300) << run.err;
   }
   const ScopeRun missing = RunScopeWith({"--load-registers", "no-such-file.json"});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("no-such-file.json: cannot be read"), std::string::npos);
+}
+
+// The forms a value may take: decimal numbers as the JSON dump prints them, "0x" strings as the
+// text dump shows them (any case, one or two digits), null for an index left out, arrays that
+// stop early. Each file below is the VGA 640x480 mode of kVga640x480 in one form, loaded over
+// the driver's 800x600 mode: each must make the same 31.47 kHz / 59.94 Hz signal.
+TEST(LoadRegisters, EveryDocumentedFormOfAValueLoads) {
+  struct Case {
+    const char* name;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"decimal", kVga640x480},
+      {"hex", R"({
+  "misc": "0xE3",
+  "seq":  ["0x03", "0x01", "0x0F", "0x00", "0x06"],
+  "crtc": ["0x5F", "0x4F", "0x50", "0x82", "0x54", "0x80", "0x0B", "0x3E", "0x00", "0x40",
+           "0x00", "0x00", "0x00", "0x00", "0x00", "0x00",
+           "0xEA", "0x8C", "0xDF", "0x28", "0x00", "0xE7", "0x04", "0xE3", "0xFF"],
+  "gc":   ["0x00", "0x00", "0x00", "0x00", "0x00", "0x00", "0x05", "0x0F", "0xFF"],
+  "attr": ["0x00", "0x01", "0x02", "0x03", "0x04", "0x05", "0x14", "0x07", "0x38", "0x39",
+           "0x3A", "0x3B", "0x3C", "0x3D", "0x3E", "0x3F", "0x01", "0x00", "0x0F", "0x00", "0x00"]
+})"},
+      // Mixed, lower case, single digits, and the whole report's "registers" object.
+      {"mixed-report", R"({"standard": "vga", "registers": {
+  "misc": 227,
+  "seq":  [3, "0x1", 15, "0X0", 6],
+  "crtc": [95, "0x4f", 80, 130, 84, 128, 11, 62, 0, 64, 0, 0, 0, 0, 0, 0,
+           234, "0x8c", 223, 40, 0, 231, 4, 227, 255],
+  "gc":   [0, 0, 0, 0, 0, 0, 5, 15, 255],
+  "attr": [0, 1, 2, 3, 4, 5, 20, 7, 56, 57, 58, 59, 60, 61, 62, 63, 1, 0, 15, 0, 0]}})"},
+      // Trailing nulls leave the driver's CR19-CR1B as they were.
+      {"null-keeps-reading", R"({
+  "misc": 227,
+  "seq":  [3, 1, 15, 0, 6],
+  "crtc": [95, 79, 80, 130, 84, 128, 11, 62, 0, 64, 0, 0, 0, 0, 0, 0,
+           234, 140, 223, 40, 0, 231, 4, 227, null, null, null],
+  "gc":   [0, 0, 0, 0, 0, 0, 5, 15, 255],
+  "attr": [0, 1, 2, 3, 4, 5, 20, 7, 56, 57, 58, 59, 60, 61, 62, 63, 1, 0, 15, 0, 0]
+})"},
+  };
+  const std::string decimal = WriteFile("form-decimal.json", kVga640x480);
+  const auto expected = RunJson({"--load-registers", decimal.c_str(), "--mode", "800x600"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = WriteFile(std::string("form-") + c.name + ".json", c.text);
+    const auto j = RunJson({"--load-registers", path.c_str(), "--mode", "800x600"});
+    const auto& s = j["monitor_signal"];
+    EXPECT_NEAR(s["line_rate_hz"].get<double>(), 31470, 5);
+    EXPECT_NEAR(s["field_rate_hz"].get<double>(), 59.94, 0.005);
+    EXPECT_EQ(s["display_lines_per_field"], 480);
+    EXPECT_EQ(j["monitor_signal"], expected["monitor_signal"]);
+  }
+
+  // A null in the middle skips one index: the values after it still load.
+  const std::string gap = WriteFile(
+      "form-gap.json", R"({"crtc": [95, null, 80, 130, 84, 128, 11, 62, 0, 64, 0, 0, 0, 0, 0, 0,
+                                    234, 140, 223, 40, 0, 231, 4, 227, 255],
+                          "misc": 227, "seq": [3, 1, 15, 0, 6]})");
+  const auto gapped =
+      RunJson({"--load-registers", gap.c_str(), "--mode", "800x600", "--registers"});
+  const auto driver = RunJson({"--mode", "800x600", "--registers"});
+  EXPECT_EQ(gapped["registers"]["crtc"][0x01], driver["registers"]["crtc"][0x01]);  // the null
+  EXPECT_EQ(gapped["registers"]["crtc"][0x12], 223);  // after it, unlike the driver's 800x600
+  EXPECT_NE(driver["registers"]["crtc"][0x12], 223);
+  EXPECT_EQ(gapped["monitor_signal"]["display_lines_per_field"], 480);
 }
 
 }  // namespace

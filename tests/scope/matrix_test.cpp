@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "chip_facts.h"
 #include "engine/chip_codes.h"
 #include "matrix.h"
 #include "matrix_report.h"
@@ -190,6 +194,113 @@ TEST(Matrix, CheckedInPageIsWhatTheToolGenerates) {
   ASSERT_EQ(ScopeMain(static_cast<int>(args.size()), args.data(), out, err), 0) << err.str();
   EXPECT_TRUE(checked_in.str() == out.str())
       << "docs/compatibility.md is stale: regenerate it with zanvo-scope --matrix --markdown";
+}
+
+// The summary ranks the cards by what a user gets, with the model to pick by hand; the chip
+// facts it names come with the rating chips.md gives them.
+TEST(Matrix, SummaryRanksTheCardsByTheUsableCellsAUserGets) {
+  const std::vector<std::string> cards{"vga", "tseng-et4000", "s3-trio64", "s3-vision864"};
+  const Matrix m = RunMatrix(cards);
+  std::ostringstream page;
+  PrintMatrixMarkdown(m, page);
+  const std::string text = page.str();
+  const size_t start = text.find("## Summary");
+  ASSERT_NE(start, std::string::npos);
+  std::istringstream table(text.substr(start, text.find("\n## ", start + 1) - start));
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(table, line);) {
+    if (line.rfind("| ", 0) == 0 && line.find("| rank |") != 0) rows.push_back(line);
+  }
+  ASSERT_EQ(rows.size(), cards.size());
+  int last_best = 1 << 30;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(rows[i]);
+    const CardSummary* s = nullptr;
+    for (const CardSummary& card : m.cards) {
+      if (rows[i].find("| " + card.card + " |") != std::string::npos) s = &card;
+    }
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(rows[i].rfind("| " + std::to_string(i + 1) + " | ", 0), 0u);
+    const int usable = s->exact + s->locks;
+    EXPECT_NE(rows[i].find(" | " + std::to_string(usable) + " of "), std::string::npos);
+    const int best = s->better ? std::max(usable, s->better->usable) : usable;
+    EXPECT_LE(best, last_best) << "ranked by the usable cells with the model to pick";
+    last_best = best;
+    EXPECT_EQ(s->off == 0, rows[i].find("no off cell") != std::string::npos);
+  }
+  // The ET4000's advice rests on a state no document describes, the Trio64's on a low one.
+  for (const auto& [card, parts] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+           {"tseng-et4000",
+            {"Tseng Labs: ET4000", "| Tseng Labs: Generic |",
+             "ET4000 SR07 bit 0 alone divides nothing (undefined)"}},
+           {"s3-trio64",
+            {"S3: Trio32/64", "| S3: Vision864/964 |",
+             "Trio64 SR15 bit 4 halves the fixed clocks too (low)"}}}) {
+    const auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) {
+      return r.find("| " + card + " |") != std::string::npos;
+    });
+    ASSERT_NE(row, rows.end()) << card;
+    for (const std::string& part : parts)
+      EXPECT_NE(row->find(part), std::string::npos) << part << "\n" << *row;
+  }
+}
+
+TEST(ChipFacts, EachCauseInAListFindsItsFactOnce) {
+  struct Case {
+    std::vector<std::string> causes;
+    std::vector<std::string_view> facts;  // their cause prefixes, in the table's order
+  };
+  const Case cases[] = {
+      {{"CR24 bit 1: clock select 5 (44.700 MHz) instead of 1; SR07 bit 6: clock halved"},
+       {"SR07 bit 6", "CR24 bit 1"}},
+      {{"SR07 bits 6 and 0: clock quartered", "SR07 bits 6 and 0: clock quartered"},
+       {"SR07 bits 6 and 0"}},
+      {{"GR0C bit 5: clock select 5; GR0B bits 0-1 = 1: clock divided by 1.5"},
+       {"GR0C bit 5", "GR0B bits 0-1"}},
+      {{"vertical sync outside blank", ""}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.causes[0]);
+    std::vector<std::string_view> found;
+    for (const ChipFact* fact : FactsBehind(c.causes))
+      found.push_back(fact->cause);
+    EXPECT_EQ(found, c.facts);
+  }
+}
+
+// A rating the summary prints is the one chips.md gives in the fact's own section, and that
+// section names the register.
+TEST(ChipFacts, RatingsAreTheOnesChipsMdGives) {
+  std::ifstream file(std::string(ZANVO_SOURCE_DIR) + "/docs/chips.md");
+  ASSERT_TRUE(file);
+  std::stringstream read;
+  read << file.rdbuf();
+  std::string doc;
+  for (const char c : read.str())  // one line, one space between words, lower case
+    if (!std::isspace(static_cast<unsigned char>(c)) || (!doc.empty() && doc.back() != ' '))
+      doc += std::isspace(static_cast<unsigned char>(c)) ? ' ' : static_cast<char>(std::tolower(c));
+  const std::pair<std::string_view, std::string_view> kWords[] = {{"high", "high confidence"},
+                                                                  {"low", "low confidence"},
+                                                                  {"undefined", "undefined state"},
+                                                                  {"checked", "*checked*"}};
+  for (const ChipFact& fact : ChipFacts()) {
+    SCOPED_TRACE(std::string(fact.cause));
+    std::string heading(fact.section);
+    std::transform(heading.begin(), heading.end(), heading.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const size_t start = doc.find(" " + heading);
+    ASSERT_NE(start, std::string::npos) << heading;
+    const std::string section = doc.substr(start, doc.find(" ## ", start + 1) - start);
+    std::string reg(fact.cause.substr(0, fact.cause.find_first_of(" :/")));
+    std::transform(reg.begin(), reg.end(), reg.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_NE(section.find(reg), std::string::npos) << reg;
+    if (fact.confidence == "not rated") continue;
+    const auto word = std::find_if(std::begin(kWords), std::end(kWords),
+                                   [&](const auto& w) { return w.first == fact.confidence; });
+    ASSERT_NE(word, std::end(kWords)) << fact.confidence;
+    EXPECT_NE(section.find(word->second), std::string::npos) << word->second;
+  }
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--extra-card", "matrox@3"}, "no card named matrox"},
       {{"--extra-card", "vga@32"}, "holds the --card adapter"},
       {{"--as", "matrox"}, "FAMILY"},
-      {{"--as", "s3:70000"}, "MODEL"},
+      {{"--as", "s3:70000"}, "S3 has no model \"70000\""},
       {{"--pci", "3"}, "--pci"},
       {{"--card", "vga", "--card", "s3-trio64"}, "--matrix"},
       {{"--csv"}, "--matrix"},
@@ -49,14 +49,148 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
   }
 }
 
-TEST(ScopeCli, HelpDocumentsEveryOption) {
+TEST(ScopeCli, HelpDocumentsEveryOptionByItsNamesAndTheExitStatuses) {
   const ScopeRun run = RunScopeWith({"--help"});
   EXPECT_EQ(run.status, 0);
-  for (const char* option : {"--card", "--mode", "--standard", "--positive-sync", "--no-interlace",
-                             "--odd-even-vsync", "--move", "--readout", "--registers", "--json",
-                             "--matrix", "--csv", "--markdown", "--load-registers"}) {
+  const char* const shown[] = {"--card",
+                               "--mode",
+                               "--standard vga|pal|ntsc|24khz",
+                               "--positive-sync",
+                               "--no-interlace",
+                               "--odd-even-vsync",
+                               "--move up|down|left|right",
+                               "--readout",
+                               "--registers",
+                               "--json",
+                               "--pci 1|2|none",
+                               "--as FAMILY[:MODEL]",
+                               "--matrix",
+                               "--csv",
+                               "--markdown",
+                               "--load-registers",
+                               "--version",
+                               "Exit status: 0",
+                               "1 the --png",
+                               "2 a bad option"};
+  for (const char* option : shown) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
+  // The parser's own notation of types and value maps is no part of what a user types.
+  for (const char* internal : {"INT", "ENUM", "TEXT", "->", "{", "}"}) {
+    EXPECT_EQ(run.out.find(internal), std::string::npos) << internal << "\n" << run.out;
+  }
+}
+
+TEST(ScopeCli, VersionIsTheProjects) {
+  const ScopeRun run = RunScopeWith({"--version"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, std::string("zanvo-scope ") + ZANVO_VERSION + "\n");
+}
+
+// Each option that names a choice takes the names in any case, and nothing else: not the codes
+// behind them, not a decimal model number read as a code.
+TEST(ScopeCli, ChoicesAreTakenByNameOnly) {
+  struct Case {
+    std::vector<const char*> args;
+    const char* json_key;  // with the expected value below; nullptr for a refusal
+    const char* field;
+    nlohmann::json value;
+    const char* message_part;  // of the refusal
+  };
+  const Case cases[] = {
+      {{"--standard", "PAL"}, "standard", nullptr, "pal", nullptr},
+      {{"--standard", "24KHz"}, "standard", nullptr, "24khz", nullptr},
+      {{"--standard", "99"}, nullptr, nullptr, {}, "--standard 99: expected vga, pal"},
+      {{"--standard", "101"}, nullptr, nullptr, {}, "--standard 101"},
+      {{"--standard", "pal", "--move", "UP"}, "moves", nullptr, {"up"}, nullptr},
+      {{"--move", "1"}, nullptr, nullptr, {}, "--move 1: expected up, down"},
+      {{"--pci", "NONE", "--card", "sis-6326", "--detect"}, "detected", "family", 1, nullptr},
+      {{"--pci", "0"}, nullptr, nullptr, {}, "--pci 0: expected 1, 2 or none"},
+      {{"--as", "S3"}, "chip", "family", 3, nullptr},
+      {{"--as", "Tseng Labs:ET4000"}, "chip", "model", 4000, nullptr},
+      {{"--as", "tseng:et4000"}, "chip", "name", "Tseng Labs: ET4000", nullptr},
+      {{"--as", "western digital:wd90c30"}, "chip", "model", 0x3330, nullptr},
+      {{"--as", "sis:SIS300"}, "chip", "model", 0x0300, nullptr},
+      {{"--as", "sis:0x300"}, "chip", "model", 0x0300, nullptr},
+      {{"--as", "s3:trio32/64"}, "chip", "model", 0x0011, nullptr},
+      {{"--as", "S3:0X11"}, "chip", "name", "S3: Trio32/64", nullptr},
+      {{"--as", "oak:OTI083/87"}, "chip", "model", 0x0053, nullptr},
+      {{"--as", "trident:3D (3Dimage, Blade3D, etc)"}, "chip", "model", 0x00F3, nullptr},
+      {{"--as", "3:0xC0"}, "chip", "name", "S3: Vision864/964", nullptr},
+      {{"--as", "sis:300"},
+       nullptr,
+       nullptr,
+       {},
+       "--as sis:300: SiS has no model \"300\"; its models, by name (any case) or code: "
+       "Generic (0x0000), SiS300 (0x0300)"},
+      {{"--as", "s3:0x12"}, nullptr, nullptr, {}, "Vision864/964 (0x00C0)"},
+      {{"--as", "tseng:4000"}, nullptr, nullptr, {}, "ET4000 (0x0FA0)"},
+      {{"--as", "cirrus:GD5434"},
+       nullptr,
+       nullptr,
+       {},
+       "its models, by name (any case) or code: Generic (0x0000)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.args[0]) + " " + c.args[1]);
+    if (c.json_key) {
+      const auto j = RunJson(c.args);
+      const auto& got = c.field ? j[c.json_key][c.field] : j[c.json_key];
+      EXPECT_EQ(got, c.value);
+    } else {
+      const ScopeRun run = RunScopeWith(c.args);
+      EXPECT_EQ(run.status, 2);
+      EXPECT_NE(run.err.find(c.message_part), std::string::npos) << run.err;
+      EXPECT_TRUE(run.out.empty());
+    }
+  }
+}
+
+// The matrix runs each card's own chipset over its driver's modes, every standard, both
+// interlace choices: an option for a single run is refused there rather than left unused.
+TEST(ScopeCli, MatrixRefusesTheOptionsOfASingleRun) {
+  const std::vector<std::vector<const char*>> singles = {
+      {"--png", "m.png"}, {"--mode", "800x600"}, {"--standard", "pal"}, {"--as", "s3"},
+      {"--detect"},       {"--readout"},         {"--registers"},       {"--move", "up"},
+      {"--no-interlace"}, {"--positive-sync"},   {"--pci", "2"},        {"--extra-card", "vga@3"},
+  };
+  for (const auto& single : singles) {
+    SCOPED_TRACE(single[0]);
+    std::vector<const char*> args{"--matrix", "--card", "vga"};
+    args.insert(args.end(), single.begin(), single.end());
+    const ScopeRun run = RunScopeWith(args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find(std::string("does not take ") + single[0]), std::string::npos)
+        << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+}
+
+// The report names the chip as the window's lists show it; moves on monitor timings are said
+// to be ignored, as the arrow buttons ignore them.
+TEST(ScopeCli, ReportsNameTheChipAndIgnoredMoves) {
+  const ScopeRun detected = RunScopeWith({"--card", "ati-mach64", "--detect"});
+  EXPECT_NE(detected.out.find("chipset in force: ATI Technology: Generic (I/O: E800h) (family 8, "
+                              "model 0x4754)"),
+            std::string::npos)
+      << detected.out;
+  EXPECT_NE(detected.out.find("Detected: ATI Technology: Generic (I/O: E800h)"), std::string::npos)
+      << detected.out;
+  EXPECT_EQ(RunJson({"--card", "wd-90c00", "--detect"})["detected"]["name"],
+            "Western Digital: WD90C00");
+  EXPECT_EQ(RunJson({"--card", "sis-6326"})["chip"]["name"], "SiS: Generic");
+  EXPECT_EQ(RunJson({"--as", "7"})["chip"]["name"], "no brand in the list");
+
+  const ScopeRun vga = RunScopeWith({"--move", "up", "--move", "left"});
+  EXPECT_NE(vga.out.find("Moves: up left (ignored: monitor timings are in force"),
+            std::string::npos)
+      << vga.out;
+  EXPECT_EQ(RunJson({"--move", "up"})["moves_ignored"], true);
+  // A refused standard leaves monitor timings too: the moves after it do nothing.
+  EXPECT_EQ(RunJson({"--card", "s3-trio64", "--mode", "800x600", "--standard", "ntsc", "--move",
+                     "up"})["moves_ignored"],
+            true);
+  EXPECT_EQ(RunJson({"--standard", "pal", "--move", "up"})["moves_ignored"], false);
 }
 
 TEST(ScopeCli, JsonReportsThePalSwitchOfA640x480Desktop) {
@@ -236,13 +370,20 @@ TEST(ScopeCli, BlockIoFamilyDumpsItsRegisterFileAndPll) {
   EXPECT_FALSE(RunJson({"--registers"})["registers"].contains("block"));
 }
 
-TEST(ScopeCli, ListCardsNamesEveryCardWithItsIdentity) {
+TEST(ScopeCli, ListCardsNamesEveryCardWithItsIdentityAndModes) {
   const ScopeRun run = RunScopeWith({"--list-cards"});
   EXPECT_EQ(run.status, 0);
-  for (const char* line : {"vga                family   1, model 0x0000",
-                           "ati-mach64         family   8, model 0x4754",
-                           "wd-90c30           family  13, model 0x3330"}) {
+  for (const char* line :
+       {"vga                family   1, model 0x0000  Standard IBM VGA: Generic\n"
+        "    desktop modes: 320x200, 512x384, 640x400, 640x480, 720x400, 768x576, 800x600, "
+        "848x480, 960x600, 1024x768, 1056x480, 1152x864, 1280x1024, 1600x1200\n",
+        "ati-mach64         family   8, model 0x4754  ATI Technology: Generic (I/O: E800h)\n",
+        "wd-90c30           family  13, model 0x3330  Western Digital: WD90C30\n"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+  }
+  // Every mode listed is one the card's driver sets.
+  for (const char* mode : {"320x200", "1600x1200"}) {
+    EXPECT_EQ(RunScopeWith({"--card", "trident-8800br", "--mode", mode}).status, 0) << mode;
   }
 }
 

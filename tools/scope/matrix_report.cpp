@@ -3,8 +3,10 @@
 #include <ostream>
 #include <string>
 
+#include "chip_names.h"
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
+#include "matrix_summary.h"
 #include "platform/virtual/standard_rates.h"
 #include "scope_options.h"
 #include "text_format.h"
@@ -183,6 +185,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       virt::kNtscRates.field_hz, virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz,
       int{engine::kFieldMeasurements}, engine::kFieldCheckMaxTicks * engine::kPitTickSeconds,
       engine::kFieldGuardBand * 100);
+  PrintMatrixSummaryMarkdown(matrix, out);
 
   uint8_t family_shown = 0xFF;
   for (const CardSummary& s : matrix.cards) {
@@ -190,8 +193,8 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       family_shown = s.family;
       out << "\n## " << FamilyHeading(s.family) << "\n";
     }
-    out << Format("\n### %s (family %u, model 0x%04X)\n\n", s.card.c_str(), unsigned{s.family},
-                  unsigned{s.model});
+    out << Format("\n### %s (%s; family %u, model 0x%04X)\n\n", s.card.c_str(),
+                  ChipName(s.family, s.model).c_str(), unsigned{s.family}, unsigned{s.model});
     out << "| mode | PAL | PAL ni | NTSC | NTSC ni | 24 kHz | 24 kHz ni |\n"
            "|---|---|---|---|---|---|---|\n";
     std::vector<const MatrixCell*> off;

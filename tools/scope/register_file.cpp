@@ -1,11 +1,14 @@
 #include "register_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
+#include <system_error>
 
 namespace zanvo::scope {
 namespace {
@@ -36,11 +39,46 @@ std::string Hex(size_t index) {
   return text;
 }
 
+// The JSON type of a value, as a message names it instead of quoting what may be huge.
+std::string TypeOf(const json& value) {
+  switch (value.type()) {
+    case json::value_t::object:
+      return "an object";
+    case json::value_t::array:
+      return "an array";
+    case json::value_t::string:
+      return "a string";
+    case json::value_t::boolean:
+      return "a boolean";
+    default:
+      return std::string("a ") + value.type_name();
+  }
+}
+
+// "0x5F" (up to two digits after the prefix, any case): the form the text dump shows.
+std::optional<uint8_t> HexByte(const std::string& text) {
+  if (text.size() < 3 || text.size() > 4 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) {
+    return std::nullopt;
+  }
+  unsigned value = 0;
+  const char* end = text.data() + text.size();
+  auto [stop, ec] = std::from_chars(text.data() + 2, end, value, 16);
+  if (ec != std::errc{} || stop != end) return std::nullopt;
+  return static_cast<uint8_t>(value);
+}
+
+constexpr const char* kByteForms = "a number from 0 to 255, a string \"0x00\" to \"0xFF\" or null";
+
 // A byte from a JSON value, or a message saying what is wrong with it.
 std::string ReadByte(const json& value, uint8_t& byte) {
-  if (!value.is_number()) {
-    return "expected a number from 0 to 255 (or null), found " + value.dump();
+  if (value.is_string()) {
+    const auto hex = HexByte(value.get_ref<const std::string&>());
+    if (!hex) return std::string("expected ") + kByteForms + ", found a string of another form";
+    byte = *hex;
+    return {};
   }
+  if (!value.is_number()) return std::string("expected ") + kByteForms + ", found " + TypeOf(value);
+  // A number prints short: it is quoted.
   const double number = value.get<double>();
   if (value.is_number_float() && std::floor(number) != number) {
     return value.dump() + " is not a whole number from 0 to 255";
@@ -52,7 +90,9 @@ std::string ReadByte(const json& value, uint8_t& byte) {
 
 std::string ReadArray(const json& values, const FileShape& shape, const std::string& place,
                       virt::LoadedRegisters& registers) {
-  if (!values.is_array()) return place + ": expected an array of register values";
+  if (!values.is_array()) {
+    return place + ": expected an array of register values, found " + TypeOf(values);
+  }
   if (values.size() > shape.size) {
     return place + " has " + std::to_string(values.size()) + " values; " + shape.what + " has " +
            std::to_string(shape.size) + " registers";
@@ -76,7 +116,9 @@ std::string ReadRegisters(const json& object, const std::string& prefix, Registe
                        std::find(std::begin(kNotLoadedKeys), std::end(kNotLoadedKeys), key) !=
                            std::end(kNotLoadedKeys);
     if (!known) {
-      return "unknown key \"" + prefix + key + "\" (the keys are misc, crtc, seq, gc and attr)";
+      // A key may be anything a file holds: long ones are cut.
+      const std::string shown = key.size() > 40 ? key.substr(0, 40) + "..." : key;
+      return "unknown key \"" + prefix + shown + "\" (the keys are misc, crtc, seq, gc and attr)";
     }
   }
   if (object.contains("misc") && !object["misc"].is_null()) {
@@ -100,6 +142,7 @@ std::string ReadRegisters(const json& object, const std::string& prefix, Registe
   return {};
 }
 
+// The place of the byte before `byte` (the parser counts the bytes it has read), 1-based.
 std::string LineAndColumn(std::string_view text, size_t byte) {
   const size_t end = std::min(byte, text.size());
   const auto before = text.substr(0, end);
@@ -109,22 +152,98 @@ std::string LineAndColumn(std::string_view text, size_t byte) {
   return "line " + std::to_string(line) + ", column " + std::to_string(std::max<size_t>(column, 1));
 }
 
+// A register file nests three deep (a report's "registers", a register file, its values); a
+// whole report a little more. Anything much deeper is no register file, and is refused before
+// the parser builds it.
+constexpr int kMaxFileNesting = 3;
+constexpr int kMaxNesting = 8;
+
+// Where the first bracket opens past kMaxNesting levels, outside strings; nothing when none does.
+std::optional<size_t> TooDeep(std::string_view text) {
+  int depth = 0;
+  bool in_string = false, escaped = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxNesting) return i;
+    } else if (c == ']' || c == '}') {
+      --depth;
+    }
+  }
+  return std::nullopt;
+}
+
+// nlohmann's number-overflow error: a number beyond a double's range ("1e400").
+constexpr int kNumberOverflow = 406;
+
+// Reads the whole text without building it, and keeps where the first error lies: the parser's
+// own exceptions (a syntax error, a number out of range) say what but not where.
+struct FirstError : nlohmann::json_sax<json> {
+  size_t position = 0;
+  int id = 0;
+
+  bool null() override { return true; }
+  bool boolean(bool) override { return true; }
+  bool number_integer(number_integer_t) override { return true; }
+  bool number_unsigned(number_unsigned_t) override { return true; }
+  bool number_float(number_float_t, const string_t&) override { return true; }
+  bool string(string_t&) override { return true; }
+  bool binary(binary_t&) override { return true; }
+  bool start_object(std::size_t) override { return true; }
+  bool key(string_t&) override { return true; }
+  bool end_object() override { return true; }
+  bool start_array(std::size_t) override { return true; }
+  bool end_array() override { return true; }
+  bool parse_error(std::size_t at, const std::string&,
+                   const nlohmann::detail::exception& e) override {
+    position = at;
+    id = e.id;
+    return false;
+  }
+};
+
 }  // namespace
 
 bool ParseRegisterFile(std::string_view text, const std::string& name, RegisterFile& file,
                        std::string& error) {
+  if (const auto place = TooDeep(text)) {
+    error = name + ": nested deeper than " + std::to_string(kMaxNesting) + " levels at " +
+            LineAndColumn(text, *place + 1) + " (a register file nests " +
+            std::to_string(kMaxFileNesting) + " deep)";
+    return false;
+  }
+  FirstError first;
+  if (!json::sax_parse(text, &first)) {
+    const std::string place = LineAndColumn(text, first.position);
+    if (first.id == kNumberOverflow) {
+      error = name + ": a number too large for any register at " + place;
+    } else {
+      error = name + ": not JSON (the syntax fails at " + place + ")";
+    }
+    return false;
+  }
   json document;
   try {
     document = json::parse(text);
-  } catch (const json::parse_error& e) {
-    error = name + ": not JSON (the syntax fails at " + LineAndColumn(text, e.byte) + ")";
+  } catch (const json::exception& e) {
+    // The screening above found nothing: whatever this is, it has no place to name.
+    error = name + ": not JSON (" + e.what() + ")";
     return false;
   }
   file = RegisterFile{};
   std::string problem;
   if (!document.is_object()) {
-    problem = "expected a JSON object with misc, crtc, seq, gc and attr, found " +
-              std::string(document.type_name());
+    problem = "expected a JSON object with misc, crtc, seq, gc and attr, found " + TypeOf(document);
   } else if (document.contains("registers") && document["registers"].is_object()) {
     problem = ReadRegisters(document["registers"], "registers.", file);
   } else {

@@ -3,9 +3,10 @@
 //
 //   {"misc": 227, "crtc": [95, 79, ...], "seq": [3, 1, ...], "gc": [...], "attr": [...]}
 //
-// Any key may be left out; an array may be shorter than its register file, and null stands
-// for an index left out. What is left out keeps the value the card's driver set. A whole
-// zanvo-scope JSON report is read too: its "registers" object is taken.
+// A value is a number (decimal, as the JSON dump prints it) or a string "0x5F" (hexadecimal,
+// as the text dump shows it). Any key may be left out; an array may be shorter than its
+// register file, and null stands for an index left out. What is left out keeps the value the card's
+// driver set. A whole zanvo-scope JSON report is read too: its "registers" object is taken.
 
 #include <string>
 #include <string_view>

@@ -1,5 +1,6 @@
 #include "report_json.h"
 
+#include "chip_names.h"
 #include "engine/field_check.h"
 
 namespace zanvo::scope {
@@ -35,7 +36,10 @@ nlohmann::json SignalToJson(const virt::Signal& s) {
 
 nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& report) {
   nlohmann::json j;
-  j["chip"] = {{"card", options.card}, {"family", report.family}, {"model", report.model}};
+  j["chip"] = {{"card", options.card},
+               {"family", report.family},
+               {"model", report.model},
+               {"name", ChipName(report.family, report.model, report.ext_io_base)}};
   j["mode"] = {{"width", report.width}, {"height", report.height}};
   if (!options.load_registers.empty()) {
     j["loaded_registers"] = {
@@ -52,6 +56,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   for (const Move move : options.moves)
     moves.push_back(MoveName(move));
   j["moves"] = moves;
+  j["moves_ignored"] = report.moves_ignored;
   j["row_found"] = report.row_found;
   j["vertical_row_found"] = report.vertical_row_found;
   j["fitted"] = report.fitted;
@@ -67,7 +72,10 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
     j["field_check"] = nullptr;
   }
   if (report.detected) {
-    j["detected"] = {{"family", report.detected->family}, {"model", report.detected->model}};
+    const DetectedChip& d = *report.detected;
+    j["detected"] = {{"family", d.family},
+                     {"model", d.model},
+                     {"name", ChipName(d.family, d.model, report.ext_io_base)}};
   } else {
     j["detected"] = nullptr;
   }

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "chip_names.h"
 #include "engine/field_check.h"
 #include "text_format.h"
 
@@ -98,12 +99,14 @@ void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
 }  // namespace
 
 void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
-  out << Format("Card: %s; chipset in force: family %u, model 0x%04X\n", options.card.c_str(),
+  out << Format("Card: %s; chipset in force: %s (family %u, model 0x%04X)\n", options.card.c_str(),
+                ChipName(report.family, report.model, report.ext_io_base).c_str(),
                 unsigned{report.family}, unsigned{report.model});
   if (report.detected) {
-    out << Format("Detected: family %u, model 0x%04X; PCI cursor at slot %u\n",
-                  unsigned{report.detected->family}, unsigned{report.detected->model},
-                  unsigned{report.pci_cursor});
+    const DetectedChip& d = *report.detected;
+    out << Format("Detected: %s (family %u, model 0x%04X); PCI cursor at slot %u\n",
+                  ChipName(d.family, d.model, report.ext_io_base).c_str(), unsigned{d.family},
+                  unsigned{d.model}, unsigned{report.pci_cursor});
   }
   if (report.family == 8) out << Format("Block I/O base: 0x%04X\n", unsigned{report.ext_io_base});
   for (const auto& message : report.messages)
@@ -132,7 +135,10 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     out << "Moves:";
     for (const Move move : options.moves)
       out << " " << MoveName(move);
-    out << "\n";
+    out << (report.moves_ignored
+                ? " (ignored: monitor timings are in force, and the arrow buttons move a TV "
+                  "picture only)\n"
+                : "\n");
   }
   out << "Signal now:\n";
   PrintSignal(report.signal, out);
@@ -145,7 +151,8 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
   }
   if (options.registers) {
     const RegisterDump& r = report.registers;
-    out << Format("Registers:\n  misc: %02X\n", r.misc);
+    // The form a register file takes them in, with 0x in front ("0x5F"), or as decimal numbers.
+    out << Format("Registers (hexadecimal):\n  misc: %02X\n", r.misc);
     PrintRegisterFile("crtc", r.crtc, out);
     PrintRegisterFile("seq", r.seq, out);
     PrintRegisterFile("gc", r.gc, out);

@@ -4,11 +4,14 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <map>
+#include <initializer_list>
 #include <ostream>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
+#include "card_list.h"
+#include "chip_names.h"
 #include "engine/chip_codes.h"
 #include "platform/virtual/card_catalog.h"
 
@@ -44,33 +47,14 @@ bool ParseNumber(std::string_view text, unsigned max, unsigned& value) {
   return ec == std::errc{} && end == text.data() + text.size() && !text.empty() && value <= max;
 }
 
-// Family names a person may type instead of the code.
-const std::map<std::string, uint8_t, std::less<>> kFamilyNames{
-    {"vga", engine::cfStandardVGA}, {"realtek", engine::cfRealtek}, {"s3", engine::cfS3},
-    {"cirrus", engine::cfCirrus},   {"tseng", engine::cfTseng},     {"ati", engine::cfATI},
-    {"intel", engine::cfIntel},     {"umc", engine::cfUMC},         {"wd", engine::cfWD},
-    {"sis", engine::cfSiS},         {"oak", engine::cfOak},         {"trident", engine::cfTrident},
-};
-
-std::string ParseAs(const std::string& text, ScopeOptions& options) {
-  const auto colon = text.find(':');
-  const std::string family = text.substr(0, colon);
-  unsigned value = 0;
-  if (const auto named = kFamilyNames.find(family); named != kFamilyNames.end()) {
-    options.as_family = named->second;
-  } else if (ParseNumber(family, 0xFF, value)) {
-    options.as_family = static_cast<uint8_t>(value);
-  } else {
-    return "expected FAMILY[:MODEL], FAMILY a code (0-255) or one of vga, realtek, s3, cirrus, "
-           "tseng, ati, intel, umc, wd, sis, oak, trident";
+// The value of a name-only option: one of `names` in any case, else nothing.
+template <typename Value>
+std::optional<Value> Named(const std::string& text,
+                           std::initializer_list<std::pair<const char*, Value>> names) {
+  for (const auto& [name, value] : names) {
+    if (SameIgnoringCase(text, name)) return value;
   }
-  if (colon != std::string::npos) {
-    if (!ParseNumber(std::string_view(text).substr(colon + 1), 0xFFFF, value)) {
-      return "MODEL must be a number from 0 to 65535 (0x prefix for hexadecimal)";
-    }
-    options.as_model = static_cast<uint16_t>(value);
-  }
-  return {};
+  return std::nullopt;
 }
 
 std::string ParseExtraCard(const std::string& text, const std::vector<std::string>& cards,
@@ -125,37 +109,36 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
       "PC timer are simulated; the signal is derived from the card's registers alone.",
       "zanvo-scope"};
   app.get_formatter()->column_width(34);
+  app.footer(
+      "Exit status: 0 done; 1 the --png picture could not be written; 2 a bad option, a\n"
+      "desktop mode the card's driver does not offer, or a register file that cannot be used\n"
+      "(the message says which).");
 
   std::vector<std::string> cards;
   for (const auto& name : virt::CardNames())
     cards.emplace_back(name);
 
+  // Options that name a choice keep the name as typed and are read after parsing, so that the
+  // help shows the names alone and nothing but a name is taken.
   std::vector<std::string> chosen_cards;
   app.add_option("--card", chosen_cards,
-                 "Graphics card to simulate (default vga); with --matrix repeatable, to narrow\n"
-                 "the matrix to these cards")
-      ->check(CLI::IsMember(cards))
+                 "Graphics card to simulate (default vga; see --list-cards); with --matrix\n"
+                 "repeatable, to narrow the matrix to these cards")
+      ->type_name("NAME")
       ->allow_extra_args(false);
 
   std::string mode = "640x480";
-  const auto* mode_option =
-      app.add_option("--mode", mode, "Desktop mode WIDTHxHEIGHT set by the card's driver")
-          ->capture_default_str();
+  app.add_option("--mode", mode, "Desktop mode set by the card's driver (default 640x480)")
+      ->type_name("WIDTHxHEIGHT");
   app.add_option("--load-registers", options.load_registers,
                  "Write a card's registers from FILE (JSON as --registers --json prints it)\n"
                  "over the driver's mode; they become the desktop mode. Without --mode the\n"
                  "size comes from the loaded registers")
       ->type_name("FILE");
 
-  const std::map<std::string, int> standards{{"vga", engine::vsVGA},
-                                             {"pal", engine::vsPAL},
-                                             {"ntsc", engine::vsNTSC},
-                                             {"24khz", engine::vs24kHz}};
-  int standard = engine::vsVGA;
-  app.add_option("--standard", standard,
-                 "Output standard: vga (monitor timings), pal, ntsc or 24khz")
-      ->transform(CLI::CheckedTransformer(standards, CLI::ignore_case))
-      ->default_str("vga");
+  std::string standard = "vga";
+  app.add_option("--standard", standard, "Output standard (default vga: monitor timings); any case")
+      ->type_name("vga|pal|ntsc|24khz");
 
   app.add_flag("--positive-sync", options.positive_sync,
                "Set both sync polarity bits, as the window's \"Positive sync polarity\" box");
@@ -164,12 +147,11 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   app.add_flag("--odd-even-vsync", options.odd_even_vsync,
                "Make the vertical sync one count shorter");
 
-  const std::map<std::string, Move> moves{
-      {"up", Move::kUp}, {"down", Move::kDown}, {"left", Move::kLeft}, {"right", Move::kRight}};
-  app.add_option("--move", options.moves,
-                 "Move the picture one step up, down, left or right (repeatable, applied in\n"
-                 "order after the standard)")
-      ->transform(CLI::CheckedTransformer(moves, CLI::ignore_case))
+  std::vector<std::string> moves;
+  app.add_option("--move", moves,
+                 "Move the picture one step (repeatable, applied in order after the\n"
+                 "standard; ignored on monitor timings, as the arrow buttons are)")
+      ->type_name("up|down|left|right")
       ->allow_extra_args(false);
 
   app.add_flag("--readout", options.readout,
@@ -178,27 +160,29 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                "Also print the card's registers (misc, CRTC, sequencer, graphics, attribute)");
   app.add_flag("--json", options.json, "Print JSON for scripts instead of text");
 
-  const std::map<std::string, PciMode> pci_modes{
-      {"1", PciMode::kMechanism1}, {"2", PciMode::kMechanism2}, {"none", PciMode::kNone}};
-  app.add_option("--pci", options.pci,
-                 "PCI configuration mechanism of the virtual PC: 1, 2 or none")
-      ->transform(CLI::CheckedTransformer(pci_modes, CLI::ignore_case))
-      ->default_str("1");
+  std::string pci = "1";
+  app.add_option("--pci", pci, "PCI configuration mechanism of the virtual PC (default 1)")
+      ->type_name("1|2|none");
   std::vector<std::string> extra_cards;
   app.add_option("--extra-card", extra_cards,
-                 "Another adapter NAME in PCI slot SLOT (bus * 32 + device), as NAME@SLOT;\n"
-                 "repeatable. Only the --card adapter drives the VGA ports")
+                 "Another adapter NAME in PCI slot SLOT (bus * 32 + device); repeatable.\n"
+                 "Only the --card adapter drives the VGA ports")
+      ->type_name("NAME@SLOT")
       ->allow_extra_args(false);
   app.add_flag("--detect", options.detect,
                "Detect the chipset, as the window's Detect button, and use the result");
   std::string as;
   app.add_option("--as", as,
-                 "The chipset chosen by hand, FAMILY[:MODEL] (code or name, e.g. s3:0x11);\n"
-                 "overrides detection");
+                 "The chipset chosen by hand, overriding detection: FAMILY a name as the\n"
+                 "window's brand list shows it or a short one (s3, tseng, wd, ...), any\n"
+                 "case, or a code; MODEL an entry of that brand's model list by name, any\n"
+                 "case, or its code in hexadecimal (s3:trio32/64, s3:0x11, sis:SiS300)")
+      ->type_name("FAMILY[:MODEL]");
   app.add_flag("--next", options.next,
                "After detection walk on to the next PCI adapter, as the Next button\n"
                "(repeatable)");
-  app.add_flag("--list-cards", options.list_cards, "List the virtual cards and exit");
+  app.add_flag("--list-cards", options.list_cards,
+               "List the virtual cards with their chips and desktop modes, and exit");
   app.add_flag("--matrix", options.matrix,
                "The compatibility matrix: every card (or the --card ones), desktop mode,\n"
                "standard and interlace choice, with the outcome the program leaves");
@@ -207,7 +191,10 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                "With --matrix: print the Markdown page of the project's documentation");
   app.add_option("--png", options.png,
                  "Also write a picture to FILE (PNG): the set's screen as it shows the signal,\n"
-                 "and one field of the signal to scale with the part the screen shows");
+                 "and one field of the signal to scale with the part the screen shows")
+      ->type_name("FILE");
+  bool version = false;
+  app.add_flag("--version", version, "Print the version and exit");
 
   try {
     app.parse(argc, argv);
@@ -219,58 +206,89 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
         << "Run with --help for the options.\n";
     return 2;
   }
+  if (version) {
+    out << "zanvo-scope " << ZANVO_VERSION << "\n";
+    return 0;
+  }
+  auto refuse = [&err](const std::string& message) {
+    err << "zanvo-scope: " << message << "\n";
+    return 2;
+  };
 
+  for (const auto& card : chosen_cards) {
+    if (std::find(cards.begin(), cards.end(), card) == cards.end()) {
+      return refuse("--card " + card + ": no card named " + card + " (see --list-cards)");
+    }
+  }
   if (!chosen_cards.empty()) options.card = chosen_cards.front();
   if (options.matrix) {
     options.matrix_cards = chosen_cards;
-    if (!options.load_registers.empty()) {
-      err << "zanvo-scope: --matrix runs the drivers' own modes; it does not take "
-             "--load-registers\n";
-      return 2;
+    // The matrix runs each card's own chipset over the drivers' own modes, every standard and
+    // both interlace choices: an option that would change one run has no place in it.
+    for (const char* name :
+         {"--load-registers", "--mode", "--standard", "--positive-sync", "--no-interlace",
+          "--odd-even-vsync", "--move", "--readout", "--registers", "--pci", "--extra-card",
+          "--detect", "--as", "--next", "--list-cards", "--png"}) {
+      if (app.count(name) > 0) {
+        return refuse(std::string("--matrix runs every card's own chipset over its driver's "
+                                  "modes and every standard; it does not take ") +
+                      name);
+      }
     }
     if (int(options.json) + int(options.csv) + int(options.markdown) > 1) {
-      err << "zanvo-scope: --matrix prints one of --json, --csv or --markdown\n";
-      return 2;
+      return refuse("--matrix prints one of --json, --csv or --markdown");
     }
   } else if (chosen_cards.size() > 1) {
-    err << "zanvo-scope: --card is given once, except with --matrix\n";
-    return 2;
+    return refuse("--card is given once, except with --matrix");
   } else if (options.csv || options.markdown) {
-    err << "zanvo-scope: --csv and --markdown print the matrix: use them with --matrix\n";
-    return 2;
+    return refuse("--csv and --markdown print the matrix: use them with --matrix");
   }
   if (const auto problem = ParseMode(mode, options.width, options.height); !problem.empty()) {
-    err << "zanvo-scope: --mode " << mode << ": " << problem << "\n";
-    return 2;
+    return refuse("--mode " + mode + ": " + problem);
   }
-  options.mode_given = mode_option->count() > 0;
-  options.standard = static_cast<uint8_t>(standard);
+  options.mode_given = app.count("--mode") > 0;
+
+  const auto standard_code = Named<uint8_t>(standard, {{"vga", engine::vsVGA},
+                                                       {"pal", engine::vsPAL},
+                                                       {"ntsc", engine::vsNTSC},
+                                                       {"24khz", engine::vs24kHz}});
+  if (!standard_code)
+    return refuse("--standard " + standard + ": expected vga, pal, ntsc or 24khz");
+  options.standard = *standard_code;
+
+  for (const auto& text : moves) {
+    const auto move = Named<Move>(
+        text,
+        {{"up", Move::kUp}, {"down", Move::kDown}, {"left", Move::kLeft}, {"right", Move::kRight}});
+    if (!move) return refuse("--move " + text + ": expected up, down, left or right");
+    options.moves.push_back(*move);
+  }
+
+  const auto pci_mode = Named<PciMode>(
+      pci, {{"1", PciMode::kMechanism1}, {"2", PciMode::kMechanism2}, {"none", PciMode::kNone}});
+  if (!pci_mode) return refuse("--pci " + pci + ": expected 1, 2 or none");
+  options.pci = *pci_mode;
+
   if (!as.empty()) {
-    if (const auto problem = ParseAs(as, options); !problem.empty()) {
-      err << "zanvo-scope: --as " << as << ": " << problem << "\n";
-      return 2;
+    ChipChoice choice;
+    if (const auto problem = ParseChipChoice(as, choice); !problem.empty()) {
+      return refuse("--as " + as + ": " + problem);
     }
+    options.as_family = choice.family;
+    options.as_model = choice.model;
   }
   for (const auto& text : extra_cards) {
     ExtraCard extra;
     if (const auto problem = ParseExtraCard(text, cards, extra); !problem.empty()) {
-      err << "zanvo-scope: --extra-card " << text << ": " << problem << "\n";
-      return 2;
+      return refuse("--extra-card " + text + ": " + problem);
     }
     options.extra_cards.push_back(extra);
   }
   if (options.next > 0 && !options.detect) {
-    err << "zanvo-scope: --next walks on from a detection: use it with --detect\n";
-    return 2;
+    return refuse("--next walks on from a detection: use it with --detect");
   }
   if (options.list_cards) {
-    for (const auto& name : cards) {
-      const auto card = virt::MakeCard(name);
-      char line[80];
-      std::snprintf(line, sizeof line, "%-18s family %3u, model 0x%04X\n", name.c_str(),
-                    unsigned{card->family()}, unsigned{card->model()});
-      out << line;
-    }
+    PrintCardList(out);
     return 0;
   }
   return std::nullopt;

@@ -238,10 +238,12 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   } else {
     report.applied = report.monitor;
   }
-  // The arrow buttons do nothing while VGA is in force.
+  // The arrow buttons do nothing while VGA is in force, after a refusal too.
   if (Eng.CurrentStandard != engine::vsVGA) {
     for (const Move move : options.moves)
       ApplyMove(move);
+  } else {
+    report.moves_ignored = !options.moves.empty();
   }
 
   report.family = Eng.ChipFamily;

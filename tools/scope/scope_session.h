@@ -65,6 +65,7 @@ struct ScopeReport {
   uint16_t ext_io_base = 0;
   uint32_t pci_cursor = 0;
   std::vector<std::string> messages;    // what the window would have told the user
+  bool moves_ignored = false;           // --move given while monitor timings were in force
   std::optional<BlockRegisters> block;  // block-I/O family only
 };
 

@@ -1,0 +1,33 @@
+# cmake --install into a fresh prefix: zanvo-scope in bin, its manual page in share/man/man1,
+# nothing else; the installed program runs and its page documents the options.
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DVERSION=... -P install_test.cmake
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed (${result}):\n${output}")
+endif()
+
+file(GLOB_RECURSE installed RELATIVE ${PREFIX} ${PREFIX}/*)
+list(SORT installed)
+set(expected bin/zanvo-scope share/man/man1/zanvo-scope.1)
+if(NOT installed STREQUAL expected)
+  message(FATAL_ERROR "installed: ${installed}; expected: ${expected}")
+endif()
+
+execute_process(COMMAND ${PREFIX}/bin/zanvo-scope --version RESULT_VARIABLE result
+                OUTPUT_VARIABLE version OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT result EQUAL 0 OR NOT version STREQUAL "zanvo-scope ${VERSION}")
+  message(FATAL_ERROR "the installed zanvo-scope --version says \"${version}\" (${result})")
+endif()
+
+file(READ ${PREFIX}/share/man/man1/zanvo-scope.1 page)
+# help2man's title line, the options as --help lists them (dashes escaped for troff), the exit
+# statuses of the help's footer.
+foreach(part [[.TH ZANVO-SCOPE "1"]] ${VERSION} [[\-\-standard]] [[\-\-load\-registers]]
+             [[\-\-version]] "Exit status")
+  string(FIND "${page}" "${part}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the manual page lacks \"${part}\"")
+  endif()
+endforeach()
