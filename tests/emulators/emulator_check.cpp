@@ -72,6 +72,83 @@ std::string Missing(const EmulatorTarget& target, const EmulatorTools& tools) {
   return {};
 }
 
+
+struct Tally {
+  int judged = 0, agree = 0, disagree = 0, explained = 0, faults = 0;
+  std::set<const KnownClockDifference*> seen;
+};
+
+void PrintHeader(const EmulatorTarget& target) {
+  const std::string emulator = target.emulator == Emulator::kDosbox
+                                   ? "DOSBox machine " + std::string(target.machine)
+                                   : std::string("Bochs, Cirrus VGA");
+  std::printf("%s (%s) against the virtual card %s\n", std::string(target.name).c_str(),
+              emulator.c_str(), std::string(target.card).c_str());
+  std::printf("%-9s %-5s %-13s %6s %5s %5s %11s %11s %11s %7s  %s\n", "mode", "std", "options",
+              "clock", "htot", "vtot", "analyzer", "formula", "emulator", "replay", "verdict");
+}
+
+// Compares one replayed case, counts it and prints its row.
+void JudgeCase(const EmulatorTarget& target, const EmulatorCase& c, uint32_t ticks, Tally& tally) {
+  ++tally.judged;
+  const Comparison cmp =
+      Compare(target, *c.timing, c.report.signal.field_rate_hz, ticks, kFieldsTimed);
+  std::string verdict = VerdictName(cmp.verdict);
+  switch (cmp.verdict) {
+    case Verdict::kAgrees:
+      ++tally.agree;
+      break;
+    case Verdict::kDisagrees:
+      ++tally.disagree;
+      if (const KnownClockDifference* known = ExplainDisagreement(target, c.report, *c.timing)) {
+        ++tally.explained;
+        tally.seen.insert(known);
+        verdict += " (recorded: " + std::string(known->why) + ")";
+      } else {
+        verdict += " (NOT RECORDED: card clock " +
+                   std::to_string(c.report.signal.crtc.clock_hz / 1e6) + " MHz, emulator's " +
+                   std::to_string(c.timing->clock_hz / 1e6) + " MHz, select " +
+                   std::to_string(c.timing->clock_select) + ")";
+      }
+      break;
+    case Verdict::kReplayFault:
+    case Verdict::kNoReading:
+      ++tally.faults;
+      break;
+  }
+  std::printf("%-9s %-5s %-13s %6.2f %5d %5d %11.4f %11.4f %11.4f %7.2f  %s\n", c.mode.c_str(),
+              c.standard.c_str(), c.options.c_str(), c.timing->clock_hz / 1e6, c.timing->h_total,
+              c.timing->v_total, c.report.signal.field_rate_hz, c.timing->field_rate_hz,
+              cmp.emulator_rate_hz, cmp.replay_error_ticks, verdict.c_str());
+}
+
+void PrintSummary(const EmulatorTarget& target, size_t cases, const Tally& tally,
+                  const std::map<std::string, int>& not_judged) {
+  const std::string name(target.name);
+  int cannot = 0;
+  for (const auto& [reason, count] : not_judged) cannot += count;
+  std::printf("%s: %zu cases, %d judged: %d agree, %d disagree (%d recorded in docs/chips.md); "
+              "replay matched the emulator's formula in %d of %d\n",
+              name.c_str(), cases, tally.judged, tally.agree, tally.disagree, tally.explained,
+              tally.judged - tally.faults, tally.judged);
+  std::printf("%s: %d not judged", name.c_str(), cannot);
+  for (const auto& [reason, count] : not_judged) std::printf("; %s: %d", reason.c_str(), count);
+  std::printf("\n");
+}
+
+// A recorded difference no case shows any more is stale: the record must go with it.
+bool EveryRecordedDifferenceSeen(const EmulatorTarget& target, const Tally& tally) {
+  bool all = true;
+  for (const KnownClockDifference& known : KnownClockDifferences()) {
+    if (known.target == target.name && tally.seen.count(&known) == 0) {
+      std::printf("recorded difference no longer seen: select %d, %s\n", known.clock_select,
+                  std::string(known.why).c_str());
+      all = false;
+    }
+  }
+  return all;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,70 +191,16 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::printf("%s (%s) against the virtual card %s\n", std::string(target->name).c_str(),
-              target->emulator == Emulator::kDosbox
-                  ? ("DOSBox machine " + std::string(target->machine)).c_str()
-                  : "Bochs, Cirrus VGA",
-              std::string(target->card).c_str());
-  std::printf("%-9s %-5s %-13s %6s %5s %5s %11s %11s %11s %7s  %s\n", "mode", "std", "options",
-              "clock", "htot", "vtot", "analyzer", "formula", "emulator", "replay", "verdict");
-  int judged = 0, agree = 0, disagree = 0, explained = 0, faults = 0;
-  std::set<const KnownClockDifference*> seen;
+  PrintHeader(*target);
+  Tally tally;
   for (size_t i = 0; i < cases.size(); ++i) {
     const EmulatorCase& c = cases[i];
     if (c.why_not_judged) continue;
-    ++judged;
     const auto reading = readings->find(static_cast<uint16_t>(i));
     const uint32_t ticks = reading == readings->end() ? kTimedOut : reading->second;
-    const Comparison cmp =
-        Compare(*target, *c.timing, c.report.signal.field_rate_hz, ticks, kFieldsTimed);
-    std::string verdict = VerdictName(cmp.verdict);
-    switch (cmp.verdict) {
-      case Verdict::kAgrees:
-        ++agree;
-        break;
-      case Verdict::kDisagrees: {
-        ++disagree;
-        if (const KnownClockDifference* known = ExplainDisagreement(*target, c.report, *c.timing)) {
-          ++explained;
-          seen.insert(known);
-          verdict += " (recorded: " + std::string(known->why) + ")";
-        } else {
-          verdict += " (NOT RECORDED: card clock " +
-                     std::to_string(c.report.signal.crtc.clock_hz / 1e6) + " MHz, emulator's " +
-                     std::to_string(c.timing->clock_hz / 1e6) + " MHz, select " +
-                     std::to_string(c.timing->clock_select) + ")";
-        }
-        break;
-      }
-      case Verdict::kReplayFault:
-      case Verdict::kNoReading:
-        ++faults;
-        break;
-    }
-    std::printf("%-9s %-5s %-13s %6.2f %5d %5d %11.4f %11.4f %11.4f %7.2f  %s\n",
-                c.mode.c_str(), c.standard.c_str(), c.options.c_str(), c.timing->clock_hz / 1e6,
-                c.timing->h_total, c.timing->v_total, c.report.signal.field_rate_hz,
-                c.timing->field_rate_hz, cmp.emulator_rate_hz, cmp.replay_error_ticks,
-                verdict.c_str());
+    JudgeCase(*target, c, ticks, tally);
   }
-  int cannot = 0;
-  for (const auto& [reason, count] : not_judged) cannot += count;
-  std::printf("%s: %zu cases, %d judged: %d agree, %d disagree (%d recorded in docs/chips.md); "
-              "replay matched the emulator's formula in %d of %d\n",
-              std::string(target->name).c_str(), cases.size(), judged, agree, disagree, explained,
-              judged - faults, judged);
-  std::printf("%s: %d not judged", std::string(target->name).c_str(), cannot);
-  for (const auto& [reason, count] : not_judged) std::printf("; %s: %d", reason.c_str(), count);
-  std::printf("\n");
-
-  bool ok = faults == 0 && explained == disagree && judged > 0;
-  for (const KnownClockDifference& known : KnownClockDifferences()) {
-    if (known.target == target->name && seen.count(&known) == 0) {
-      std::printf("recorded difference no longer seen: select %d, %s\n", known.clock_select,
-                  std::string(known.why).c_str());
-      ok = false;
-    }
-  }
-  return ok ? 0 : 1;
+  PrintSummary(*target, cases.size(), tally, not_judged);
+  const bool ok = tally.faults == 0 && tally.explained == tally.disagree && tally.judged > 0;
+  return ok && EveryRecordedDifferenceSeen(*target, tally) ? 0 : 1;
 }
