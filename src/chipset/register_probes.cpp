@@ -64,6 +64,9 @@ bool ProbeOak() {
 
 bool ProbeTridentNew(uint8_t& version) {
   PortIo& io = Port();
+  // On other chips SR0B is an ordinary register (a Cirrus keeps VCLK0's numerator there once
+  // its extensions are open), so what the write below replaces is kept to be put back.
+  const uint8_t old_sr0b = ReadIndexedReg(kSeqIndex, SR0B);
   // Writing SR0B selects the old register set; reading it back gives the chip version and
   // selects the new set.
   WriteIndexedPair(kSeqIndex, SR0B, 0x00);
@@ -73,7 +76,11 @@ bool ProbeTridentNew(uint8_t& version) {
   io.OutByte(kSeqData, 0x00);
   const uint8_t nibble = io.InByte(kSeqData) & 0x0F;
   io.OutByte(kSeqData, old_value);
-  if (nibble != kTridentNewModeNibble) return false;
+  if (nibble != kTridentNewModeNibble) {
+    // On a Trident with the old set only, the write selects that set, its only one.
+    WriteIndexedPair(kSeqIndex, SR0B, old_sr0b);
+    return false;
+  }
   Eng.ChipFamily = cfTrident;
   Eng.ChipModel = version;
   WriteIndexedPair(kSeqIndex, SR0E, static_cast<uint8_t>(old_value ^ kTridentSr0eInvert));

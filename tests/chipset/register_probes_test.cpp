@@ -113,6 +113,18 @@ TEST(RegisterProbes, EachChipIsToldApartByItsRegisters) {
        1,
        0,
        {}},
+      {"plain SR0B is put back after the Trident test",
+       [](ProbeBus& b) {
+         b.Indexed(SEQ, 0x0B, 0x4A);
+         b.Indexed(SEQ, 0x0E, 0x7E);
+       },
+       [] {
+         uint8_t version = 0;
+         return chipset::ProbeTridentNew(version);
+       },
+       1,
+       0,
+       {{SEQ, 0x0B, 0x4A}, {SEQ, 0x0E, 0x7E}}},
       {"Cirrus: SR06 lock answers and SR1E exists",
        [](ProbeBus& b) {
          b.Indexed(SEQ, 0x06, 0x00).read = [](const ProbeBus&, uint8_t v) -> uint8_t {
