@@ -3,8 +3,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "platform/virtual/test_card.h"
-#include "platform/virtual/tv_render.h"
+#include "platform/virtual/tv/test_card.h"
+#include "platform/virtual/tv/tv_render.h"
 #include "scope_session.h"
 
 namespace {

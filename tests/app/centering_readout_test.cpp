@@ -8,7 +8,7 @@
 
 #include "engine/chip_codes.h"
 #include "engine/engine_state.h"
-#include "platform/virtual/ati_mach64_card.h"
+#include "platform/virtual/cards/ati_mach64_card.h"
 #include "tv_scenario.h"
 
 namespace zanvo::testing::tv {

@@ -9,7 +9,7 @@
 #include "app/texts.h"
 #include "engine/chip_codes.h"
 #include "engine/engine_state.h"
-#include "platform/virtual/ati_mach64_card.h"
+#include "platform/virtual/cards/ati_mach64_card.h"
 #include "platform/virtual/card_catalog.h"
 #include "tv_scenario.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/virtual/signal.h"
+#include "platform/virtual/signal/signal.h"
 #include "shell_harness.h"
 
 namespace zanvo::testing::shell {

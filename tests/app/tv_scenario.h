@@ -12,7 +12,7 @@
 #include "app/texts.h"
 #include "engine/chip_codes.h"
 #include "platform/toolkit/form.h"
-#include "platform/virtual/signal.h"
+#include "platform/virtual/signal/signal.h"
 #include "shell_harness.h"
 
 namespace zanvo::testing::tv {

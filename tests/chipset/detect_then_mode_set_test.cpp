@@ -11,7 +11,7 @@
 #include "chipset/detection.h"
 #include "engine/engine_state.h"
 #include "pci_test_util.h"
-#include "platform/virtual/signal.h"
+#include "platform/virtual/signal/signal.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/virtual_pc.h"

@@ -11,7 +11,7 @@
 #include "engine/engine_state.h"
 #include "pci_test_util.h"
 #include "platform/virtual/card_catalog.h"
-#include "platform/virtual/vga_registers.h"
+#include "platform/virtual/cards/vga_registers.h"
 
 namespace zanvo::test {
 namespace {

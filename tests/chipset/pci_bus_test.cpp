@@ -8,7 +8,7 @@
 
 #include "pci_test_util.h"
 #include "platform/virtual/pci_bus.h"
-#include "platform/virtual/standard_vga.h"
+#include "platform/virtual/cards/standard_vga.h"
 #include "platform/virtual/virtual_pc.h"
 
 namespace zanvo::test {

@@ -13,7 +13,7 @@
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
 #include "platform/virtual/card_catalog.h"
-#include "platform/virtual/pci_identity.h"
+#include "platform/virtual/cards/pci_identity.h"
 #include "platform/virtual/virtual_pc.h"
 
 namespace zanvo::test {

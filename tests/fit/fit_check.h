@@ -8,7 +8,7 @@
 #include <string>
 
 #include "engine/chip_codes.h"
-#include "platform/virtual/standard_rates.h"
+#include "platform/virtual/signal/standard_rates.h"
 #include "platform/virtual/virtual_pc.h"
 #include "scope_session.h"
 #include "standard_targets.h"

@@ -19,7 +19,7 @@
 #include "fit_check.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
-#include "platform/virtual/sis_card.h"
+#include "platform/virtual/cards/sis_card.h"
 #include "platform/virtual/virtual_pc.h"
 #include "scope_session.h"
 

@@ -11,7 +11,7 @@
 #include "engine/engine_state.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
-#include "platform/virtual/standard_rates.h"
+#include "platform/virtual/signal/standard_rates.h"
 
 namespace zanvo::testing::walk {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/main_form.h"
-#include "platform/virtual/signal.h"
+#include "platform/virtual/signal/signal.h"
 #include "platform/virtual/virtual_pc.h"
 #include "shell_harness.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual/ati_mach64_card.h"
+#include "platform/virtual/cards/ati_mach64_card.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt::testing {

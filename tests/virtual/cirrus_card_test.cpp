@@ -13,7 +13,7 @@
 #include "engine/register_access.h"
 #include "engine/standards.h"
 #include "engine/unlock.h"
-#include "platform/virtual/cirrus_card.h"
+#include "platform/virtual/cards/cirrus_card.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt::testing {

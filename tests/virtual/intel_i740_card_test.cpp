@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual/intel_i740_card.h"
+#include "platform/virtual/cards/intel_i740_card.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt::testing {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual/oak_card.h"
+#include "platform/virtual/cards/oak_card.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/virtual/standard_vga.h"
+#include "platform/virtual/cards/standard_vga.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt {

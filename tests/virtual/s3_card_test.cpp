@@ -14,7 +14,7 @@
 #include "engine/register_access.h"
 #include "engine/standards.h"
 #include "engine/unlock.h"
-#include "platform/virtual/s3_card.h"
+#include "platform/virtual/cards/s3_card.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt::testing {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/virtual/trident_card.h"
+#include "platform/virtual/cards/trident_card.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt::testing {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/virtual/tseng_card.h"
+#include "platform/virtual/cards/tseng_card.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt::testing {

@@ -18,8 +18,8 @@
 #include "engine/standards.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
-#include "platform/virtual/test_card.h"
-#include "platform/virtual/tv_render.h"
+#include "platform/virtual/tv/test_card.h"
+#include "platform/virtual/tv/tv_render.h"
 #include "platform/virtual/virtual_pc.h"
 
 namespace zanvo::virt {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "chip_names.h"
-#include "platform/virtual/ati_mach64_card.h"
+#include "platform/virtual/cards/ati_mach64_card.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
 #include "text_format.h"

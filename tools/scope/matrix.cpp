@@ -4,7 +4,7 @@
 #include "engine/chip_codes.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
-#include "platform/virtual/standard_rates.h"
+#include "platform/virtual/signal/standard_rates.h"
 #include "scope_session.h"
 #include "standard_targets.h"
 

@@ -7,7 +7,7 @@
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
 #include "matrix_summary.h"
-#include "platform/virtual/standard_rates.h"
+#include "platform/virtual/signal/standard_rates.h"
 #include "scope_options.h"
 #include "text_format.h"
 

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "engine/chip_codes.h"
-#include "platform/virtual/test_card.h"
-#include "platform/virtual/tv_render.h"
+#include "platform/virtual/tv/test_card.h"
+#include "platform/virtual/tv/tv_render.h"
 #include "signal_diagram.h"
 
 namespace zanvo::scope {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/virtual/tv_set.h"
+#include "platform/virtual/tv/tv_set.h"
 #include "scope_options.h"
 #include "scope_session.h"
 

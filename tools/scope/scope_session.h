@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/virtual/mode_timing.h"
-#include "platform/virtual/signal.h"
+#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/signal.h"
 #include "scope_options.h"
 
 namespace zanvo::scope {

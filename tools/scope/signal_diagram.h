@@ -3,9 +3,9 @@
 // time runs right from the line sync's leading edge, lines run down from the field sync's, so
 // the syncs sit along the top and left edges and the set's visible window is a plain rectangle.
 
-#include "platform/virtual/signal.h"
-#include "platform/virtual/tv_image.h"
-#include "platform/virtual/tv_set.h"
+#include "platform/virtual/signal/signal.h"
+#include "platform/virtual/tv/tv_image.h"
+#include "platform/virtual/tv/tv_set.h"
 
 namespace zanvo::scope {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "engine/chip_codes.h"
-#include "platform/virtual/signal.h"
-#include "platform/virtual/standard_rates.h"
+#include "platform/virtual/signal/signal.h"
+#include "platform/virtual/signal/standard_rates.h"
 
 namespace zanvo::scope {
 

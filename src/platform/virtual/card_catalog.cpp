@@ -2,19 +2,19 @@
 
 #include <array>
 
-#include "platform/virtual/ati_mach64_card.h"
-#include "platform/virtual/cirrus_card.h"
+#include "platform/virtual/cards/ati_mach64_card.h"
+#include "platform/virtual/cards/cirrus_card.h"
 #include "platform/virtual/display_driver.h"
-#include "platform/virtual/intel_i740_card.h"
-#include "platform/virtual/oak_card.h"
-#include "platform/virtual/realtek_card.h"
-#include "platform/virtual/s3_card.h"
-#include "platform/virtual/sis_card.h"
-#include "platform/virtual/standard_vga.h"
-#include "platform/virtual/trident_card.h"
-#include "platform/virtual/tseng_card.h"
-#include "platform/virtual/umc_card.h"
-#include "platform/virtual/wd_card.h"
+#include "platform/virtual/cards/intel_i740_card.h"
+#include "platform/virtual/cards/oak_card.h"
+#include "platform/virtual/cards/realtek_card.h"
+#include "platform/virtual/cards/s3_card.h"
+#include "platform/virtual/cards/sis_card.h"
+#include "platform/virtual/cards/standard_vga.h"
+#include "platform/virtual/cards/trident_card.h"
+#include "platform/virtual/cards/tseng_card.h"
+#include "platform/virtual/cards/umc_card.h"
+#include "platform/virtual/cards/wd_card.h"
 
 namespace zanvo::virt {
 

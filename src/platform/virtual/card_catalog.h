@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "platform/virtual/vga_card.h"
+#include "platform/virtual/cards/vga_card.h"
 
 namespace zanvo::virt {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/virtual/standard_vga.h"
+#include "platform/virtual/cards/standard_vga.h"
 
 namespace zanvo::virt {
 

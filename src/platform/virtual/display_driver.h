@@ -7,8 +7,8 @@
 #include <optional>
 #include <span>
 
-#include "platform/virtual/mode_timing.h"
-#include "platform/virtual/vga_card.h"
+#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/cards/vga_card.h"
 
 namespace zanvo::virt {
 

@@ -21,7 +21,7 @@
 #include <cstdint>
 #include <map>
 
-#include "platform/virtual/pci_identity.h"
+#include "platform/virtual/cards/pci_identity.h"
 
 namespace zanvo::virt {
 

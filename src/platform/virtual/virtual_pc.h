@@ -11,9 +11,9 @@
 #include "platform/physical_memory.h"
 #include "platform/port_io.h"
 #include "platform/virtual/pci_bus.h"
-#include "platform/virtual/pci_identity.h"
+#include "platform/virtual/cards/pci_identity.h"
 #include "platform/virtual/pit.h"
-#include "platform/virtual/vga_card.h"
+#include "platform/virtual/cards/vga_card.h"
 
 namespace zanvo::virt {
 

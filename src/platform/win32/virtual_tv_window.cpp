@@ -2,8 +2,8 @@
 
 #include "engine/chip_codes.h"
 #include "engine/engine_state.h"
-#include "platform/virtual/test_card.h"
-#include "platform/virtual/tv_render.h"
+#include "platform/virtual/tv/test_card.h"
+#include "platform/virtual/tv/tv_render.h"
 #include "platform/win32/form_window.h"
 
 namespace zanvo::win32 {

@@ -9,9 +9,9 @@
 
 #include <cstdint>
 
-#include "platform/virtual/mode_timing.h"
-#include "platform/virtual/signal.h"
-#include "platform/virtual/tv_image.h"
+#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/signal.h"
+#include "platform/virtual/tv/tv_image.h"
 #include "platform/virtual/virtual_pc.h"
 
 namespace zanvo::win32 {

@@ -16,7 +16,7 @@
 
 #include "display_reset_window.h"
 #include "platform/virtual/display_driver.h"
-#include "platform/virtual/signal.h"
+#include "platform/virtual/signal/signal.h"
 #include "platform/virtual/virtual_pc.h"
 #include "platform/win32/virtual_machine_setup.h"
 #include "report.h"

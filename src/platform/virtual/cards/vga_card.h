@@ -1,0 +1,164 @@
+#pragma once
+// A virtual VGA adapter: the standard VGA register file once, with hooks through which a chip
+// family adds its own registers, locks, ports, clocks and timing extension bits.
+//
+// On an index port the whole index byte is latched and reads back as written. A register the
+// card does not implement leaves the data bus undriven, so reading it gives 0xFF, and writing it
+// changes nothing: that is what a clone VGA does, and what register probes count on to tell an
+// extended chip from a plain one. Reads have no side effects except where the hardware has them
+// (Input Status 1 resets the attribute flip-flop, the DAC data port steps its index).
+//
+// Table of contents:
+//   vga_card.cpp       ports, index/data pairs, attribute flip-flop, DAC, peeks
+//   vga_access.cpp     which registers exist and which bits a write may change (locks)
+//   vga_timing.cpp     the CRTC as programmed, for the analyzer; the cached signal
+//   vga_mode.cpp       how a driver programs a desktop mode
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/cards/pci_identity.h"
+#include "platform/virtual/signal/raster.h"
+#include "platform/virtual/signal/signal.h"
+#include "platform/virtual/cards/vga_registers.h"
+
+namespace zanvo::virt {
+
+// What the card does with one register index.
+struct RegisterAccess {
+  bool readable = false;   // a read returns the stored bits; otherwise the bus floats (0xFF)
+  uint8_t write_mask = 0;  // bits a write may change; the others keep their value
+};
+
+class VgaCard {
+ public:
+  virtual ~VgaCard() = default;
+  VgaCard(const VgaCard&) = delete;
+  VgaCard& operator=(const VgaCard&) = delete;
+
+  // Identification: the catalogue name, the chip family code and the model code.
+  virtual std::string_view name() const = 0;
+  virtual uint8_t family() const = 0;
+  virtual uint16_t model() const = 0;
+
+  // The bus side, called with the simulated time. Ports the card does not decode read 0xFF and
+  // ignore writes.
+  uint8_t ReadPort(uint16_t port, uint64_t now_ps);
+  void WritePort(uint16_t port, uint8_t value);
+
+  // Side-effect-free reads: what a read would return, without moving the attribute flip-flop,
+  // the DAC index or anything else.
+  uint8_t PeekPort(uint16_t port, uint64_t now_ps) const;
+  uint8_t Peek(RegFile file, uint8_t index) const;
+  uint8_t PeekIndex(RegFile file) const;
+  uint8_t PeekMisc() const { return misc_; }
+  uint8_t PeekInputStatus1(uint64_t now_ps) const;
+  bool attribute_flip_flop_is_data() const { return attr_flip_flop_data_; }
+  // What a read returns with every lock of the card open, as a register dump tool that opens
+  // the chip first reads it; the keys and protection bits themselves do not change.
+  uint8_t PeekUnlocked(RegFile file, uint8_t index) const;
+  // The stored bits of a register, whatever a read would return.
+  uint8_t Stored(RegFile file, uint8_t index) const { return regs_[FileSlot(file)][index]; }
+
+  // The CRTC as programmed, with the family's extension bits folded in.
+  CrtcTiming ExtractTiming() const;
+  // AnalyzeTiming(ExtractTiming()), recomputed only after a register write.
+  const Signal& signal() const;
+
+  // Test knob: while frozen, Input Status 1 bit 3 reads `level` whatever the time.
+  void FreezeRetrace(bool frozen, bool level = false);
+
+  // The card on the PCI bus; not present for ISA and VLB cards.
+  virtual PciIdentity pci_identity() const { return {}; }
+  // A byte of the card's video ROM, mapped at physical 0xC0000; 0xFF where there is none.
+  virtual uint8_t PeekRom(uint32_t /*offset*/) const { return 0xFF; }
+
+  // Display driver side.
+  // The clock the driver uses for a mode that wants `wanted_hz`: by default the nearest of the
+  // card's fixed clocks.
+  virtual double DriverClockHz(double wanted_hz) const;
+  virtual bool OffersMode(uint16_t /*width*/, uint16_t /*height*/) const { return true; }
+  // Programs a mode as the driver does, writes the mode's loaded registers over it, and
+  // remembers it as the current mode.
+  void SetMode(const ModeTiming& mode);
+  const ModeTiming& current_mode() const { return current_mode_; }
+
+ protected:
+  VgaCard() = default;
+
+  // Register file hooks. Access() is the one place where a family says which indexes exist
+  // and applies its locks; ReadRegister/WriteRegister are overridden only for registers whose
+  // read-back is not simply the stored bits. The timing is recomputed when a write changes the
+  // stored byte; a WriteRegister that changes other state calls InvalidateTiming() itself.
+  virtual RegisterAccess Access(RegFile file, uint8_t index) const;
+  virtual uint8_t ReadRegister(RegFile file, uint8_t index) const;
+  virtual void WriteRegister(RegFile file, uint8_t index, uint8_t value);
+  // A hardware side effect of reading a data port (none on the standard VGA).
+  virtual void OnRegisterRead(RegFile /*file*/, uint8_t /*index*/) {}
+
+  // Ports outside the standard VGA set, and the CRTC ports of the addressing not selected.
+  virtual uint8_t PeekExtraPort(uint16_t /*port*/) const { return kFloatingBus; }
+  virtual void OnExtraPortRead(uint16_t /*port*/) {}
+  virtual void WriteExtraPort(uint16_t /*port*/, uint8_t /*value*/) {}
+
+  // Fixed clock by Miscellaneous Output bits 2-3; 0 where the card has no such clock.
+  virtual double ClockHz(int select) const = 0;
+  // Folds the family's clock synthesis, interlace, overflow and offset bits into the standard
+  // reading of the CRTC.
+  virtual void ApplyExtensions(CrtcTiming& /*timing*/) const {}
+  // Writes the registers for a mode, as the family's driver does.
+  virtual void ProgramMode(const ModeTiming& mode);
+
+  // A register write through the card's own rules (locks included), as the CPU makes it.
+  void WriteIndexed(RegFile file, uint8_t index, uint8_t value);
+  void WriteAttribute(uint8_t index, uint8_t value);
+  void WriteMisc(uint8_t value);
+  uint8_t& StoredRef(RegFile file, uint8_t index) { return regs_[FileSlot(file)][index]; }
+  uint8_t misc() const { return misc_; }
+  // Call after any state change that moves the timing outside WriteIndexed/WritePort.
+  void InvalidateTiming() { timing_dirty_ = true; }
+  // True while a register tool holds every lock open (PeekUnlocked, loaded registers): a
+  // family's Access() then treats its keys as turned. Reads of the keys themselves still
+  // report the state of the keys.
+  bool locks_held_open() const { return locks_held_open_; }
+
+ private:
+  static constexpr int FileSlot(RegFile file) { return static_cast<int>(file); }
+  bool ColorAddressing() const { return (misc_ & kMiscColorAddressing) != 0; }
+  uint16_t CrtcIndexPort() const;
+  uint8_t PeekDacData() const;
+  void WriteDacData(uint8_t value);
+  void ReadEffects(uint16_t port);
+  void RefreshTiming() const;
+  void LoadRegisters(const LoadedRegisters& loaded);
+
+  std::array<std::array<uint8_t, 256>, 4> regs_{};
+  std::array<uint8_t, 4> index_{};
+  uint8_t misc_ = 0;
+  uint8_t feature_control_ = 0;
+  uint8_t video_enable_ = 1;
+  bool attr_flip_flop_data_ = false;
+
+  // DAC: 256 entries of three 6-bit components.
+  std::array<uint8_t, 768> dac_{};
+  uint8_t dac_mask_ = 0xFF;
+  uint8_t dac_read_index_ = 0;
+  uint8_t dac_write_index_ = 0;
+  uint8_t dac_component_ = 0;
+  bool dac_reading_ = false;
+
+  bool retrace_frozen_ = false;
+  bool retrace_level_ = false;
+
+  ModeTiming current_mode_{};
+  // Mutable so that a const peek can hold the locks open for the length of one read.
+  mutable bool locks_held_open_ = false;
+
+  mutable bool timing_dirty_ = true;
+  mutable Signal signal_{};
+  mutable Raster raster_{};
+};
+
+}  // namespace zanvo::virt
