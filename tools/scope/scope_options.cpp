@@ -184,6 +184,9 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                  "PCI configuration mechanism of the virtual PC: 1, 2 or none")
       ->transform(CLI::CheckedTransformer(pci_modes, CLI::ignore_case))
       ->default_str("1");
+  app.add_flag("--stopped-timer", options.stopped_timer,
+               "The virtual PC's timer does not count: see what the field check and the\n"
+               "readout make of it");
   std::vector<std::string> extra_cards;
   app.add_option("--extra-card", extra_cards,
                  "Another adapter NAME in PCI slot SLOT (bus * 32 + device), as NAME@SLOT;\n"
@@ -226,6 +229,10 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     if (!options.load_registers.empty()) {
       err << "zanvo-scope: --matrix runs the drivers' own modes; it does not take "
              "--load-registers\n";
+      return 2;
+    }
+    if (options.stopped_timer) {
+      err << "zanvo-scope: --matrix runs on a working PC; it does not take --stopped-timer\n";
       return 2;
     }
     if (int(options.json) + int(options.csv) + int(options.markdown) > 1) {
