@@ -89,9 +89,11 @@ struct EngineState {
 
   uint8_t CountFrameLines = 0;
 
-  // The field-rate check after a fitted standard: whether a timed field was inside the guard
-  // band, the field rate timed (thousandths of a hertz) and how many periods were timed.
+  // The field-rate check after a fitted standard: whether two agreeing timed fields were inside
+  // the guard band (or the check could not measure), why it could not measure (0 when it did),
+  // the field rate timed (thousandths of a hertz) and how many periods were timed.
   uint8_t FieldRateInBand = 0;
+  uint8_t FieldCheckUnmeasurable = 0;
   int32_t MeasuredFieldRate = 0;
   uint8_t FieldMeasurements = 0;
 

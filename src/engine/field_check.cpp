@@ -18,6 +18,11 @@ bool InsideBand(int32_t measured, int32_t target) {
   return deviation >= -kFieldGuardBand && deviation <= kFieldGuardBand;
 }
 
+bool Agree(uint32_t earlier_ticks, uint32_t later_ticks) {
+  const double ratio = static_cast<double>(later_ticks) / earlier_ticks;
+  return ratio >= 1.0 - kPeriodAgreement && ratio <= 1.0 + kPeriodAgreement;
+}
+
 }  // namespace
 
 int32_t StandardFieldRate(uint8_t standard) {
@@ -29,6 +34,7 @@ int32_t StandardFieldRate(uint8_t standard) {
 
 void CheckFieldRate() {
   Eng.FieldRateInBand = 0;
+  Eng.FieldCheckUnmeasurable = 0;
   Eng.MeasuredFieldRate = 0;
   Eng.FieldMeasurements = 0;
   const int32_t target = StandardFieldRate(Eng.CurrentStandard);
@@ -37,19 +43,34 @@ void CheckFieldRate() {
     return;
   }
   PeriodRun run;
-  BeginPeriodRun(run, kFieldCheckMaxTicks);
+  BeginPeriodRun(run, kFieldCheckMaxTicks, kFieldCheckMaxPolls);
+  uint32_t previous_ticks = 0;  // the period before, when it was inside the band
   while (Eng.FieldMeasurements < kFieldMeasurements) {
-    uint16_t ticks = 0;
+    uint32_t ticks = 0;
     if (!TimeNextPeriod(run, ticks)) break;
     ++Eng.FieldMeasurements;
+    if (ticks < kShortestFieldTicks) {
+      Eng.FieldCheckUnmeasurable = kUnmeasurableShortPeriod;
+      break;
+    }
     // The line count plays no part in the field rate.
     Eng.MeasuredFieldRate = ComputeScanFigures(0, ticks).V;
-    if (InsideBand(Eng.MeasuredFieldRate, target)) {
+    if (!InsideBand(Eng.MeasuredFieldRate, target)) {
+      previous_ticks = 0;
+      continue;
+    }
+    if (previous_ticks != 0 && Agree(previous_ticks, ticks)) {
       Eng.FieldRateInBand = 1;
       break;
     }
+    previous_ticks = ticks;
   }
   EndPeriodRun();
+  if (run.timer_stopped) Eng.FieldCheckUnmeasurable = kUnmeasurableTimerStopped;
+  if (run.polls_ran_out) Eng.FieldCheckUnmeasurable = kUnmeasurablePollsRanOut;
+  // A timer that gives no usable reading cannot tell a wrong field from a right one: the switch
+  // goes ahead as it would without the check, and the keep-settings question still guards it.
+  if (Eng.FieldCheckUnmeasurable != 0) Eng.FieldRateInBand = 1;
 }
 
 }  // namespace zanvo::engine

@@ -51,19 +51,30 @@ uint16_t LatchCount() {
 
 // Polls the retrace bit of one countdown, giving up on a bound measured on the running timer
 // itself. Wrap-arounds of the 16-bit count add up as long as latches come less than 65536
-// ticks apart, which a few hundred polls always are. Every latch also charges the run.
+// ticks apart, which a few hundred polls always are. Every poll and latch also charges the run.
 class RetraceWait {
  public:
   explicit RetraceWait(PeriodRun& run) : run_(run) {}
 
-  // Polls while the retrace bit equals `in_retrace`; false when a bound ran out first.
+  // Polls while the retrace bit equals `in_retrace`; false when a bound ran out first or the
+  // timer was found not to count.
   bool While(bool in_retrace) {
     uint32_t elapsed = 0;
     for (uint32_t polls = 1; polls <= kRetraceWaitMaxPolls; ++polls) {
+      if (run_.spent_polls >= run_.budget_polls) {
+        run_.polls_ran_out = true;
+        return false;
+      }
+      ++run_.spent_polls;
       const bool retrace = (Port().InByte(run_.status_port) & kStatusVRetrace) != 0;
       if (retrace != in_retrace) return true;
       if (polls % kPollsPerTimerLatch == 0) {
-        elapsed += Latch();
+        const uint16_t lap = Latch();
+        if (lap == 0) {
+          run_.timer_stopped = true;
+          return false;
+        }
+        elapsed += lap;
         if (elapsed > kRetraceWaitMaxTicks || run_.spent_ticks > run_.budget_ticks) return false;
       }
     }
@@ -76,23 +87,27 @@ class RetraceWait {
     const auto lap = static_cast<uint16_t>(last_count_ - count);
     last_count_ = count;
     run_.spent_ticks += lap;
+    since_start_ += lap;
     return lap;
   }
-  uint16_t last_count() const { return last_count_; }
+  // The timer's time since the countdown started, over every latch so far.
+  uint32_t since_start() const { return since_start_; }
 
  private:
   PeriodRun& run_;
   uint16_t last_count_ = 0;  // a freshly loaded 65536 reads as 0
+  uint32_t since_start_ = 0;
 };
 
 // One countdown until the end of the next retrace. `ticks` gets the time since the start: the
-// two's complement of the latched count. False when a wait gave up.
-bool TimeOnePass(PeriodRun& run, uint16_t& ticks) {
+// laps between the latches added up, so a period longer than the 16-bit counter still counts in
+// full. False when a wait gave up.
+bool TimeOnePass(PeriodRun& run, uint32_t& ticks) {
   StartCountdown();
   RetraceWait wait(run);
   if (!wait.While(false) || !wait.While(true)) return false;
   wait.Latch();
-  ticks = static_cast<uint16_t>(0u - wait.last_count());
+  ticks = wait.since_start();
   return true;
 }
 
@@ -106,10 +121,11 @@ void GateTimer(bool open) {
 
 }  // namespace
 
-ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint16_t period_ticks) {
+ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint32_t period_ticks) {
   ScanFigures f;
   f.T = lines_per_field;
-  f.N = uint32_t{period_ticks} + kRestartAllowanceTicks;
+  f.N = period_ticks <= UINT32_MAX - kRestartAllowanceTicks ? period_ticks + kRestartAllowanceTicks
+                                                             : UINT32_MAX;
   f.fV = static_cast<double>(1.0L / (static_cast<long double>(f.N) * kPitTickSeconds));
   // N >= 12 keeps fV below 100 kHz, so both products fit an int32_t.
   f.H = static_cast<int32_t>(static_cast<long double>(f.T) * f.fV);
@@ -130,16 +146,17 @@ void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts) {
   std::snprintf(texts.v, sizeof texts.v, "%4.0f Hz", static_cast<double>(v_hz));
 }
 
-void BeginPeriodRun(PeriodRun& run, uint32_t budget_ticks) {
+void BeginPeriodRun(PeriodRun& run, uint32_t budget_ticks, uint32_t budget_polls) {
   run = PeriodRun{};
   run.budget_ticks = budget_ticks;
+  run.budget_polls = budget_polls;
   run.status_port = (Port().InByte(kMiscOutputRead) & kMiscColorAddressing) != 0
                         ? kInputStatus1Color
                         : kInputStatus1Mono;
   GateTimer(true);
 }
 
-bool TimeNextPeriod(PeriodRun& run, uint16_t& ticks) {
+bool TimeNextPeriod(PeriodRun& run, uint32_t& ticks) {
   // The first pass of a run only lines up with the end of a retrace.
   if (!run.lined_up) {
     if (!TimeOnePass(run, ticks)) return false;
@@ -159,12 +176,12 @@ bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures) {
   // One period; the waits' own bounds suffice for the window's readout.
   PeriodRun run;
   BeginPeriodRun(run, UINT32_MAX);
-  uint16_t ticks = 0;
+  uint32_t ticks = 0;
   const bool measured = TimeNextPeriod(run, ticks);
   EndPeriodRun();
   if (!measured) return false;
 
-  const ScanFigures result = ComputeScanFigures(lines_per_field, ticks);
+  const ScanFigures result = ComputeScanFigures(lines_per_field, static_cast<uint16_t>(ticks));
   FormatScanTexts(result, texts);
   if (figures != nullptr) *figures = result;
   return true;

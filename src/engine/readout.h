@@ -28,37 +28,49 @@ inline constexpr uint16_t kRestartAllowanceTicks = 12;
 // A wait on the retrace bit gives up after this many timer ticks (three full counter periods,
 // about 165 ms, longer than any field the 16-bit count can measure) ...
 inline constexpr uint32_t kRetraceWaitMaxTicks = 3u * 65536u;
-// ... or after this many polls, in case the timer does not count at all.
+// ... or after this many polls, in case the timer counts far too slowly.
 inline constexpr uint32_t kRetraceWaitMaxPolls = 1u << 20;
-// The timer is latched and read once per this many polls of the status register.
+// The timer is latched and read once per this many polls of the status register. A count that
+// has not moved between two latches means a timer that does not count (256 status reads take
+// tens of microseconds on any bus, tens of ticks): the wait gives up at once.
 inline constexpr uint32_t kPollsPerTimerLatch = 256;
 
 // Figures of a measured period of `period_ticks` at `lines_per_field` lines.
-ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint16_t period_ticks);
+ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint32_t period_ticks);
 // " 15.6 Khz" / "  50 Hz" from the figures; the horizontal text is "  N/A" on family 8.
 void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts);
 
 // A run of consecutive field-period measurements on one gating of the timer: the first period
 // is timed after a line-up with the end of a retrace, each further one right after the last.
-// Every retrace wait of the run counts against the run's budget of timer ticks, on top of the
-// per-wait bounds above. Plain fields, kept by the caller.
+// Every retrace wait of the run counts against the run's budgets of timer ticks and of status
+// polls, on top of the per-wait bounds above. Plain fields, kept by the caller.
 struct PeriodRun {
   uint16_t status_port = 0;
   uint32_t budget_ticks = 0;
   uint32_t spent_ticks = 0;  // timer time the waits have taken so far
+  uint32_t budget_polls = 0;
+  uint32_t spent_polls = 0;  // status reads so far
   bool lined_up = false;
+  // Why the run ended early, when it did: a latch found the count where the one before it left
+  // it (the timer does not count), or the run's polls ran out before its timer time did.
+  bool timer_stopped = false;
+  bool polls_ran_out = false;
 };
 
 // Picks the Input Status 1 port of the current addressing and opens the timer gate (speaker off).
-void BeginPeriodRun(PeriodRun& run, uint32_t budget_ticks);
-// Times the next vertical period into `ticks`. False when a wait ran out of its bound or the
-// run's budget: the run is then over.
-bool TimeNextPeriod(PeriodRun& run, uint16_t& ticks);
+void BeginPeriodRun(PeriodRun& run, uint32_t budget_ticks, uint32_t budget_polls = UINT32_MAX);
+// Times the next vertical period into `ticks`, the full count of the timer's time (the laps of
+// its 16-bit counter added up). False when a wait ran out of a bound or budget, or the timer was
+// found not to count: the run is then over.
+bool TimeNextPeriod(PeriodRun& run, uint32_t& ticks);
 // Closes the timer gate (speaker off).
 void EndPeriodRun();
 
-// Measures and formats. Returns false, with the texts unchanged, when a retrace wait ran out of
-// its bound (the adapter's retrace status does not toggle); the timer gate is closed either way.
+// Measures and formats one period, of which the figures take the low 16 bits of the count as the
+// window's readout always has (a field longer than 65 535 ticks, below about 18.2 Hz, wraps).
+// Returns false, with the texts unchanged, when a retrace wait ran out of its bound (the
+// adapter's retrace status does not toggle) or the timer does not count; the timer gate is
+// closed either way.
 bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures = nullptr);
 
 }  // namespace zanvo::engine

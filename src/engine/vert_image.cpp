@@ -28,6 +28,19 @@ void WriteBlockVertImage() {
               ((uint32_t{width} | kBlkVSyncNegative) << 16) | Eng.VSyncStartReg);
 }
 
+// The i740's extended CRTC: while XR09 bit 0 is set the chip takes the vertical bits 8-11 from
+// CR30-CR33 (total, display end, sync start, blank start) and ignores the CR07 and CR09 overflow
+// bits, so they are written from the same values. Without the extended CRTC they do nothing and
+// are left alone.
+void WriteIntelVertHighBits() {
+  if ((ReadIndexedReg(kIntelXrIndex, XR09) & kXR09ExtendedCrtc) == 0) return;
+  const auto high = [](uint16_t value) { return static_cast<uint8_t>((value >> 8) & 0x0F); };
+  UpdateCrtcReg(CR30, 0xF0, high(Eng.VTotalReg));
+  UpdateCrtcReg(CR31, 0xF0, high(Eng.VDispEndReg));
+  UpdateCrtcReg(CR32, 0xF0, high(Eng.VSyncStartReg));
+  UpdateCrtcReg(CR33, 0xF0, high(Eng.VBlankStartReg));
+}
+
 }  // namespace
 
 void WriteVertImage() {
@@ -60,12 +73,15 @@ void WriteVertImage() {
       Bit(Eng.VSyncStartReg, 9, 7));
   WriteCrtcReg(CR07, overflow);
 
-  // SiS 300 SR0A: 4 vertical blank end bit 8, 6 vertical sync end bit 4.
+  // SiS 300 SR0A: 4 vertical blank end bit 8, 5 vertical sync end bit 4 (the chip compares five
+  // bits of the sync end; without the fifth, an end with bit 4 set comes 16 lines late).
   if (Eng.ChipFamily == cfSiS && Eng.ChipModel == kModelSiS300) {
     WriteIndexedPair(
         kSeqIndex, SR0A,
-        static_cast<uint8_t>(Bit(Eng.VBlankEndReg, 8, 4) | Bit(Eng.VSyncEndReg, 4, 6)));
+        static_cast<uint8_t>(Bit(Eng.VBlankEndReg, 8, 4) | Bit(Eng.VSyncEndReg, 4, 5)));
   }
+
+  if (Eng.ChipFamily == cfIntel) WriteIntelVertHighBits();
 }
 
 void ClearTsengInterlace() {

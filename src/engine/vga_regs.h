@@ -30,6 +30,7 @@ inline constexpr uint16_t kInputStatus1Offset = 6;
 inline constexpr uint16_t kHerculesCompat = 0x3BF;  // Tseng KEY first half, UMC lock/unlock key
 inline constexpr uint16_t kOakExtIndex = 0x3DE;
 inline constexpr uint16_t kOakExtData = 0x3DF;
+inline constexpr uint16_t kIntelXrIndex = 0x3D6;  // i740 configuration registers XR00-XRFF
 inline constexpr uint16_t kTridentVclkLow = 0x43C8;
 inline constexpr uint16_t kTridentVclkHigh = 0x43C9;
 
@@ -109,8 +110,10 @@ inline constexpr uint8_t CR2C = 0x2C;  // WD interlace half line
 inline constexpr uint8_t CR2D = 0x2D;  // WD bit 5 interlace, 4-0 interlace sync end
 inline constexpr uint8_t CR2E = 0x2E;  // WD miscellaneous control
 inline constexpr uint8_t CR2F = 0x2F;  // UMC bit 0 interlace
-inline constexpr uint8_t CR31 = 0x31;  // ET4000 clock select extension
-inline constexpr uint8_t CR33 = 0x33;  // family 7 bit 7 interlace
+inline constexpr uint8_t CR30 = 0x30;  // i740 bits 0-3 vertical total bits 8-11
+inline constexpr uint8_t CR31 = 0x31;  // ET4000 clock select extension; i740 display end 8-11
+inline constexpr uint8_t CR32 = 0x32;  // i740 bits 0-3 vertical sync start bits 8-11
+inline constexpr uint8_t CR33 = 0x33;  // family 7 bit 7 interlace; i740 blank start 8-11
 inline constexpr uint8_t CR34 = 0x34;  // ET4000 6845 compatibility (clock bit 2)
 inline constexpr uint8_t CR35 = 0x35;  // ET4000 bit 7 interlace
 inline constexpr uint8_t CR38 = 0x38;  // S3 register lock 1; Trident pixel depth
@@ -136,6 +139,11 @@ inline constexpr uint8_t kCR11Protect = 0x80;
 inline constexpr uint8_t OAK0D = 0x0D;  // bit 5 clock select bit 2
 inline constexpr uint8_t OAK14 = 0x14;  // bit 7 interlace
 inline constexpr uint8_t OAK15 = 0x15;  // interlace half line
+
+// ---- Intel i740 configuration registers (0x3D6/0x3D7) ----------------------------------------
+// XR09 bit 0: extended CRTC; while set, CR30-CR33 hold the vertical bits 8-11 instead of CR07.
+inline constexpr uint8_t XR09 = 0x09;
+inline constexpr uint8_t kXR09ExtendedCrtc = 0x01;
 
 // ---- Block I/O registers of family 8, as offsets from the block base -------------------------
 inline constexpr uint8_t kBlkHTotalDisp = 0x00;    // dword: total 0-8, display end 16-23

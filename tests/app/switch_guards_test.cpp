@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/texts.h"
+#include "chipset/sibling_models.h"
 #include "engine/chip_codes.h"
 #include "engine/engine_state.h"
 #include "engine/field_check.h"
@@ -44,23 +45,35 @@ TEST(SwitchGuards, AKeptStandardRefusedUnderAChangedOptionOrModelEndsOnTheMonito
     std::function<void(StartedShell&)> change;  // what makes it miss
   };
   const Case cases[] = {
-      // Without interlace the i740 doubles PAL's field count: 27.5 Hz.
-      {"i740 PAL, then No interlace", "intel-i740", engine::cfIntel, 0,
+      // Kept under "Vision864/964" at 1024x768; the Trio32/64 model's clock step halves the
+      // clock there (25 Hz).
+      {"Trio64 PAL under Vision864/964, then the Trio32/64 model and an option", "s3-trio64",
+       engine::cfS3, engine::kModelS3VisionFirst,
        [](StartedShell& pc) { Keep(pc, &app::TMain::chkModePAL); },
-       [](StartedShell& pc) { pc.w().chkNoInterlace.UserClick(); }},
+       [](StartedShell& pc) {
+         const int trio = 1;  // Generic, Trio32/64, ...
+         pc.w().comboModels.UserSelect(trio);
+         ASSERT_EQ(Eng.ChipModel, engine::kModelS3Trio64);
+         pc.w().chkISP.UserClick();
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    StartedShell pc(c.card, 640, 480, c.family, c.model);
+    StartedShell pc(c.card, 1024, 768, c.family, c.model);
     c.keep(pc);
     ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL) << "the kept standard fits at first";
     c.change(pc);
+    if (!chipset::SiblingModelsToTry(Eng.ChipFamily, engine::kModelS3Trio64).empty()) {
+      // A sibling safe on the Trio64 takes the switch over instead: a case for the search.
+      EXPECT_EQ(Eng.CurrentStandard, engine::vsPAL);
+      continue;
+    }
 
     EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
     EXPECT_TRUE(pc.w().chkModeVGA.checked());
     EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
     const virt::Signal now = SignalOf(pc.shell);
-    const virt::Signal monitor = MonitorSignal(c.card, 640, 480);
+    const virt::Signal monitor = MonitorSignal(c.card, 1024, 768);
     EXPECT_DOUBLE_EQ(now.field_rate_hz, monitor.field_rate_hz);
     EXPECT_DOUBLE_EQ(now.line_rate_hz, monitor.line_rate_hz);
 

@@ -17,10 +17,10 @@ namespace {
 
 using engine::Eng;
 
-// 128 KiB of ROM at 0xC0000; everything else floats.
+// 128 KiB of ROM at 0xC0000 (erased to 0xFF unless told otherwise); everything else floats.
 class RomImage final : public PhysicalMemory {
  public:
-  RomImage() : bytes_(0x20000, 0xFF) {}
+  explicit RomImage(uint8_t fill = 0xFF) : bytes_(0x20000, fill) {}
   void Word(uint32_t offset, uint16_t value) {
     bytes_.at(offset) = static_cast<uint8_t>(value);
     bytes_.at(offset + 1) = static_cast<uint8_t>(value >> 8);
@@ -50,6 +50,7 @@ struct ClockCase {
   bool accepted;
   uint8_t post;
   uint8_t feedback;
+  uint8_t fill = 0xFF;  // every other ROM byte
 };
 
 // What the engine holds before the read: none of it may change when the ROM is rejected.
@@ -71,9 +72,12 @@ TEST(AtiRomClock, ReadsTheClockTableAndComputesTheDividers) {
       {"reference frequency 0 is rejected", 0x0200, 0x0300, 0, 31, 6300, false, 0, 0},
       {"too large a ratio is rejected", 0x0200, 0x0300, 1432, 400, 6300, false, 0, 0},
       {"largest ratio is rejected", 0x0200, 0x0300, 1, 0xFFFF, 6300, false, 0, 0},
+      // A ROM of zeros (a shadow copy never filled): every pointer and value is 0, and the
+      // reference frequency over the divider is 0/0.
+      {"a ROM of zeros is rejected", 0, 0, 0, 0, 0, false, 0, 0, 0x00},
   };
   for (const ClockCase& c : cases) {
-    RomImage rom;
+    RomImage rom(c.fill);
     rom.Word(0x48, c.table);
     rom.Word(uint32_t{c.table} + 0x10, c.clocks);
     rom.Word(uint32_t{c.clocks} + 0x08, c.ref_freq);

@@ -105,8 +105,8 @@ TEST_F(EngineTest, ReadoutGivesUpWhenRetraceNeverToggles) {
        kRetraceWaitMaxTicks + kPollsPerTimerLatch},
       {"always_in_retrace", true, 1, kRetraceWaitMaxTicks,
        kRetraceWaitMaxTicks + kPollsPerTimerLatch + 1},
-      // A timer that never counts: the poll limit ends it.
-      {"timer_stopped", false, 0, kRetraceWaitMaxPolls, kRetraceWaitMaxPolls},
+      // A timer that never counts: its first latch, which finds the count unmoved, ends it.
+      {"timer_stopped", false, 0, kPollsPerTimerLatch, kPollsPerTimerLatch},
   };
   for (const Stuck& c : cases) {
     SCOPED_TRACE(c.name);

@@ -62,9 +62,9 @@ TEST(FitTable, AtiMach64ReachesEachOutcome) {
 }
 
 // Rows the engine programs but whose signal misses the standard: the 24 kHz rows want about
-// 25.2 MHz and get the fixed 28.42 MHz (27.3 kHz lines); progressive PAL and NTSC write a total
-// of LinesPerField + 1, which the CRTC counts as one line more again (315 and 265 lines, just
-// over 1% slow).
+// 25.2 MHz and get the fixed 28.42 MHz (27.3 kHz lines, fields 12% fast), which no set holds and
+// the field check refuses; progressive PAL and NTSC write a total of LinesPerField + 1, which the
+// CRTC counts as one line more again (315 and 265 lines, just over 1% slow), which sets hold.
 struct MissCase {
   uint16_t width, height;
   uint8_t standard;
@@ -86,7 +86,7 @@ TEST(FitTable, AtiMach64RowsThatMissTheStandard) {
     SCOPED_TRACE(Describe(c));
     scope::ScopeReport report;
     ASSERT_TRUE(RunFitCase(c.card, c.width, c.height, c.standard, c.interlace_allowed, report));
-    const virt::Signal& s = report.signal;
+    const virt::Signal& s = report.applied;  // the engine's rows, before the field check
     const Target target = TargetOf(c.standard);
     EXPECT_TRUE(report.row_found);
     EXPECT_NEAR(s.line_rate_hz, m.line_hz, 1.0);
@@ -95,6 +95,18 @@ TEST(FitTable, AtiMach64RowsThatMissTheStandard) {
     EXPECT_GT(std::max(Deviation(s.line_rate_hz, target.line_hz),
                        Deviation(s.field_rate_hz, target.field_hz)),
               0.01);
+    // What the program leaves: a field the set holds stays, the 12% fast one is refused and the
+    // monitor timings come back.
+    ASSERT_TRUE(report.field_check.has_value());
+    const bool holds = virt::JudgeSignal(target, s.line_rate_hz, s.field_rate_hz) !=
+                       virt::SignalVerdict::kOff;
+    EXPECT_EQ(report.field_check->in_band, holds);
+    if (holds) {
+      EXPECT_DOUBLE_EQ(report.signal.field_rate_hz, s.field_rate_hz);
+    } else {
+      EXPECT_EQ(m.standard, vs24kHz);
+      ExpectMonitorTimingsBack(report);
+    }
   }
 }
 

@@ -100,6 +100,32 @@ TEST(LoadRegisters, AHandTypedVgaModeRunsAtItsStandardRates) {
   EXPECT_NE(text.out.find("59.940 Hz"), std::string::npos) << text.out;
 }
 
+// `null` leaves an index out and the reading goes on: the same mode typed with nulls where it
+// keeps the driver's values (the unused CR0A-CR0F, the attribute colours 1-5) loads in full,
+// down to the 480 displayed lines that CR12, past the nulls, holds.
+TEST(LoadRegisters, ANullLeavesAnIndexOutAndTheReadingGoesOn) {
+  std::string with_nulls = kVga640x480;
+  const auto replace = [&with_nulls](const std::string& from, const std::string& to) {
+    const size_t at = with_nulls.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    with_nulls.replace(at, from.size(), to);
+  };
+  replace("64, 0, 0, 0, 0, 0, 0,", "64, null, null, null, null, null, null,");
+  replace("[0, 1, 2, 3, 4, 5, 20,", "[0, null, null, null, null, null, 20,");
+  const std::string typed = WriteFile("vga-640x480-typed.json", kVga640x480);
+  const std::string nulls = WriteFile("vga-640x480-nulls.json", with_nulls);
+
+  // Over the driver's 800x600 mode: what the file leaves out keeps 800x600's values.
+  const auto full = RunJson({"--load-registers", typed.c_str(), "--mode", "800x600"});
+  const auto j = RunJson({"--load-registers", nulls.c_str(), "--mode", "800x600"});
+  const auto& s = j["monitor_signal"];
+  EXPECT_EQ(s["display_lines_per_field"], 480);
+  EXPECT_NEAR(s["line_rate_hz"].get<double>(), 31470, 5);
+  EXPECT_NEAR(s["field_rate_hz"].get<double>(), 59.94, 0.005);
+  EXPECT_EQ(s, full["monitor_signal"]);
+  EXPECT_EQ(j["loaded_registers"]["not_loaded"], nlohmann::json::array());
+}
+
 // {"key": [0, 0, ...]} with `count` values.
 std::string Values(const char* key, int count) {
   std::string text = std::string("{\"") + key + "\": [0";

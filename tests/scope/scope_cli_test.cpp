@@ -39,6 +39,7 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--csv"}, "--matrix"},
       {{"--matrix", "--csv", "--json"}, "one of"},
       {{"--matrix", "--load-registers", "mode.json"}, "--load-registers"},
+      {{"--matrix", "--stopped-timer"}, "--stopped-timer"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -69,6 +70,7 @@ TEST(ScopeCli, HelpDocumentsEveryOptionByItsNamesAndTheExitStatuses) {
                                "--markdown",
                                "--load-registers",
                                "--version",
+                               "--stopped-timer",
                                "Exit status: 0",
                                "1 the --png",
                                "2 a bad option"};
@@ -261,6 +263,36 @@ TEST(ScopeCli, TextReportShowsBeforeAndAfter) {
   EXPECT_NE(run.out.find("NTSC TV: timings rewritten"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("[ 15.8 Khz]"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("[  60 Hz]"), std::string::npos) << run.out;
+}
+
+// The ET4000's PAL at 640x480 runs at twice the field rate, which the field check refuses; on a
+// PC whose timer does not count the check cannot measure and the switch goes ahead, as it would
+// without a check, and both reports say why.
+TEST(ScopeCli, AStoppedTimerCannotMeasureTheField) {
+  const std::vector<const char*> pal = {"--card", "tseng-et4000", "--standard", "pal", "--readout"};
+  const auto working = RunJson(pal);
+  EXPECT_EQ(working["field_check"]["could_measure"], true);
+  EXPECT_EQ(working["field_check"]["cannot_measure"], "");
+  EXPECT_EQ(working["field_check"]["in_band"], false);
+  EXPECT_EQ(working["messages"], nlohmann::json::array({"Video mode unsupported!"}));
+
+  std::vector<const char*> stopped = pal;
+  stopped.push_back("--stopped-timer");
+  const auto j = RunJson(stopped);
+  const auto& check = j["field_check"];
+  EXPECT_EQ(check["could_measure"], false);
+  EXPECT_EQ(check["cannot_measure"], "the PC timer does not count");
+  EXPECT_EQ(check["in_band"], true);
+  EXPECT_TRUE(j["messages"].empty()) << j["messages"];
+  EXPECT_NEAR(j["signal"]["field_rate_hz"].get<double>(), 100.0, 0.5) << "the switch stands";
+  EXPECT_EQ(j["readout"]["measured"], false);
+
+  const ScopeRun text = RunScopeWith(stopped);
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("Field check: cannot measure (the PC timer does not count); the switch "
+                          "goes ahead unchecked"),
+            std::string::npos)
+      << text.out;
 }
 
 TEST(ScopeCli, DetectionNextAndChoiceByHand) {

@@ -2,6 +2,7 @@
 
 #include "chipset/catalogue.h"
 #include "engine/chip_codes.h"
+#include "engine/field_check.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/signal/standard_rates.h"
@@ -10,6 +11,10 @@
 
 namespace zanvo::scope {
 namespace {
+
+// The field check's band is built on the same hold range the matrix judges a lock by.
+static_assert(engine::kSetFieldHoldRange == virt::kLockFieldTolerance);
+static_assert(engine::kFieldGuardBand > virt::kLockFieldTolerance);
 
 constexpr uint8_t kMatrixStandards[] = {engine::vsPAL, engine::vsNTSC, engine::vs24kHz};
 

@@ -167,8 +167,8 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "to cleanly); the cause is listed under the table |\n"
          "| refused | \"Video mode unsupported!\": no timing row, the monitor timings are back |\n"
          "| off -> refused (measured) | what the user finally gets: the program timed the field "
-         "with the PC timer, found it outside the guard band, or saw no vertical retrace at all, "
-         "and refused it as above |\n"
+         "with the PC timer, found no two agreeing periods inside the guard band, or saw no "
+         "vertical retrace at all, and refused it as above |\n"
          "\n";
   out << Format(
       "The standards: PAL %.0f Hz / %.0f Hz, NTSC %.0f Hz / %.2f Hz, 24 kHz %.0f Hz / "
@@ -177,14 +177,25 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "its vertical hold takes fields a few hertz off: beyond 2%% on the line or 5%% on "
       "the field the picture tears or rolls.\n"
       "After a fitted switch the program times the field with the PC timer (up to %d periods, "
-      "%.1f s at most) and refuses the switch when none is within %.0f%% of the standard's "
-      "field rate.\n"
+      "%.2f s at most) and refuses the switch unless two consecutive periods agree within "
+      "%.0f%% inside %.0f%% of the standard's field rate (the sets' 5%% and a margin for the "
+      "measurement).\n"
       "Columns: each standard with interlace allowed (the window's default) and with "
       "\"No interlace\" checked (ni).\n",
       virt::kPalRates.line_hz, virt::kPalRates.field_hz, virt::kNtscRates.line_hz,
       virt::kNtscRates.field_hz, virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz,
       int{engine::kFieldMeasurements}, engine::kFieldCheckMaxTicks * engine::kPitTickSeconds,
-      engine::kFieldGuardBand * 100);
+      engine::kPeriodAgreement * 100, engine::kFieldGuardBand * 100);
+  int off_reaching_set = 0;
+  for (const MatrixCell& c : matrix.cells)
+    off_reaching_set += c.final_outcome == MatrixOutcome::kOff ? 1 : 0;
+  if (off_reaching_set == 0) {
+    out << "No off cell reaches the set: each cell is exact, locks or is refused.\n";
+  } else {
+    out << Format("%d off cell%s reach%s the set (marked off without \"refused (measured)\").\n",
+                  off_reaching_set, off_reaching_set == 1 ? "" : "s",
+                  off_reaching_set == 1 ? "es" : "");
+  }
   PrintMatrixSummaryMarkdown(matrix, out);
 
   uint8_t family_shown = 0xFF;

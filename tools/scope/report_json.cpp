@@ -67,7 +67,9 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                         {"field_hz", c.field_hz},
                         {"target_hz", c.target_hz},
                         {"band", engine::kFieldGuardBand},
-                        {"in_band", c.in_band}};
+                        {"in_band", c.in_band},
+                        {"could_measure", c.cannot_measure.empty()},
+                        {"cannot_measure", c.cannot_measure}};
   } else {
     j["field_check"] = nullptr;
   }

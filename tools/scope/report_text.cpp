@@ -82,17 +82,22 @@ void PrintDesktopLine(const ScopeOptions& options, const ScopeReport& report, st
 }
 
 void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
+  if (!c.cannot_measure.empty()) {
+    out << "Field check: cannot measure (" << c.cannot_measure
+        << "); the switch goes ahead unchecked, the keep-settings question still guards it.\n";
+    return;
+  }
   out << Format("Field check: %d period%s timed, ", c.measurements, c.measurements == 1 ? "" : "s");
   if (c.measurements == 0) {
     out << "no vertical retrace seen";
   } else {
-    out << Format("%.2f Hz", c.field_hz);
+    out << Format("the last %.2f Hz", c.field_hz);
   }
   out << Format(" against %.2f Hz +-%.0f%%", c.target_hz, engine::kFieldGuardBand * 100);
   if (c.in_band) {
-    out << ": inside.\n";
+    out << ": two agreeing periods inside.\n";
   } else {
-    out << ": outside; refused, the display mode is re-set.\n";
+    out << ": no two agreeing periods inside; refused, the display mode is re-set.\n";
   }
 }
 
@@ -147,7 +152,10 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     out << "Readout (as the window shows it):\n";
     out << "    H.Frequency : [" << report.readout_h << "]\n";
     out << "    V. Frequency : [" << report.readout_v << "]\n";
-    if (!report.readout_measured) out << "    (no vertical retrace seen: texts not updated)\n";
+    if (!report.readout_measured) {
+      out << "    (no period timed: no vertical retrace seen, or the timer does not count; texts "
+             "not updated)\n";
+    }
   }
   if (options.registers) {
     const RegisterDump& r = report.registers;

@@ -163,6 +163,9 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   std::string pci = "1";
   app.add_option("--pci", pci, "PCI configuration mechanism of the virtual PC (default 1)")
       ->type_name("1|2|none");
+  app.add_flag("--stopped-timer", options.stopped_timer,
+               "The virtual PC's timer does not count: see what the field check and the\n"
+               "readout make of it");
   std::vector<std::string> extra_cards;
   app.add_option("--extra-card", extra_cards,
                  "Another adapter NAME in PCI slot SLOT (bus * 32 + device); repeatable.\n"
@@ -234,6 +237,10 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                                   "modes and every standard; it does not take ") +
                       name);
       }
+    }
+    if (options.stopped_timer) {
+      err << "zanvo-scope: --matrix runs on a working PC; it does not take --stopped-timer\n";
+      return 2;
     }
     if (int(options.json) + int(options.csv) + int(options.markdown) > 1) {
       return refuse("--matrix prints one of --json, --csv or --markdown");

@@ -35,6 +35,7 @@ struct ScopeOptions {
   bool json = false;
 
   PciMode pci = PciMode::kMechanism1;
+  bool stopped_timer = false;  // the virtual PC's timer channel 2 never counts
   std::vector<ExtraCard> extra_cards;
   bool detect = false;
   // The chipset chosen by hand; overrides detection.

@@ -121,6 +121,19 @@ FieldCheckReport CheckField() {
   check.field_hz = Eng.MeasuredFieldRate / 1000.0;
   check.target_hz = engine::StandardFieldRate(Eng.CurrentStandard) / 1000.0;
   check.in_band = Eng.FieldRateInBand != 0;
+  switch (Eng.FieldCheckUnmeasurable) {
+    case 0:
+      break;
+    case engine::kUnmeasurableTimerStopped:
+      check.cannot_measure = "the PC timer does not count";
+      break;
+    case engine::kUnmeasurableShortPeriod:
+      check.cannot_measure = "a period under 1 ms, which no field has";
+      break;
+    default:
+      check.cannot_measure = "the status polls ran out long before the timer's time";
+      break;
+  }
   return check;
 }
 
@@ -193,6 +206,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     }
   }
   virt::VirtualPc pc(std::move(card), pci);
+  if (options.stopped_timer) pc.StopTimer();
   // Every PCI machine has its host bridge at bus 0, device 0; detection walks down to it.
   if (options.pci != PciMode::kNone &&
       std::none_of(options.extra_cards.begin(), options.extra_cards.end(),

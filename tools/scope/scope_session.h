@@ -36,9 +36,12 @@ struct BlockRegisters {
 // The field-rate check the program runs after a fitted standard.
 struct FieldCheckReport {
   int measurements = 0;  // periods timed (a give-up ends the check)
-  double field_hz = 0;   // the period inside the band, else the last one timed (0: none)
+  double field_hz = 0;   // the last period timed (0: none)
   double target_hz = 0;  // the standard's field rate; the band is kFieldGuardBand around it
-  bool in_band = false;
+  bool in_band = false;  // two agreeing periods inside the band, or nothing could be measured
+  // Why the timer's readings could not be used (the switch then goes ahead unchecked); empty
+  // when the check measured.
+  std::string cannot_measure;
 };
 
 struct ScopeReport {

@@ -33,14 +33,14 @@ void VirtualPc::Tick() {
 }
 
 uint8_t VirtualPc::ReadByteNoTick(uint16_t port) {
-  if (IsPitPort(port)) return pit_.Read(port, now_ps_);
+  if (IsPitPort(port)) return pit_.Read(port, timer_time_ps());
   if (card_) return card_->ReadPort(port, now_ps_);
   return 0xFF;
 }
 
 void VirtualPc::WriteByteNoTick(uint16_t port, uint8_t value) {
   if (IsPitPort(port)) {
-    pit_.Write(port, value, now_ps_);
+    pit_.Write(port, value, timer_time_ps());
   } else if (card_) {
     card_->WritePort(port, value);
   }

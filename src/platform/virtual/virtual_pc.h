@@ -61,6 +61,12 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
 
   uint64_t now_ps() const { return now_ps_; }
   void Advance(uint64_t ps) { now_ps_ += ps; }
+  // A broken PC timer: from now on its input clock stands still, so channel 2 never counts (the
+  // ports still answer). What the program does on such a machine.
+  void StopTimer() {
+    if (!timer_stopped_) timer_stopped_at_ps_ = now_ps_;
+    timer_stopped_ = true;
+  }
   uint64_t port_accesses() const { return accesses_; }
 
  private:
@@ -69,6 +75,7 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   uint8_t ReadByteNoTick(uint16_t port);
   void WriteByteNoTick(uint16_t port, uint8_t value);
   void Tick();
+  uint64_t timer_time_ps() const { return timer_stopped_ ? timer_stopped_at_ps_ : now_ps_; }
 
   std::unique_ptr<VgaCard> card_;
   std::vector<std::unique_ptr<VgaCard>> extra_cards_;
@@ -76,6 +83,8 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   Pit pit_;
   uint64_t now_ps_ = 0;
   uint64_t accesses_ = 0;
+  bool timer_stopped_ = false;
+  uint64_t timer_stopped_at_ps_ = 0;
 };
 
 }  // namespace zanvo::virt
