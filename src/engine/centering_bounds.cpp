@@ -151,9 +151,9 @@ AxisImage VerticalAxis() {
   a.sync_end = Eng.VSyncEndReg;
   a.sync_bits = BitsInForce().v_sync;
   a.sync_end_mask = BitsInForce().v_sync_mask;
-  a.start_bits = block                          ? kBlockVertStartBits
-                 : Eng.ChipFamily == cfIntel    ? kIntelVertStartBits
-                                                : kVgaVertStartBits;
+  a.start_bits = block                       ? kBlockVertStartBits
+                 : Eng.ChipFamily == cfIntel ? kIntelVertStartBits
+                                             : kVgaVertStartBits;
   if (!block && (ReadCrtcReg(CR09) & kCR09BlankStart9) != 0) a.blank_start_kept = kBlankStart9;
   a.max_value = 0xFFFF;
   return a;

@@ -14,8 +14,8 @@ struct AxisImage {
   int sync_start = 0;
   int sync_end = 0;
   int sync_bits = 0;
-  int sync_end_mask = 0;  // the bits of the sync end value that reach the chip's compare
-  int start_bits = 0;     // low bits of the start values the writer puts into the chip
+  int sync_end_mask = 0;     // the bits of the sync end value that reach the chip's compare
+  int start_bits = 0;        // low bits of the start values the writer puts into the chip
   int blank_start_kept = 0;  // blank start bits the chip keeps set whatever is written
   int max_value = 0;         // the largest value the image holds for this axis
 };

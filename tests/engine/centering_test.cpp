@@ -197,8 +197,7 @@ struct BoundCase {
 TEST_F(EngineTest, CenteringStopsWhereASyncWouldLeaveItsBlankingOrAValueWrap) {
   const BoundCase cases[] = {
       // The field sync's 4-bit end would be 263 = the total: it would match 7 after the restart.
-      {"field sync end onto the total", cfStandardVGA, 0, SetNtscFieldImage, ScrollOutputUp,
-       false},
+      {"field sync end onto the total", cfStandardVGA, 0, SetNtscFieldImage, ScrollOutputUp, false},
       {"field sync away from the total", cfStandardVGA, 0, SetNtscFieldImage, ScrollOutputDown,
        true},
       // Blank 247 to 7 after the restart; one line earlier its 8-bit end (6) would already match
@@ -212,10 +211,8 @@ TEST_F(EngineTest, CenteringStopsWhereASyncWouldLeaveItsBlankingOrAValueWrap) {
          Eng.VBlankEndReg = 7;
        },
        ScrollOutputDown, false},
-      {"line sync end onto the total", cfStandardVGA, 0, SetNtscLineImage, ShiftOutputLeft,
-       false},
-      {"line sync away from the total", cfStandardVGA, 0, SetNtscLineImage, ShiftOutputRight,
-       true},
+      {"line sync end onto the total", cfStandardVGA, 0, SetNtscLineImage, ShiftOutputLeft, false},
+      {"line sync away from the total", cfStandardVGA, 0, SetNtscLineImage, ShiftOutputRight, true},
       {"line blank end below zero", cfStandardVGA, 0,
        [] {
          SetNtscLineImage();
