@@ -116,7 +116,8 @@ class TMain : public toolkit::Form {
   // Settings, read at start-up and written by the close commands.
   void ReadOptionSettings(RegistryKey& key);
   void ReadChipsetSettings(RegistryKey& key);
-  void ReadStandardSetting(RegistryKey& key);
+  // Returns the stored standard when Shift held down at start-up skipped it, else nullptr.
+  const char* ReadStandardSetting(RegistryKey& key);
   void ReadVisibleSetting(RegistryKey& key);
   // False when a write failed.
   bool WriteSettings();

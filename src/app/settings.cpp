@@ -67,8 +67,17 @@ void TMain::ReadChipsetSettings(RegistryKey& key) {
   }
 }
 
-void TMain::ReadStandardSetting(RegistryKey& key) {
-  const std::string standard = StandardFromStored(key.ReadText(texts::kValueVideoStandard));
+const char* TMain::ReadStandardSetting(RegistryKey& key) {
+  std::string standard = StandardFromStored(key.ReadText(texts::kValueVideoStandard));
+  // Shift held down while the program starts is the way back from a stored TV standard when no
+  // set is connected and the monitor stays dark: start in VGA without looking at the screen.
+  const char* skipped = nullptr;
+  if (standard == texts::kStandardPal || standard == texts::kStandardNtsc) {
+    if (services_.windows.ShiftKeyDown()) {
+      skipped = standard == texts::kStandardPal ? texts::kStandardPal : texts::kStandardNtsc;
+      standard = texts::kStandardVga;
+    }
+  }
   chkModeVGA.SetChecked(standard.empty() || standard == texts::kStandardVga);
   VGAMode.checked = chkModeVGA.checked();
   TVMode.checked = !VGAMode.checked;
@@ -76,6 +85,7 @@ void TMain::ReadStandardSetting(RegistryKey& key) {
   // Initialising is set.
   chkModePAL.SetChecked(standard == texts::kStandardPal);
   chkModeNTSC.SetChecked(standard == texts::kStandardNtsc);
+  return skipped;
 }
 
 void TMain::ReadVisibleSetting(RegistryKey& key) {

@@ -70,9 +70,11 @@ void TMain::OnFormCreate() {
   SelectChipsetItems();
 
   // A stored TV standard is applied here, through its radio button's click.
-  ReadStandardSetting(key);
+  const char* skipped = ReadStandardSetting(key);
   // What was stored had been kept in an earlier run; what start-up put on screen is in force.
   NoteConfirmedStandard();
+  // One skipped with Shift stays stored until the user keeps another.
+  if (skipped != nullptr) confirmed_stored_name_ = skipped;
   ReadVisibleSetting(key);
   opened.reset();
 

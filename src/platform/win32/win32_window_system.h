@@ -14,6 +14,7 @@ class Win32WindowSystem final : public WindowSystem {
   ScreenPoint GetCursorPos() override;
   void SetForegroundWindow() override;
   void ShowWindow(int command) override;
+  bool ShiftKeyDown() override;
 
  private:
   HWND main_window_ = nullptr;
