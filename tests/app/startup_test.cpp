@@ -117,14 +117,16 @@ TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
     const char* name;
     const char* stored;
     bool keep_pal;             // the user keeps PAL in the run started with Shift
-    const char* stored_after;  // after Unload
+    bool close_to_vga;         // ended with the tray's "Close to VGA", else with Unload
+    const char* stored_after;  // what is stored then
     uint8_t next_start;        // the standard the next start (no Shift) applies
   };
   const Case cases[] = {
-      {"PAL skipped", "PAL", false, "PAL", engine::vsPAL},
-      {"NTSC skipped", "NTSC", false, "NTSC", engine::vsNTSC},
-      {"NTSC skipped, PAL kept", "NTSC", true, "PAL", engine::vsPAL},
-      {"VGA stored", "VGA", false, "VGA", engine::vsVGA},
+      {"PAL skipped", "PAL", false, false, "PAL", engine::vsPAL},
+      {"NTSC skipped", "NTSC", false, false, "NTSC", engine::vsNTSC},
+      {"NTSC skipped, PAL kept", "NTSC", true, false, "PAL", engine::vsPAL},
+      {"PAL skipped, Close to VGA", "PAL", false, true, "VGA", engine::vsVGA},
+      {"VGA stored", "VGA", false, false, "VGA", engine::vsVGA},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -149,7 +151,11 @@ TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
         ChooseAndKeep(h, w.chkModePAL);
         ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
       }
-      w.btnClose.Click();
+      if (c.close_to_vga) {
+        w.ClosetoVGA.Click();
+      } else {
+        w.btnClose.Click();
+      }
       h.Stop();
     }
     EXPECT_EQ(StoredText(m, "VideoStandard"), std::optional<std::string>(c.stored_after));
