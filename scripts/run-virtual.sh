@@ -7,18 +7,24 @@
 #    the setting, and pictures of the main window and the Virtual TV are saved under
 #    build/screenshots.
 # ZANVO_VIRTUAL_CARD and ZANVO_VIRTUAL_MODE choose the simulated card and desktop mode.
-# With arguments, zanvo-scope runs instead, with those arguments.
+# With arguments, zanvo-scope runs instead, with those arguments, in the caller's folder (so
+# that relative paths such as --load-registers file.json or --png x.png are the caller's).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+repo=$(cd "$(dirname "$0")/.." && pwd)
 
-./scripts/install-deps.sh
+"$repo/scripts/install-deps.sh"
 jobs=$(nproc 2>/dev/null || echo 2)
 
 if (($#)); then
-  cmake --preset release >/dev/null
-  cmake --build --preset release --target zanvo-scope -j "$jobs" >/dev/null
-  exec ./build/release/tools/scope/zanvo-scope "$@"
+  (
+    cd "$repo"
+    cmake --preset release >/dev/null
+    cmake --build --preset release --target zanvo-scope -j "$jobs" >/dev/null
+  )
+  exec "$repo/build/release/tools/scope/zanvo-scope" "$@"
 fi
+
+cd "$repo"
 
 echo "Building the Windows programs (mingw preset)..."
 cmake --preset mingw >/dev/null
