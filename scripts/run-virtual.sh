@@ -7,19 +7,26 @@
 #    the setting, and pictures of the main window and the Virtual TV are saved under
 #    build/screenshots.
 # ZANVO_VIRTUAL_CARD and ZANVO_VIRTUAL_MODE choose the simulated card and desktop mode.
-# With arguments, zanvo-scope runs instead, with those arguments.
+# With arguments, zanvo-scope runs instead, with those arguments, in the caller's folder (so
+# that relative paths such as --load-registers file.json or --png x.png are the caller's).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+repo=$(cd "$(dirname "$0")/.." && pwd)
 
-./scripts/install-deps.sh
+"$repo/scripts/install-deps.sh"
 jobs=$(nproc 2>/dev/null || echo 2)
 
 if (($#)); then
-  # The build's progress goes to stderr: stdout is zanvo-scope's own output.
-  cmake --preset release >&2
-  cmake --build --preset release --target zanvo-scope -j "$jobs" >&2
-  exec ./build/release/tools/scope/zanvo-scope "$@"
+  # The build's progress goes to stderr: stdout is zanvo-scope's own output. The build runs in
+  # the repository; zanvo-scope runs in the caller's folder, so relative paths are the caller's.
+  (
+    cd "$repo"
+    cmake --preset release >&2
+    cmake --build --preset release --target zanvo-scope -j "$jobs" >&2
+  )
+  exec "$repo/build/release/tools/scope/zanvo-scope" "$@"
 fi
+
+cd "$repo"
 
 echo "Building the Windows programs (mingw preset)..."
 cmake --preset mingw

@@ -124,7 +124,8 @@ class TMain : public toolkit::Form {
   // Settings, read at start-up and written by the close commands.
   void ReadOptionSettings(RegistryKey& key);
   void ReadChipsetSettings(RegistryKey& key);
-  void ReadStandardSetting(RegistryKey& key);
+  // Returns the stored standard when Shift held down at start-up skipped it, else nullptr.
+  const char* ReadStandardSetting(RegistryKey& key);
   void ReadVisibleSetting(RegistryKey& key);
   // False when a write failed.
   bool WriteSettings();
@@ -175,6 +176,12 @@ class TMain : public toolkit::Form {
   // The keep-settings dialog while it is open, and the standard it asks about.
   TAcceptDlg* open_keep_question_ = nullptr;
   uint8_t keep_question_standard_ = engine::vsVGA;
+  // The chipset the standard in force was last put on the card with. The arrow buttons write
+  // that chipset's registers; under another brand or model chosen since, a move would write
+  // registers the card interprets otherwise, so they wait for the next application.
+  uint8_t applied_family_ = 0;
+  uint16_t applied_model_ = 0;
+  bool MovesAllowed() const;
   // Set while a switch asked for by a script runs: nothing is asked, and a refusal is told to
   // the script, not in a box.
   bool scripted_switch_ = false;

@@ -67,16 +67,23 @@ void TMain::ReadChipsetSettings(RegistryKey& key) {
   }
 }
 
-void TMain::ReadStandardSetting(RegistryKey& key) {
+const char* TMain::ReadStandardSetting(RegistryKey& key) {
   std::string standard = StandardFromStored(key.ReadText(texts::kValueVideoStandard));
-  // A standard named on the command line takes the stored one's place: it goes on screen the
-  // same way, without questions, and is kept when it holds.
+  const char* skipped = nullptr;
   bool sega = false;
   if (command_line_.kind == CommandLineRequest::Kind::kStandard) {
+    // A standard named on the command line takes the stored one's place: it goes on screen the
+    // same way, without questions, and is kept when it holds.
     standard = command_line_.standard == engine::vsPAL    ? texts::kStandardPal
                : command_line_.standard == engine::vsNTSC ? texts::kStandardNtsc
                                                           : texts::kStandardVga;
     sega = command_line_.standard == engine::vs24kHz;
+  } else if ((standard == texts::kStandardPal || standard == texts::kStandardNtsc) &&
+             services_.windows.ShiftKeyDown()) {
+    // Shift held down while the program starts is the way back from a stored TV standard when
+    // no set is connected and the monitor stays dark: start in VGA without looking at the screen.
+    skipped = standard == texts::kStandardPal ? texts::kStandardPal : texts::kStandardNtsc;
+    standard = texts::kStandardVga;
   }
   chkModeVGA.SetChecked(!sega && (standard.empty() || standard == texts::kStandardVga));
   VGAMode.checked = chkModeVGA.checked();
@@ -86,6 +93,7 @@ void TMain::ReadStandardSetting(RegistryKey& key) {
   chkModePAL.SetChecked(standard == texts::kStandardPal);
   chkModeNTSC.SetChecked(standard == texts::kStandardNtsc);
   chkModeSega.SetChecked(sega);
+  return skipped;
 }
 
 void TMain::ReadVisibleSetting(RegistryKey& key) {

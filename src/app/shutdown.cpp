@@ -30,6 +30,9 @@ void TMain::CloseToVGAClick() {
   // With a TV standard brought back from the tray menu the VGA button is still checked and its
   // click does not run; the command still leaves the display on monitor timings.
   if (engine::Eng.CurrentStandard != engine::vsVGA) chkModeVGAClick();
+  // The command stores VGA even where VGA was already in force while another standard stayed
+  // stored (one skipped with Shift at start-up).
+  NoteConfirmedStandard();
   btnCloseClick();
 }
 

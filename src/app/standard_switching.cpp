@@ -1,3 +1,4 @@
+#include <string_view>
 #include <utility>
 
 #include "app/main_form.h"
@@ -161,7 +162,12 @@ void TMain::FollowOptionChange() {
   // Under VGA an option only waits for the next switch, and VGA needs no keeping: the changed
   // option is what the settings store from now on. Under a TV standard it is asked about.
   if (Eng.CurrentStandard == engine::vsVGA) {
-    NoteConfirmedStandard();
+    // After a start that skipped the stored TV standard (Shift), that standard stays stored
+    // with the options it was kept with until the user keeps another.
+    const bool skipped_standard_stored =
+        confirmed_standard_ == engine::vsVGA &&
+        std::string_view(confirmed_stored_name_) != texts::kStandardVga;
+    if (!skipped_standard_stored) NoteConfirmedStandard();
     return;
   }
   ReconfigureDesktop();
@@ -169,6 +175,8 @@ void TMain::FollowOptionChange() {
 
 bool TMain::ApplyAndMeasureStandard() {
   engine::ApplyStandard();
+  applied_family_ = Eng.ChipFamily;
+  applied_model_ = Eng.ChipModel;
   // A fitted standard is timed before anything else happens: a clock step that halved or
   // doubled the clock fits on paper and still drives the set far off its frequencies, and must
   // not stay on screen while a question waits. Far off is refused as an unfitted standard.

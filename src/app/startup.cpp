@@ -86,9 +86,16 @@ void TMain::OnFormCreate() {
   SelectChipsetItems();
 
   // A stored TV standard is applied here, through its radio button's click.
-  ReadStandardSetting(key);
+  const char* skipped = ReadStandardSetting(key);
   // What was stored had been kept in an earlier run; what start-up put on screen is in force.
   NoteConfirmedStandard();
+  // One skipped with Shift stays stored until the user keeps another.
+  if (skipped != nullptr) confirmed_stored_name_ = skipped;
+  // Both are the way back from a dark screen: whatever an earlier copy left on the card (a TV
+  // standard it kept at its close), the driver's monitor timings come back now.
+  const bool vga_asked = command_line_.kind == CommandLineRequest::Kind::kStandard &&
+                         command_line_.standard == engine::vsVGA;
+  if (skipped != nullptr || vga_asked) ReconfigureDesktop();
   ReadVisibleSetting(key);
   opened.reset();
   settings_read_ = true;

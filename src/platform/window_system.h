@@ -1,5 +1,6 @@
 #pragma once
-// The few window-system calls the shell makes about its own main window.
+// The few window-system calls the shell makes about its own main window, and the one question
+// it asks the keyboard.
 
 #include <cstdint>
 
@@ -25,6 +26,9 @@ class WindowSystem {
   // Asks the copy of the program that runs already to switch to `standard` and waits for its
   // answer.
   virtual ForwardResult ForwardStandard(uint8_t standard) = 0;
+  // Whether a Shift key is held down now: the key's physical state, which a process that has
+  // just started can ask before it has any input of its own.
+  virtual bool ShiftKeyDown() = 0;
 };
 
 inline constexpr int kSwHide = 0;

@@ -167,6 +167,12 @@ class FakeWindowSystem : public WindowSystem {
   ScreenPoint GetCursorPos() override { return cursor; }
   void SetForegroundWindow() override { ++foreground_calls; }
   void ShowWindow(int command) override { show_commands.push_back(command); }
+  bool shift_down = false;
+  int shift_queries = 0;
+  bool ShiftKeyDown() override {
+    ++shift_queries;
+    return shift_down;
+  }
 };
 
 // ---- Message boxes -----------------------------------------------------------------------------

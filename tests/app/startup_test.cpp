@@ -112,6 +112,61 @@ TEST(Startup, StoredStandardIsAppliedWithoutQuestions) {
   }
 }
 
+TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
+  struct Case {
+    const char* name;
+    const char* stored;
+    bool keep_pal;             // the user keeps PAL in the run started with Shift
+    bool close_to_vga;         // ended with the tray's "Close to VGA", else with Unload
+    const char* stored_after;  // what is stored then
+    uint8_t next_start;        // the standard the next start (no Shift) applies
+  };
+  const Case cases[] = {
+      {"PAL skipped", "PAL", false, false, "PAL", engine::vsPAL},
+      {"NTSC skipped", "NTSC", false, false, "NTSC", engine::vsNTSC},
+      {"NTSC skipped, PAL kept", "NTSC", true, false, "PAL", engine::vsPAL},
+      {"PAL skipped, Close to VGA", "PAL", false, true, "VGA", engine::vsVGA},
+      {"VGA stored", "VGA", false, false, "VGA", engine::vsVGA},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m;
+    m.registry.SetText(kKey, "VideoStandard", c.stored);
+    {
+      ShellHarness h(m);
+      h.windows.shift_down = true;
+      h.Start();
+      auto& w = *h.main;
+
+      EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+      EXPECT_TRUE(w.chkModeVGA.checked());
+      EXPECT_FALSE(w.chkModePAL.checked() || w.chkModeNTSC.checked());
+      EXPECT_TRUE(w.VGAMode.checked);
+      EXPECT_EQ(h.display.resets, 0) << "nothing was put on the display";
+      EXPECT_NEAR(LineKhz(h), kVgaKhz, kKhzTolerance);
+      EXPECT_TRUE(h.boxes.shown.empty());
+      EXPECT_TRUE(h.modal.shown_captions.empty());
+
+      if (c.keep_pal) {
+        ChooseAndKeep(h, w.chkModePAL);
+        ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
+      }
+      if (c.close_to_vga) {
+        w.ClosetoVGA.Click();
+      } else {
+        w.btnClose.Click();
+      }
+      h.Stop();
+    }
+    EXPECT_EQ(StoredText(m, "VideoStandard"), std::optional<std::string>(c.stored_after));
+
+    ShellHarness next(m);
+    next.Start();
+    EXPECT_EQ(Eng.CurrentStandard, c.next_start);
+    next.Stop();
+  }
+}
+
 TEST(Startup, SecondCopyOnlySaysItWasRunning) {
   Machine m;
   m.registry.SetText(kKey, "VideoStandard", "PAL");

@@ -115,7 +115,7 @@ TEST_F(EngineTest, ShiftLeftWritesTheMovedHorizontalImage) {
   EXPECT_EQ(Hex(port.crtc(CR05)), Hex(0x80 | (99 & 0x1F)));
 }
 
-TEST_F(EngineTest, ShiftRightWrapsBelowZero) {
+TEST_F(EngineTest, ShiftRightStopsBeforeAStartWouldWrapBelowZero) {
   Eng.CurrentStandard = vsPAL;
   Eng.CrtcPort = kCrtcIndexColor;
   Eng.HTotalReg = 108;
@@ -123,28 +123,186 @@ TEST_F(EngineTest, ShiftRightWrapsBelowZero) {
   Eng.HBlankStartReg = 0;
   Eng.HSyncEndReg = 8;
   Eng.HBlankEndReg = 22;
+  const auto horz = HorzValues();
 
   ShiftOutputRight();
+  ShiftOutputRight();
 
-  EXPECT_EQ(Eng.HSyncStartReg, 255);
-  EXPECT_EQ(Eng.HBlankStartReg, 255);
-  EXPECT_EQ(Eng.HSyncEndReg, 7);
-  EXPECT_EQ(Eng.HBlankEndReg, 21);
-  EXPECT_EQ(port.crtc(CR04), 255);
+  EXPECT_EQ(HorzValues(), horz) << "a sync start of 0 would become 255";
+  EXPECT_TRUE(port.log().empty()) << "not even the protection is touched";
+  ShiftOutputLeft();
+  EXPECT_EQ(Eng.HSyncStartReg, 1) << "the other direction still moves";
+}
+
+// Frame lines of an interlaced PAL field: blank 512-559, sync 515-523, total 625.
+void SetFrameLineImage(RecordingPort& port) {
+  Eng.CurrentStandard = vsPAL;
+  Eng.CrtcPort = kCrtcIndexColor;
+  Eng.VDispEndReg = 479;
+  Eng.VBlankStartReg = 512;
+  Eng.VSyncStartReg = 515;
+  Eng.VSyncEndReg = 523;
+  Eng.VBlankEndReg = 559;
+  Eng.VTotalReg = 623;
+  port.crtc(CR09) = 0x40;
 }
 
 TEST_F(EngineTest, VerticalBlankStartBit9IsOnlyEverSet) {
-  Eng.CurrentStandard = vsPAL;
-  Eng.CrtcPort = kCrtcIndexColor;
-  Eng.VBlankStartReg = 512;
-  port.crtc(CR09) = 0x60;
-  ScrollOutputDown();
-  EXPECT_EQ(Eng.VBlankStartReg, 511);
-  EXPECT_EQ(Hex(port.crtc(CR09)), Hex(0x60)) << "falling to 511 leaves bit 5 set";
-
-  port.crtc(CR09) = 0x40;
+  SetFrameLineImage(port);
+  Eng.VBlankStartReg = 511;
+  Eng.VSyncStartReg = 514;
+  Eng.VSyncEndReg = 522;
+  Eng.VBlankEndReg = 558;
   ScrollOutputUp();
+  EXPECT_EQ(Eng.VBlankStartReg, 512);
   EXPECT_EQ(Hex(port.crtc(CR09)), Hex(0x60)) << "rising to 512 sets bit 5";
+
+  // Falling back to 511 would leave bit 5 set: the chip would start its blank at 1023, past the
+  // total, and the field sync would lie outside any blanking.
+  ScrollOutputDown();
+  EXPECT_EQ(Eng.VBlankStartReg, 512) << "the step is not made";
+  EXPECT_EQ(Hex(port.crtc(CR09)), Hex(0x60));
+}
+
+// NTSC field lines, total 263: blank 255 to 15 after the restart, sync 258-262 (its last line
+// is the field's last).
+void SetNtscFieldImage() {
+  Eng.VDispEndReg = 256;
+  Eng.VBlankStartReg = 255;
+  Eng.VSyncStartReg = 258;
+  Eng.VSyncEndReg = 262;
+  Eng.VBlankEndReg = 15;
+  Eng.VTotalReg = 261;
+}
+
+// An NTSC line of 112 characters: blank 99 to 14 after the restart, sync 103-111.
+void SetNtscLineImage() {
+  Eng.HTotalReg = 107;
+  Eng.HDispEndReg = 94;
+  Eng.HBlankStartReg = 99;
+  Eng.HSyncStartReg = 103;
+  Eng.HSyncEndReg = 111;
+  Eng.HBlankEndReg = 14;
+}
+
+struct BoundCase {
+  const char* name;
+  uint8_t family;
+  uint16_t model;
+  void (*image)();
+  void (*click)();
+  bool moves;
+};
+
+TEST_F(EngineTest, CenteringStopsWhereASyncWouldLeaveItsBlankingOrAValueWrap) {
+  const BoundCase cases[] = {
+      // The field sync's 4-bit end would be 263 = the total: it would match 7 after the restart.
+      {"field sync end onto the total", cfStandardVGA, 0, SetNtscFieldImage, ScrollOutputUp, false},
+      {"field sync away from the total", cfStandardVGA, 0, SetNtscFieldImage, ScrollOutputDown,
+       true},
+      // Blank 247 to 7 after the restart; one line earlier its 8-bit end (6) would already match
+      // at 262, before the total: the blank would lose its last 7 lines.
+      {"field blank end matching early", cfStandardVGA, 0,
+       [] {
+         SetNtscFieldImage();
+         Eng.VBlankStartReg = 247;
+         Eng.VSyncStartReg = 250;
+         Eng.VSyncEndReg = 254;
+         Eng.VBlankEndReg = 7;
+       },
+       ScrollOutputDown, false},
+      {"line sync end onto the total", cfStandardVGA, 0, SetNtscLineImage, ShiftOutputLeft, false},
+      {"line sync away from the total", cfStandardVGA, 0, SetNtscLineImage, ShiftOutputRight, true},
+      {"line blank end below zero", cfStandardVGA, 0,
+       [] {
+         SetNtscLineImage();
+         Eng.HBlankStartReg = 85;
+         Eng.HSyncStartReg = 89;
+         Eng.HSyncEndReg = 97;
+         Eng.HBlankEndReg = 0;
+       },
+       ShiftOutputRight, false},
+      // The i740 keeps vertical bits 8-11 in CR30-CR33, which the writer leaves alone.
+      {"i740 sync start under 256", cfIntel, 0,
+       [] {
+         SetNtscFieldImage();
+         Eng.VBlankStartReg = 253;
+         Eng.VSyncStartReg = 256;
+         Eng.VSyncEndReg = 260;
+         Eng.VBlankEndReg = 13;
+       },
+       ScrollOutputDown, false},
+      {"VGA sync start under 256", cfStandardVGA, 0,
+       [] {
+         SetNtscFieldImage();
+         Eng.VBlankStartReg = 253;
+         Eng.VSyncStartReg = 256;
+         Eng.VSyncEndReg = 260;
+         Eng.VBlankEndReg = 13;
+       },
+       ScrollOutputDown, true},
+      // The SiS 300 compares five sync end bits but gets only four from the writer: an end of
+      // 272 reads as 256 and the sync would run 20 lines.
+      {"SiS 300 sync end onto bit 4", cfSiS, kModelSiS300,
+       [] {
+         SetNtscFieldImage();
+         Eng.VBlankStartReg = 264;
+         Eng.VSyncStartReg = 267;
+         Eng.VSyncEndReg = 271;
+         Eng.VBlankEndReg = 24;
+         Eng.VTotalReg = 311;
+       },
+       ScrollOutputUp, false},
+      // The block-I/O CRTC: display end 80, total 113 (written 112, run one longer), sync 8 wide.
+      {"block sync start onto the display", cfATI, 0,
+       [] {
+         Eng.HTotalReg = 107;
+         Eng.HDispEndReg = 79;
+         Eng.HSyncStartReg = 80;
+         Eng.HSyncEndReg = 88;
+       },
+       ShiftOutputRight, false},
+      {"block sync end past the total", cfATI, 0,
+       [] {
+         Eng.HTotalReg = 107;
+         Eng.HDispEndReg = 79;
+         Eng.HSyncStartReg = 105;
+         Eng.HSyncEndReg = 113;
+       },
+       ShiftOutputLeft, false},
+      {"block sync end onto the total", cfATI, 0,
+       [] {
+         Eng.HTotalReg = 107;
+         Eng.HDispEndReg = 79;
+         Eng.HSyncStartReg = 104;
+         Eng.HSyncEndReg = 112;
+       },
+       ShiftOutputLeft, true},
+      {"block field sync start onto the display", cfATI, 0,
+       [] {
+         Eng.VDispEndReg = 479;
+         Eng.VSyncStartReg = 480;
+         Eng.VSyncEndReg = 488;
+         Eng.VTotalReg = 523;
+       },
+       ScrollOutputDown, false},
+  };
+  for (const BoundCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    port = RecordingPort{};
+    Eng = EngineState{};
+    Eng.ChipFamily = c.family;
+    Eng.ChipModel = c.model;
+    Eng.ExtIoBase = 0xE800;
+    Eng.CrtcPort = kCrtcIndexColor;
+    Eng.CurrentStandard = vsNTSC;
+    c.image();
+    const auto vert = VertValues();
+    const auto horz = HorzValues();
+
+    c.click();
+    EXPECT_EQ(VertValues() != vert || HorzValues() != horz, c.moves);
+  }
 }
 
 TEST_F(EngineTest, CenteringDoesNothingOnVga) {

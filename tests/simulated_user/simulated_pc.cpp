@@ -6,6 +6,8 @@
 #include "app/accept_dialog.h"
 #include "app/command_line.h"
 #include "app/texts.h"
+#include "chipset/detection.h"
+#include "chipset/sibling_models.h"
 #include "engine/chip_codes.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
@@ -97,7 +99,10 @@ class GateWatch final : public PortIo {
   virt::VirtualPc& pc() { return owner_.pc_; }
   void Gate(bool open) {
     const uint64_t now = pc().now_ps();
-    if (open && !open_) owner_.gate_opened_ps_ = now;
+    if (open && !open_) {
+      owner_.gate_opened_ps_ = now;
+      if (!owner_.idle_step_) owner_.applied_chipset_ = {Eng.ChipFamily, Eng.ChipModel};
+    }
     if (!open && open_) {
       owner_.longest_gate_ps_ = std::max(owner_.longest_gate_ps_, now - owner_.gate_opened_ps_);
     }
@@ -238,6 +243,16 @@ SimulatedPc::SimulatedPc(const std::string& card, uint16_t width, uint16_t heigh
     if (virt::DesktopModeTiming(pc_.card(), mode.width, mode.height))
       modes_.emplace_back(mode.width, mode.height);
   }
+  {
+    // Detection on a card of its own, so that nothing here touches the card under test.
+    virt::VirtualPc fresh(virt::MakeCard(card));
+    virt::SetDesktopMode(fresh.card(), width, height);
+    engine::Eng = engine::EngineState{};
+    engine::BindPort(fresh);
+    chipset::DetectChipset();
+    detected_ = {Eng.ChipFamily == 0 ? engine::cfStandardVGA : Eng.ChipFamily, Eng.ChipModel};
+    engine::UnbindPort();
+  }
   if (stored_family) {
     machine_.registry.SetDword(app::texts::kRegistryKey, app::texts::kValueChipset, *stored_family);
   }
@@ -246,6 +261,10 @@ SimulatedPc::SimulatedPc(const std::string& card, uint16_t width, uint16_t heigh
 SimulatedPc::~SimulatedPc() {
   copy_.reset();
   engine::UnbindPort();
+}
+
+bool SimulatedPc::copy_touched_card() const {
+  return copy_ == nullptr || copy_->display.resets > 0 || applied_chipset_.has_value();
 }
 
 bool SimulatedPc::application_terminated() const {
@@ -284,14 +303,27 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
     main_ = nullptr;
     copy_.reset();
   }
-  if (session_over_) virt::ResetCurrentMode(pc_.card());  // a new logon sets the mode
+  if (session_over_) {
+    virt::ResetCurrentMode(pc_.card());  // a new logon sets the mode
+    mode_set_without_program_ = true;
+  }
+  // A copy that ends during its start (a bad command line) changes nothing on the card: what
+  // was there before stays.
+  const engine::EngineState last_copy = Eng;
+  const bool mode_set_before = mode_set_without_program_;
+  inherited_standard_ = mode_set_without_program_ ? engine::vsVGA : Eng.CurrentStandard;
   session_over_ = false;
   mode_set_without_program_ = false;
   ended_ = false;
+  applied_chipset_.reset();
   copy_ = std::make_unique<Copy>(*this, true);
   main_ = copy_->main.get();
   main_->SetCommandLine(request);
   Guarded([&] { copy_->Start(); });
+  if (!running() && !session_over_ && copy_->port_access.initializations == 0) {
+    Eng = last_copy;
+    mode_set_without_program_ = mode_set_before;
+  }
   if (running() && request.kind == app::CommandLineRequest::Kind::kStandard &&
       Eng.CurrentStandard == request.standard) {
     NoteKept();
@@ -301,9 +333,11 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
 
 void SimulatedPc::Idle() {
   if (!running()) return;
+  idle_step_ = true;
   Guarded([&] {
     if (copy_->application.OnIdle) copy_->application.OnIdle();
   });
+  idle_step_ = false;
   AfterStep(true);
 }
 
@@ -392,17 +426,35 @@ const virt::Signal& SimulatedPc::MonitorSignal() {
 }
 
 bool SimulatedPc::ChipsetIsTheCards() const {
-  const uint8_t family = Eng.ChipFamily == 0 ? engine::cfStandardVGA : Eng.ChipFamily;
-  return family == pc_.card().family();
+  const auto [family, model] =
+      applied_chipset_.value_or(std::make_pair(Eng.ChipFamily, Eng.ChipModel));
+  const uint8_t as_family = family == 0 ? engine::cfStandardVGA : family;
+  if (as_family != detected_.first) return false;
+  if (model == detected_.second) return true;
+  const std::vector<uint16_t> siblings = chipset::SiblingModelsToTry(family, detected_.second);
+  return std::find(siblings.begin(), siblings.end(), model) != siblings.end();
 }
 
 bool SimulatedPc::SignalHolds(std::string* why) {
   const virt::Signal now = virt::AnalyzeSignal(pc_.card());
+  // A copy that started in VGA and has not touched the card yet leaves on it what the last
+  // copy kept there at its close.
+  const uint8_t standard = Eng.CurrentStandard == engine::vsVGA && !copy_touched_card()
+                               ? inherited_standard_
+                               : Eng.CurrentStandard;
   const std::optional<virt::StandardRates> rates =
-      mode_set_without_program_ ? std::nullopt : RatesOf(Eng.CurrentStandard);
+      mode_set_without_program_ ? std::nullopt : RatesOf(standard);
   if (!rates) {
+    // What a monitor sees of its timings: the rates, the picture's size, the syncs.
     const virt::Signal& monitor = MonitorSignal();
-    if (now.crtc == monitor.crtc) return true;
+    const bool same =
+        now.line_rate_hz == monitor.line_rate_hz && now.field_rate_hz == monitor.field_rate_hz &&
+        now.display_chars == monitor.display_chars &&
+        now.display_lines_per_field == monitor.display_lines_per_field &&
+        now.interlaced == monitor.interlaced && now.hsync_positive == monitor.hsync_positive &&
+        now.vsync_positive == monitor.vsync_positive &&
+        now.contradictions == monitor.contradictions;
+    if (same) return true;
     if (why)
       *why = "VGA in force but the card sends " + Rates(now) + ", not its monitor timings " +
              Rates(monitor);

@@ -99,6 +99,8 @@ class SimulatedPc {
     if (main_ && application_terminated()) ended_ = true;
   }
   bool application_terminated() const;
+  // The running copy has re-set the mode or applied a standard since it started.
+  bool copy_touched_card() const;
 
   // Plays the next planned move inside an open dialog; false when none is left.
   bool PlayInterrupt(const Move& move);
@@ -110,7 +112,8 @@ class SimulatedPc {
   void CheckSignal(const char* when);
   // Whether the card's signal is the monitor timing or locks to the standard in force.
   bool SignalHolds(std::string* why = nullptr);
-  // The chipset in force is the installed card's family.
+  // The chipset whose registers the card holds is what detection finds on it, or a sibling
+  // the program itself tries on that model.
   bool ChipsetIsTheCards() const;
   void CheckStored();
   void Break(const std::string& what);
@@ -133,6 +136,14 @@ class SimulatedPc {
   std::deque<Move> moves_;
   // Standard, polarity, interlace, odd/even size: every combination kept on screen so far.
   std::set<std::tuple<uint8_t, uint8_t, uint8_t, uint16_t>> kept_;
+  // The chipset family in force when a standard was last measured on the card (every fitted
+  // application is measured): the family whose registers the card now holds.
+  std::optional<std::pair<uint8_t, uint16_t>> applied_chipset_;
+  // What detection makes of the card, and the siblings a switch may try on it.
+  std::pair<uint8_t, uint16_t> detected_;
+  bool idle_step_ = false;
+  // The standard the last copy left in force when the running one started.
+  uint8_t inherited_standard_ = engine::vsVGA;
   // The longest time the timer gate stayed open during the step, in picoseconds.
   uint64_t gate_opened_ps_ = 0;
   uint64_t longest_gate_ps_ = 0;

@@ -179,8 +179,8 @@ struct EndSession final : UserAction {
 // starts it with a standard's switch (or a wrong one), which a running copy takes over.
 struct StartProgram final : UserAction {
   explicit StartProgram(const UserModel& m)
-      : arguments(*rc::gen::element<std::string>("", "", "/pal", "/ntsc", "-24KHZ", "/vga",
-                                                   "/secam")),
+      : arguments(
+            *rc::gen::element<std::string>("", "", "/pal", "/ntsc", "-24KHZ", "/vga", "/secam")),
         moves(DrawMoves(m)) {}
   std::string arguments;
   std::deque<Move> moves;

@@ -238,6 +238,7 @@ struct NoLockCase {
   uint8_t applied;    // the standard written to the card
   Receiver receiver;  // the set it reaches
   const char* failure;
+  void (*spoil)(CrtcTiming&) = nullptr;  // a register change that keeps both rates
 };
 
 TEST(TvPicture, SignalTheSetCannotLockShowsNoPictureAndSaysWhy) {
@@ -247,10 +248,37 @@ TEST(TvPicture, SignalTheSetCannotLockShowsNoPictureAndSaysWhy) {
        "line 31.5 kHz: no lock"},
       {"PAL on an NTSC set", engine::vsPAL, Receiver::kNtsc, "field 50.0 Hz: no lock"},
       {"PAL on a VGA monitor", engine::vsPAL, Receiver::kVgaMonitor, "line 15.7 kHz: no lock"},
+      // PAL's rates exactly, but a sync the set never sees or sees in the picture.
+      {"PAL without a field sync", engine::vsPAL, Receiver::kPal,
+       "vertical sync start past total: no lock",
+       [](CrtcTiming& t) { t.v_sync_start = t.v_total + 4; }},
+      {"PAL with the field sync in the picture", engine::vsPAL, Receiver::kPal,
+       "vertical sync outside blank: no lock",
+       [](CrtcTiming& t) {
+         t.v_sync_start = 100;
+         t.v_sync_end = 104;
+       }},
+      {"PAL with the line sync in the picture", engine::vsPAL, Receiver::kPal,
+       "horizontal sync outside blank: no lock",
+       [](CrtcTiming& t) {
+         t.h_sync_start = 20;
+         t.h_sync_end = 28;
+       }},
+      {"monitor timings without a line sync", engine::vsVGA, Receiver::kVgaMonitor,
+       "horizontal sync start past total: no lock",
+       [](CrtcTiming& t) { t.h_sync_start = t.h_total; }},
   };
   for (const NoLockCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const Applied a = Apply("vga", 640, 480, c.applied);
+    Applied a = Apply("vga", 640, 480, c.applied);
+    if (c.spoil) {
+      const Signal fine = a.signal;
+      c.spoil(a.signal.crtc);
+      a.signal = AnalyzeTiming(a.signal.crtc);
+      ASSERT_DOUBLE_EQ(a.signal.line_rate_hz, fine.line_rate_hz);
+      ASSERT_DOUBLE_EQ(a.signal.field_rate_hz, fine.field_rate_hz);
+      ASSERT_TRUE(RenderTv(fine, a.mode, c.receiver, DrawTestCard(640, 480)).locked());
+    }
     const TvPicture picture = RenderTv(a.signal, a.mode, c.receiver, DrawTestCard(640, 480));
     EXPECT_EQ(picture.failure, c.failure);
     EXPECT_EQ(

@@ -62,27 +62,16 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
     cell.reason = error;
     return cell;
   }
-  const virt::Signal& out = report.fitted ? report.applied : report.signal;
+  RunMark mark = MarkRun(report, standard);
+  const virt::Signal& out = mark.judged;
   cell.line_hz = out.line_rate_hz;
   cell.field_hz = out.field_rate_hz;
   cell.interlaced = out.interlaced;
   cell.lines = out.display_lines_per_field;
-  if (!report.fitted) {
-    cell.outcome = MatrixOutcome::kRefused;
-    cell.reason =
-        report.row_found ? "no timing row for the line count" : "no timing row for the width";
-    return cell;
-  }
-  cell.outcome = OutcomeOf(JudgeAgainstStandard(out, standard));
-  if (cell.outcome == MatrixOutcome::kOff) {
-    cell.reason = report.clock_miss_cause;
-    // What the analyzer found wrong in the registers themselves, in its own words.
-    for (const std::string& contradiction : out.contradictions)
-      cell.reason += (cell.reason.empty() ? "" : "; ") + contradiction;
-  }
-  const bool refused_measured = report.field_check && !report.field_check->in_band;
-  if (report.field_check) cell.measured_field_hz = report.field_check->field_hz;
-  cell.final_outcome = refused_measured ? MatrixOutcome::kRefusedMeasured : cell.outcome;
+  cell.outcome = mark.outcome;
+  cell.final_outcome = mark.final_outcome;
+  cell.measured_field_hz = mark.measured_field_hz;
+  cell.reason = std::move(mark.reason);
   return cell;
 }
 
@@ -145,6 +134,37 @@ std::optional<BetterChoice> FindBetterChoice(const std::string& card, const Card
 }
 
 }  // namespace
+
+RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
+  RunMark mark;
+  const bool refused_measured = report.field_check && !report.field_check->in_band;
+  // A fitted standard that stayed is judged as the program leaves it, moves included; one the
+  // field check refused, as the engine had put it out.
+  mark.judged = !report.fitted || !refused_measured ? report.signal : report.applied;
+  if (!report.fitted) {
+    mark.outcome = MatrixOutcome::kRefused;
+    mark.final_outcome = MatrixOutcome::kRefused;
+    mark.reason =
+        report.row_found ? "no timing row for the line count" : "no timing row for the width";
+    return mark;
+  }
+  mark.outcome = OutcomeOf(JudgeAgainstStandard(mark.judged, standard));
+  if (mark.outcome == MatrixOutcome::kOff) {
+    mark.reason = report.clock_miss_cause;
+    // What the analyzer found wrong in the registers themselves, in its own words.
+    for (const std::string& contradiction : mark.judged.contradictions)
+      mark.reason += (mark.reason.empty() ? "" : "; ") + contradiction;
+  }
+  if (report.field_check) mark.measured_field_hz = report.field_check->field_hz;
+  mark.final_outcome = refused_measured ? MatrixOutcome::kRefusedMeasured : mark.outcome;
+  return mark;
+}
+
+std::string MarkText(MatrixOutcome outcome, MatrixOutcome final_outcome) {
+  std::string text = OutcomeName(outcome);
+  if (final_outcome != outcome) text += std::string(" -> ") + OutcomeName(final_outcome);
+  return text;
+}
 
 const char* OutcomeName(MatrixOutcome outcome) {
   switch (outcome) {

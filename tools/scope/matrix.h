@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "scope_session.h"
+
 namespace zanvo::scope {
 
 enum class MatrixOutcome {
@@ -37,6 +39,25 @@ struct MatrixCell {
   bool interlaced = false;
   int lines = 0;  // picture lines per field
 };
+
+// The matrix's judgement of one run of the scope session: a cell, or a single zanvo-scope run.
+struct RunMark {
+  MatrixOutcome outcome = MatrixOutcome::kRefused;        // the engine's
+  MatrixOutcome final_outcome = MatrixOutcome::kRefused;  // the program's, after its field check
+  double measured_field_hz = 0;  // what the field check timed; 0 when it did not run or time
+  // Refused: which step found no row. Off: the chip's bits behind the missed rate and what the
+  // analyzer found wrong in the registers.
+  std::string reason;
+  // The signal judged: the standard's as the engine left it (with any moves), or after a refusal
+  // for want of a row the monitor timings.
+  virt::Signal judged;
+};
+
+// Judges a run of `standard` (PAL, NTSC or 24 kHz) as the matrix does.
+RunMark MarkRun(const ScopeReport& report, uint8_t standard);
+
+// "off", or "off -> refused (measured)" where the field check changed the engine's outcome.
+std::string MarkText(MatrixOutcome outcome, MatrixOutcome final_outcome);
 
 // A model of the same brand, chosen by hand in the window's lists, that the card takes better.
 struct BetterChoice {

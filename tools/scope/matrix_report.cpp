@@ -82,9 +82,7 @@ std::string SummaryText(const CardSummary& s) {
 
 // The engine's outcome, followed by the program's final one where the field check changed it.
 std::string OutcomeText(const MatrixCell& c) {
-  std::string text = OutcomeName(c.outcome);
-  if (c.final_outcome != c.outcome) text += std::string(" -> ") + OutcomeName(c.final_outcome);
-  return text;
+  return MarkText(c.outcome, c.final_outcome);
 }
 
 }  // namespace

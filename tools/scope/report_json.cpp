@@ -1,7 +1,9 @@
 #include "report_json.h"
 
 #include "chip_names.h"
+#include "engine/chip_codes.h"
 #include "engine/field_check.h"
+#include "matrix.h"
 
 namespace zanvo::scope {
 
@@ -61,6 +63,15 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   j["vertical_row_found"] = report.vertical_row_found;
   j["fitted"] = report.fitted;
   j["clock_miss_cause"] = report.clock_miss_cause;
+  // The compatibility matrix's mark for the run; none for the monitor timings.
+  if (options.standard != engine::vsVGA) {
+    const RunMark mark = MarkRun(report, options.standard);
+    j["mark"] = {{"outcome", OutcomeName(mark.outcome)},
+                 {"final", OutcomeName(mark.final_outcome)},
+                 {"reason", mark.reason}};
+  } else {
+    j["mark"] = nullptr;
+  }
   if (report.field_check) {
     const FieldCheckReport& c = *report.field_check;
     j["field_check"] = {{"measurements", c.measurements},

@@ -5,7 +5,9 @@
 #include <string>
 
 #include "chip_names.h"
+#include "engine/chip_codes.h"
 #include "engine/field_check.h"
+#include "matrix.h"
 #include "text_format.h"
 
 namespace zanvo::scope {
@@ -147,6 +149,12 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
   }
   out << "Signal now:\n";
   PrintSignal(report.signal, out);
+  if (options.standard != engine::vsVGA) {
+    const RunMark mark = MarkRun(report, options.standard);
+    out << "Mark (as in the compatibility matrix): " << MarkText(mark.outcome, mark.final_outcome);
+    if (!mark.reason.empty()) out << " (" << mark.reason << ")";
+    out << "\n";
+  }
 
   if (options.readout) {
     out << "Readout (as the window shows it):\n";

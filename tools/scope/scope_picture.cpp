@@ -19,7 +19,7 @@ constexpr int kMargin = 16;
 constexpr int kTitleHeight = 36;
 constexpr int kBezel = 10;
 constexpr int kDiagramWidth = 520;
-constexpr int kCaptionHeight = 78;
+constexpr int kCaptionHeight = 98;
 constexpr int kScreenX = kMargin + kBezel;
 constexpr int kScreenY = kTitleHeight + kBezel;
 constexpr int kDiagramX = kScreenX + virt::kTvScreenWidth + kBezel + 2 * kMargin;
@@ -106,11 +106,13 @@ void DrawDiagram(cairo_t* cr, const ScopeReport& report, const virt::TvPicture& 
                 s.line_rate_hz / 1000, s.line_period_us, s.field_rate_hz,
                 s.interlaced ? " interlaced" : "");
   Text(cr, kDiagramX, caption_y, kTextSize, line);
-  std::snprintf(line, sizeof line, "%d of %d characters, %d of %.1f lines displayed; %s",
-                s.display_chars, s.chars_per_line, s.display_lines_per_field, s.lines_per_field,
-                picture.locked() ? "the set locks" : picture.failure.c_str());
+  std::snprintf(line, sizeof line, "%d of %d characters, %d of %.1f lines displayed",
+                s.display_chars, s.chars_per_line, s.display_lines_per_field, s.lines_per_field);
   Text(cr, kDiagramX, caption_y + 20, kTextSize, line);
+  // A reason such as "vertical sync outside blank: no lock" gets a line of its own.
   Text(cr, kDiagramX, caption_y + 40, kTextSize,
+       picture.locked() ? "the set locks" : picture.failure.c_str());
+  Text(cr, kDiagramX, caption_y + 60, kTextSize,
        "black sync, grey blanking, blue active; outline: the set's screen");
   Text(cr, kDiagramX, kDiagramY - 12, kTextSize, "one field from the syncs' leading edges");
 }

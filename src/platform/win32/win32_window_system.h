@@ -15,6 +15,7 @@ class Win32WindowSystem final : public WindowSystem {
   void SetForegroundWindow() override;
   void ShowWindow(int command) override;
   ForwardResult ForwardStandard(uint8_t standard) override;
+  bool ShiftKeyDown() override;
 
  private:
   HWND main_window_ = nullptr;

@@ -83,6 +83,10 @@ std::string LockFailure(Receiver receiver, const Signal& signal) {
       !std::isfinite(signal.field_rate_hz)) {
     return "no signal";
   }
+  // The set's sync separator needs both pulses, each inside the blanking; registers that
+  // contradict themselves (a sync past the total, outside the blank, a blank that never ends)
+  // give it nothing to lock to, whatever the rates.
+  if (!signal.contradictions.empty()) return signal.contradictions.front() + ": no lock";
   const double line_khz = signal.line_rate_hz / 1000;
   if (receiver == Receiver::kVgaMonitor) {
     if (signal.line_rate_hz < kMonitorLineLowHz || signal.line_rate_hz > kMonitorLineHighHz) {

@@ -51,8 +51,10 @@ struct ScreenWindow {
 };
 ScreenWindow VisibleWindow(Receiver receiver, const ModeTiming& mode);
 
-// Why the set shows no stable picture ("line 31.5 kHz: no lock", "no signal"); empty when it
-// locks.
+// Why the set shows no stable picture ("line 31.5 kHz: no lock", "vertical sync outside blank:
+// no lock", "no signal"); empty when it locks. A set locks only to a signal whose rates it holds,
+// with both syncs present, each inside its blanking, and nothing else the analyzer finds
+// contradictory.
 std::string LockFailure(Receiver receiver, const Signal& signal);
 
 const char* ReceiverName(Receiver receiver);

@@ -1,0 +1,158 @@
+// The arrow buttons on every virtual card: up to 40 clicks of each arrow never take a sync out
+// of its blanking, past its total or change its length, on the analyzed signal. Each click either
+// moves both syncs' positions by exactly one count or leaves every register as it was, and once
+// a direction has stopped it stays stopped.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "chipset/ati_rom_clock.h"
+#include "engine/centering.h"
+#include "engine/chip_codes.h"
+#include "engine/engine_port.h"
+#include "engine/engine_state.h"
+#include "engine/pci_scan.h"
+#include "engine/standards.h"
+#include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
+#include "platform/virtual/signal/signal.h"
+#include "platform/virtual/virtual_pc.h"
+
+namespace zanvo::fit {
+namespace {
+
+using engine::Eng;
+
+constexpr int kClicks = 40;
+
+struct Setting {
+  const char* name;
+  uint16_t width, height;
+  uint8_t standard;
+  bool interlace_allowed;
+};
+constexpr Setting kSettings[] = {
+    {"800x600 NTSC no interlace", 800, 600, engine::vsNTSC, false},
+    {"640x480 PAL", 640, 480, engine::vsPAL, true},
+};
+
+struct Arrow {
+  const char* name;
+  void (*click)();
+  bool horizontal;
+  int step;  // register counts per click
+};
+constexpr Arrow kArrows[] = {
+    {"right", engine::ShiftOutputRight, true, -1},
+    {"left", engine::ShiftOutputLeft, true, +1},
+    {"up", engine::ScrollOutputUp, false, +1},
+    {"down", engine::ScrollOutputDown, false, -1},
+};
+
+// The window's switch on the card's own chipset (the block-I/O family finds its adapter and
+// reads its ROM clock first).
+void ApplyStandard(virt::VirtualPc& pc, const Setting& s) {
+  Eng = engine::EngineState{};
+  engine::BindPort(pc);
+  Eng.ChipFamily = pc.card().family();
+  Eng.ChipModel = pc.card().model();
+  if (Eng.ChipFamily == engine::cfATI) {
+    Eng.ChipModel = 0;
+    engine::FindAdapter();
+    ASSERT_NE(Eng.ExtIoBase, 0);
+    ASSERT_TRUE(chipset::ReadAtiRomClock(pc));
+  }
+  Eng.InterlaceEnabled = s.interlace_allowed ? 1 : 0;
+  engine::SetStandard(s.standard);
+  engine::LoadStandardTables(s.standard);
+  engine::ApplyStandard();
+  ASSERT_TRUE(engine::StandardFitted());
+}
+
+int SyncStart(const virt::CrtcTiming& t, bool horizontal) {
+  return horizontal ? t.h_sync_start : t.v_sync_start;
+}
+int BlankStart(const virt::CrtcTiming& t, bool horizontal) {
+  return horizontal ? t.h_blank_start : t.v_blank_start;
+}
+int SyncLength(const virt::Signal& s, bool horizontal) {
+  return horizontal ? s.h_sync_end_char - s.h_sync_start_char
+                    : s.v_sync_end_line - s.v_sync_start_line;
+}
+int BlankLength(const virt::Signal& s, bool horizontal) {
+  return horizontal ? s.h_blank_end_char - s.h_blank_start_char
+                    : s.v_blank_end_line - s.v_blank_start_line;
+}
+
+// Clicks one arrow up to kClicks times and checks the signal after each; returns the clicks
+// that moved the picture.
+int ClickAndCheck(virt::VirtualPc& pc, const Arrow& arrow, const virt::Signal& start) {
+  virt::Signal before = start;
+  int moved = 0;
+  bool stopped = false;
+  for (int click = 1; click <= kClicks; ++click) {
+    SCOPED_TRACE("click " + std::to_string(click));
+    arrow.click();
+    const virt::Signal now = virt::AnalyzeSignal(pc.card());
+
+    // What the registers said before the first click may already be wrong (a chip's stale
+    // extension bits); a click adds nothing to it.
+    for (const std::string& problem : now.contradictions) {
+      EXPECT_NE(std::find(start.contradictions.begin(), start.contradictions.end(), problem),
+                start.contradictions.end())
+          << problem;
+    }
+    EXPECT_EQ(SyncLength(now, true), SyncLength(start, true)) << "line sync length";
+    EXPECT_EQ(SyncLength(now, false), SyncLength(start, false)) << "field sync length";
+    EXPECT_EQ(BlankLength(now, true), BlankLength(start, true)) << "line blank length";
+    EXPECT_EQ(BlankLength(now, false), BlankLength(start, false)) << "field blank length";
+    EXPECT_DOUBLE_EQ(now.line_rate_hz, start.line_rate_hz);
+    EXPECT_DOUBLE_EQ(now.field_rate_hz, start.field_rate_hz);
+
+    if (now.crtc == before.crtc) {
+      stopped = true;
+    } else {
+      EXPECT_FALSE(stopped) << "a direction that stopped moved again";
+      ++moved;
+      const bool h = arrow.horizontal;
+      EXPECT_EQ(SyncStart(now.crtc, h), SyncStart(before.crtc, h) + arrow.step);
+      // The block-I/O CRTC blanks from the display end to the total: its blank stays put.
+      if (pc.card().family() != engine::cfATI) {
+        EXPECT_EQ(BlankStart(now.crtc, h), BlankStart(before.crtc, h) + arrow.step);
+      }
+      EXPECT_EQ(SyncStart(now.crtc, !h), SyncStart(before.crtc, !h)) << "the other axis";
+    }
+    before = now;
+  }
+  return moved;
+}
+
+TEST(CenteringBounds, FortyClicksOfEachArrowKeepBothSyncsInsideTheirBlanking) {
+  for (const std::string_view name : virt::CardNames()) {
+    for (const Setting& setting : kSettings) {
+      SCOPED_TRACE(std::string(name) + " " + setting.name);
+      int horizontal_moves = 0, vertical_moves = 0;
+      for (const Arrow& arrow : kArrows) {
+        SCOPED_TRACE(arrow.name);
+        virt::VirtualPc pc(virt::MakeCard(name));
+        ASSERT_TRUE(virt::SetDesktopMode(pc.card(), setting.width, setting.height));
+        ApplyStandard(pc, setting);
+        const virt::Signal start = virt::AnalyzeSignal(pc.card());
+        ASSERT_TRUE(start.has_signal());
+        const int moved = ClickAndCheck(pc, arrow, start);
+        (arrow.horizontal ? horizontal_moves : vertical_moves) += moved;
+        engine::UnbindPort();
+      }
+      // A sync may already end on the last count before its total (NTSC's field sync at
+      // 800x600), so one direction can be closed from the start, never both.
+      EXPECT_GT(horizontal_moves, 0);
+      EXPECT_GT(vertical_moves, 0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zanvo::fit
