@@ -101,7 +101,10 @@ class GateWatch final : public PortIo {
     const uint64_t now = pc().now_ps();
     if (open && !open_) {
       owner_.gate_opened_ps_ = now;
-      if (!owner_.idle_step_) owner_.applied_chipset_ = {Eng.ChipFamily, Eng.ChipModel};
+      if (!owner_.idle_step_) {
+        owner_.applied_chipset_ = {Eng.ChipFamily, Eng.ChipModel};
+        owner_.copy_applied_ = true;
+      }
     }
     if (!open && open_) {
       owner_.longest_gate_ps_ = std::max(owner_.longest_gate_ps_, now - owner_.gate_opened_ps_);
@@ -264,7 +267,7 @@ SimulatedPc::~SimulatedPc() {
 }
 
 bool SimulatedPc::copy_touched_card() const {
-  return copy_ == nullptr || copy_->display.resets > 0 || applied_chipset_.has_value();
+  return copy_ == nullptr || copy_->display.resets > 0 || copy_applied_;
 }
 
 bool SimulatedPc::application_terminated() const {
@@ -315,7 +318,7 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
   session_over_ = false;
   mode_set_without_program_ = false;
   ended_ = false;
-  applied_chipset_.reset();
+  copy_applied_ = false;
   copy_ = std::make_unique<Copy>(*this, true);
   main_ = copy_->main.get();
   main_->SetCommandLine(request);
@@ -435,15 +438,18 @@ bool SimulatedPc::ChipsetIsTheCards() const {
   return std::find(siblings.begin(), siblings.end(), model) != siblings.end();
 }
 
-bool SimulatedPc::SignalHolds(std::string* why) {
-  const virt::Signal now = virt::AnalyzeSignal(pc_.card());
+uint8_t SimulatedPc::StandardOnCard() const {
+  if (mode_set_without_program_) return engine::vsVGA;
   // A copy that started in VGA and has not touched the card yet leaves on it what the last
   // copy kept there at its close.
-  const uint8_t standard = Eng.CurrentStandard == engine::vsVGA && !copy_touched_card()
-                               ? inherited_standard_
-                               : Eng.CurrentStandard;
-  const std::optional<virt::StandardRates> rates =
-      mode_set_without_program_ ? std::nullopt : RatesOf(standard);
+  if (Eng.CurrentStandard == engine::vsVGA && !copy_touched_card()) return inherited_standard_;
+  return Eng.CurrentStandard;
+}
+
+bool SimulatedPc::SignalHolds(std::string* why) {
+  const virt::Signal now = virt::AnalyzeSignal(pc_.card());
+  const uint8_t standard = StandardOnCard();
+  const std::optional<virt::StandardRates> rates = RatesOf(standard);
   if (!rates) {
     // What a monitor sees of its timings: the rates, the picture's size, the syncs.
     const virt::Signal& monitor = MonitorSignal();
@@ -464,7 +470,7 @@ bool SimulatedPc::SignalHolds(std::string* why) {
       virt::JudgeSignal(*rates, now.line_rate_hz, now.field_rate_hz) != virt::SignalVerdict::kOff;
   if (locks && now.contradictions.empty()) return true;
   if (why)
-    *why = "standard " + std::to_string(Eng.CurrentStandard) + " in force but the card sends " +
+    *why = "standard " + std::to_string(standard) + " in force but the card sends " +
            Rates(now);
   return false;
 }
@@ -476,7 +482,7 @@ void SimulatedPc::CheckSignal(const char* when) {
   // extension bits as the driver set them, or double the line rate and the line count together:
   // the field is right, and no field measurement can tell. Only the keep question's revert
   // guards that choice, so it is no broken promise of the program's.
-  if (!mode_set_without_program_ && RatesOf(Eng.CurrentStandard) && !ChipsetIsTheCards()) return;
+  if (RatesOf(StandardOnCard()) && !ChipsetIsTheCards()) return;
   Break(std::string(when) + ": " + why);
 }
 

@@ -101,6 +101,8 @@ class SimulatedPc {
   bool application_terminated() const;
   // The running copy has re-set the mode or applied a standard since it started.
   bool copy_touched_card() const;
+  // The standard whose signal the card should send now.
+  uint8_t StandardOnCard() const;
 
   // Plays the next planned move inside an open dialog; false when none is left.
   bool PlayInterrupt(const Move& move);
@@ -142,6 +144,7 @@ class SimulatedPc {
   // What detection makes of the card, and the siblings a switch may try on it.
   std::pair<uint8_t, uint16_t> detected_;
   bool idle_step_ = false;
+  bool copy_applied_ = false;  // the running copy has measured a standard on the card
   // The standard the last copy left in force when the running one started.
   uint8_t inherited_standard_ = engine::vsVGA;
   // The longest time the timer gate stayed open during the step, in picoseconds.
