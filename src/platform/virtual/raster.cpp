@@ -1,5 +1,6 @@
 #include "platform/virtual/raster.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/virtual/vga_registers.h"
@@ -7,8 +8,36 @@
 namespace zanvo::virt {
 
 namespace {
+
 constexpr double kPsPerUs = 1e6;
+// 2^64: times from here on do not fit the clock.
+constexpr double kClockLimitPs = 18446744073709551616.0;
+// How far from its estimate a change is looked for; rounding moves it by a picosecond at most.
+constexpr int kChangeChecks = 4;
+
+uint64_t Later(uint64_t t) {
+  return t == UINT64_MAX ? t : t + 1;
 }
+
+// A time up to which `reached` stays false from `from` on: its first whole picosecond if that
+// lies within a few checks of `estimate` (where exact arithmetic puts the change), otherwise
+// an earlier one, never a later one. `reached` must be false at `from` and stay true once true.
+template <typename Reached>
+uint64_t FirstReached(uint64_t from, double estimate, Reached reached) {
+  uint64_t at = Later(from);
+  if (estimate >= kClockLimitPs) {
+    at = UINT64_MAX;
+  } else if (estimate > static_cast<double>(at)) {
+    at = static_cast<uint64_t>(std::ceil(estimate));
+  }
+  for (int check = 0; check < kChangeChecks && at > Later(from); ++check) {
+    if (!reached(at - 1)) return at;
+    --at;
+  }
+  return Later(from);
+}
+
+}  // namespace
 
 Raster::Raster(const Signal& signal) {
   const double line_ps = signal.line_period_us * kPsPerUs;
@@ -28,29 +57,62 @@ Raster::Raster(const Signal& signal) {
   h_display_ps_ = signal.h_display_us * kPsPerUs;
 }
 
-uint8_t Raster::Status(uint64_t now_ps) const {
-  if (!running_) return kStatus1DisplayDisabled;
-  const double t = static_cast<double>(now_ps);
-  if (t < field_start_ps_ || t >= field_start_ps_ + field_ps_) {
-    field_start_ps_ = std::floor(t / field_ps_) * field_ps_;
+uint8_t Raster::Status(uint64_t now_ps, uint64_t* steady_until_ps) const {
+  if (!running_) {
+    if (steady_until_ps != nullptr) *steady_until_ps = UINT64_MAX;
+    return kStatus1DisplayDisabled;
   }
-  const double in_field = t - field_start_ps_;
+  if (BeforeField(now_ps) || PastField(now_ps)) {
+    field_start_ps_ = std::floor(At(now_ps) / field_ps_) * field_ps_;
+  }
+  const double in_field = InField(now_ps);
 
   uint8_t status = 0;
   const bool in_retrace = (in_field >= sync_start_ps_ && in_field < sync_end_ps_) ||
                           (sync_end_ps_ > field_ps_ && in_field < sync_end_ps_ - field_ps_);
   if (in_retrace) status |= kStatus1VerticalRetrace;
-  if (in_field >= display_end_ps_) {
+  if (!InDisplayedLines(now_ps)) {
     status |= kStatus1DisplayDisabled;
   } else {
     // The line phase runs on from time zero: in the second field of an interlaced frame the
     // lines start half a line off the field start.
-    if (t < line_start_ps_ || t >= line_start_ps_ + line_ps_) {
-      line_start_ps_ = std::floor(t / line_ps_) * line_ps_;
+    if (BeforeLine(now_ps) || PastLine(now_ps)) {
+      line_start_ps_ = std::floor(At(now_ps) / line_ps_) * line_ps_;
     }
-    if (t - line_start_ps_ >= h_display_ps_) status |= kStatus1DisplayDisabled;
+    if (InLine(now_ps) >= h_display_ps_) status |= kStatus1DisplayDisabled;
   }
+  if (steady_until_ps != nullptr) *steady_until_ps = SteadyUntil(now_ps);
   return status;
+}
+
+// Right after Status(now_ps): while neither anchor moves, every comparison Status makes can only
+// turn once, from false to true, as time goes on. The stretch ends at the first of those still
+// to turn, or where an anchor would move; until then Status answers alike and changes nothing.
+uint64_t Raster::SteadyUntil(uint64_t now_ps) const {
+  // Rounding may leave the time outside the field just anchored; such a read is not reused.
+  if (BeforeField(now_ps) || PastField(now_ps)) return Later(now_ps);
+  uint64_t until = FirstReached(now_ps, field_start_ps_ + field_ps_,
+                                [this](uint64_t t) { return PastField(t); });
+  const auto up_to = [&](double offset, auto reached) {
+    if (!reached(now_ps)) until = std::min(until, FirstReached(now_ps, offset, reached));
+  };
+  up_to(field_start_ps_ + sync_start_ps_,
+        [this](uint64_t t) { return InField(t) >= sync_start_ps_; });
+  up_to(field_start_ps_ + sync_end_ps_,
+        [this](uint64_t t) { return !(InField(t) < sync_end_ps_); });
+  if (sync_end_ps_ > field_ps_) {
+    up_to(field_start_ps_ + (sync_end_ps_ - field_ps_),
+          [this](uint64_t t) { return !(InField(t) < sync_end_ps_ - field_ps_); });
+  }
+  if (InDisplayedLines(now_ps)) {
+    up_to(field_start_ps_ + display_end_ps_,
+          [this](uint64_t t) { return !InDisplayedLines(t); });
+    if (BeforeLine(now_ps) || PastLine(now_ps)) return Later(now_ps);
+    up_to(line_start_ps_ + line_ps_, [this](uint64_t t) { return PastLine(t); });
+    up_to(line_start_ps_ + h_display_ps_,
+          [this](uint64_t t) { return InLine(t) >= h_display_ps_; });
+  }
+  return until;
 }
 
 }  // namespace zanvo::virt

@@ -27,8 +27,14 @@ uint8_t VgaCard::PeekIndex(RegFile file) const {
 }
 
 uint8_t VgaCard::PeekInputStatus1(uint64_t now_ps) const {
+  return InputStatus1(now_ps, nullptr);
+}
+
+uint8_t VgaCard::InputStatus1(uint64_t now_ps, uint64_t* steady_until_ps) const {
   if (timing_dirty_) RefreshTiming();
-  uint8_t status = raster_.Status(now_ps);
+  // The raster keeps where it last looked; a look from here may move that.
+  ForgetSteadyStatus();
+  uint8_t status = raster_.Status(now_ps, steady_until_ps);
   if (retrace_frozen_) {
     status = static_cast<uint8_t>(status & ~kStatus1VerticalRetrace);
     if (retrace_level_) status |= kStatus1VerticalRetrace;
@@ -39,6 +45,12 @@ uint8_t VgaCard::PeekInputStatus1(uint64_t now_ps) const {
 void VgaCard::FreezeRetrace(bool frozen, bool level) {
   retrace_frozen_ = frozen;
   retrace_level_ = level;
+  ForgetSteadyStatus();
+}
+
+void VgaCard::SetSteadyStatusReuse(bool on) {
+  steady_status_reuse_ = on;
+  ForgetSteadyStatus();
 }
 
 uint8_t VgaCard::PeekDacData() const {
@@ -129,7 +141,16 @@ void VgaCard::ReadEffects(uint16_t port) {
   }
 }
 
-uint8_t VgaCard::ReadPort(uint16_t port, uint64_t now_ps) {
+uint8_t VgaCard::ReadPortAnew(uint16_t port, uint64_t now_ps) {
+  if (port == StatusPort() && steady_status_reuse_) {
+    uint64_t until = 0;
+    const uint8_t status = InputStatus1(now_ps, &until);
+    ReadEffects(port);
+    steady_status_ = status;
+    steady_from_ps_ = now_ps;
+    steady_until_ps_ = until;
+    return status;
+  }
   const uint8_t value = PeekPort(port, now_ps);
   ReadEffects(port);
   return value;

@@ -50,6 +50,10 @@ void VirtualPc::WriteByteNoTick(uint16_t port, uint8_t value) {
 // first, within the one bus cycle. The PCI host bridge sees the access whole first: mechanism #1
 // latches its address only from a dword write.
 uint8_t VirtualPc::InByte(uint16_t port) {
+  if (RepeatsSteadyStatus(port)) {
+    Tick();
+    return card_->steady_status();
+  }
   if (RoutesToPci(port)) {
     Tick();
     return static_cast<uint8_t>(pci_.Read(port, 1));
@@ -57,6 +61,29 @@ uint8_t VirtualPc::InByte(uint16_t port) {
   const uint8_t value = ReadByteNoTick(port);
   Tick();
   return value;
+}
+
+// A run of reads inside the card's steady stretch, at this clock and one bus cycle apart, all
+// get the steady byte: the run is counted and the clock moved over it as one.
+uint32_t VirtualPc::InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged,
+                                uint32_t max_reads, uint8_t& last) {
+  uint32_t reads = 0;
+  while (reads < max_reads) {
+    if (RepeatsSteadyStatus(port) && (card_->steady_status() & mask) == unchanged) {
+      const uint64_t span = card_->steady_until_ps() - now_ps_;
+      const uint64_t fit = span / kBusCyclePs + (span % kBusCyclePs != 0 ? 1 : 0);
+      const uint32_t run = fit < max_reads - reads ? static_cast<uint32_t>(fit) : max_reads - reads;
+      now_ps_ += run * kBusCyclePs;
+      accesses_ += run;
+      reads += run;
+      last = card_->steady_status();
+      continue;
+    }
+    last = InByte(port);
+    ++reads;
+    if ((last & mask) != unchanged) break;
+  }
+  return reads;
 }
 
 uint16_t VirtualPc::InWord(uint16_t port) {
