@@ -1,5 +1,6 @@
 #include "engine/readout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -56,12 +57,21 @@ class RetraceWait {
  public:
   explicit RetraceWait(PeriodRun& run) : run_(run) {}
 
-  // Polls while the retrace bit equals `in_retrace`; false when a bound ran out first.
+  // Polls while the retrace bit equals `in_retrace`; false when a bound ran out first. The
+  // polls between two latches go to the port as one run.
   bool While(bool in_retrace) {
+    const uint8_t unchanged = in_retrace ? kStatusVRetrace : 0;
     uint32_t elapsed = 0;
-    for (uint32_t polls = 1; polls <= kRetraceWaitMaxPolls; ++polls) {
-      const bool retrace = (Port().InByte(run_.status_port) & kStatusVRetrace) != 0;
-      if (retrace != in_retrace) return true;
+    uint32_t polls = 0;
+    while (polls < kRetraceWaitMaxPolls) {
+      const uint32_t run = std::min(kPollsPerTimerLatch - polls % kPollsPerTimerLatch,
+                                    kRetraceWaitMaxPolls - polls);
+      uint8_t status = unchanged;
+      const uint32_t made =
+          Port().InByteWhile(run_.status_port, kStatusVRetrace, unchanged, run, status);
+      if ((status & kStatusVRetrace) != unchanged) return true;
+      if (made != run) return false;  // a port that stops short answers nothing more
+      polls += made;
       if (polls % kPollsPerTimerLatch == 0) {
         elapsed += Latch();
         if (elapsed > kRetraceWaitMaxTicks || run_.spent_ticks > run_.budget_ticks) return false;
