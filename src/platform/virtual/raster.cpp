@@ -57,60 +57,57 @@ Raster::Raster(const Signal& signal) {
   h_display_ps_ = signal.h_display_us * kPsPerUs;
 }
 
-uint8_t Raster::Status(uint64_t now_ps, uint64_t* steady_until_ps) const {
-  if (!running_) {
-    if (steady_until_ps != nullptr) *steady_until_ps = UINT64_MAX;
-    return kStatus1DisplayDisabled;
-  }
-  if (BeforeField(now_ps) || PastField(now_ps)) {
-    field_start_ps_ = std::floor(At(now_ps) / field_ps_) * field_ps_;
-  }
-  const double in_field = InField(now_ps);
+uint8_t Raster::Status(uint64_t now_ps) const {
+  if (!running_) return kStatus1DisplayDisabled;
+  const double in_field = InField(now_ps, FieldIndex(now_ps));
 
   uint8_t status = 0;
   const bool in_retrace = (in_field >= sync_start_ps_ && in_field < sync_end_ps_) ||
                           (sync_end_ps_ > field_ps_ && in_field < sync_end_ps_ - field_ps_);
   if (in_retrace) status |= kStatus1VerticalRetrace;
-  if (!InDisplayedLines(now_ps)) {
+  if (in_field >= display_end_ps_) {
     status |= kStatus1DisplayDisabled;
   } else {
     // The line phase runs on from time zero: in the second field of an interlaced frame the
     // lines start half a line off the field start.
-    if (BeforeLine(now_ps) || PastLine(now_ps)) {
-      line_start_ps_ = std::floor(At(now_ps) / line_ps_) * line_ps_;
-    }
-    if (InLine(now_ps) >= h_display_ps_) status |= kStatus1DisplayDisabled;
+    if (InLine(now_ps, LineIndex(now_ps)) >= h_display_ps_) status |= kStatus1DisplayDisabled;
   }
-  if (steady_until_ps != nullptr) *steady_until_ps = SteadyUntil(now_ps);
   return status;
 }
 
-// Right after Status(now_ps): while neither anchor moves, every comparison Status makes can only
-// turn once, from false to true, as time goes on. The stretch ends at the first of those still
-// to turn, or where an anchor would move; until then Status answers alike and changes nothing.
-uint64_t Raster::SteadyUntil(uint64_t now_ps) const {
-  // Rounding may leave the time outside the field just anchored; such a read is not reused.
-  if (BeforeField(now_ps) || PastField(now_ps)) return Later(now_ps);
-  uint64_t until = FirstReached(now_ps, field_start_ps_ + field_ps_,
-                                [this](uint64_t t) { return PastField(t); });
-  const auto up_to = [&](double offset, auto reached) {
-    if (!reached(now_ps)) until = std::min(until, FirstReached(now_ps, offset, reached));
+// While the field stays, every comparison Status makes on the offset into it can only turn
+// once, from false to true, as time goes on; within a line the same holds for the line phase.
+// The stretch ends at the first of those still to turn that decides a bit asked about, or where
+// the field (or, for the display-disabled bit, the line) changes.
+uint64_t Raster::SteadyUntil(uint64_t now_ps, uint8_t bits) const {
+  const bool retrace = (bits & kStatus1VerticalRetrace) != 0;
+  const bool display = (bits & kStatus1DisplayDisabled) != 0;
+  if (!running_ || (!retrace && !display)) return UINT64_MAX;
+
+  const double field = FieldIndex(now_ps);
+  uint64_t until = FirstReached(now_ps, (field + 1) * field_ps_,
+                                [&](uint64_t t) { return FieldIndex(t) > field; });
+  const auto up_to = [&](double estimate, auto reached) {
+    if (!reached(now_ps)) until = std::min(until, FirstReached(now_ps, estimate, reached));
   };
-  up_to(field_start_ps_ + sync_start_ps_,
-        [this](uint64_t t) { return InField(t) >= sync_start_ps_; });
-  up_to(field_start_ps_ + sync_end_ps_,
-        [this](uint64_t t) { return !(InField(t) < sync_end_ps_); });
-  if (sync_end_ps_ > field_ps_) {
-    up_to(field_start_ps_ + (sync_end_ps_ - field_ps_),
-          [this](uint64_t t) { return !(InField(t) < sync_end_ps_ - field_ps_); });
+  const double field_start = field * field_ps_;
+  if (retrace) {
+    up_to(field_start + sync_start_ps_,
+          [&](uint64_t t) { return InField(t, field) >= sync_start_ps_; });
+    up_to(field_start + sync_end_ps_,
+          [&](uint64_t t) { return !(InField(t, field) < sync_end_ps_); });
+    if (sync_end_ps_ > field_ps_) {
+      up_to(field_start + (sync_end_ps_ - field_ps_),
+            [&](uint64_t t) { return !(InField(t, field) < sync_end_ps_ - field_ps_); });
+    }
   }
-  if (InDisplayedLines(now_ps)) {
-    up_to(field_start_ps_ + display_end_ps_,
-          [this](uint64_t t) { return !InDisplayedLines(t); });
-    if (BeforeLine(now_ps) || PastLine(now_ps)) return Later(now_ps);
-    up_to(line_start_ps_ + line_ps_, [this](uint64_t t) { return PastLine(t); });
-    up_to(line_start_ps_ + h_display_ps_,
-          [this](uint64_t t) { return InLine(t) >= h_display_ps_; });
+  if (display && !(InField(now_ps, field) >= display_end_ps_)) {
+    up_to(field_start + display_end_ps_,
+          [&](uint64_t t) { return InField(t, field) >= display_end_ps_; });
+    const double line = LineIndex(now_ps);
+    up_to((line + 1) * line_ps_, [&](uint64_t t) { return LineIndex(t) > line; });
+    up_to(line * line_ps_ + h_display_ps_,
+          [&](uint64_t t) { return InLine(t, line) >= h_display_ps_; });
   }
   return until;
 }

@@ -57,10 +57,16 @@ class VgaCard {
   // the same byte, and their one side effect, resetting the attribute flip-flop, would change
   // nothing. On by default; the fast path is off only to prove it changes no reading.
   void SetSteadyStatusReuse(bool on);
+  // How long a status read at `now_ps` keeps its bits under `mask`, as Raster::SteadyUntil,
+  // while nothing is written to the card.
+  uint64_t StatusSteadyUntil(uint64_t now_ps, uint8_t mask) const;
+  uint16_t status_port() const {
+    return ColorAddressing() ? kPortStatus1Color : kPortStatus1Mono;
+  }
   // Whether a read of `port` at `now_ps` is one that the last status read's steady stretch
   // answers, with steady_status(), as every read before steady_until_ps() is.
   bool RepeatsSteadyStatus(uint16_t port, uint64_t now_ps) const {
-    return now_ps < steady_until_ps_ && now_ps >= steady_from_ps_ && port == StatusPort() &&
+    return now_ps < steady_until_ps_ && now_ps >= steady_from_ps_ && port == status_port() &&
            !timing_dirty_ && !attr_flip_flop_data_;
   }
   uint8_t steady_status() const { return steady_status_; }
@@ -145,12 +151,11 @@ class VgaCard {
  private:
   static constexpr int FileSlot(RegFile file) { return static_cast<int>(file); }
   bool ColorAddressing() const { return (misc_ & kMiscColorAddressing) != 0; }
-  uint16_t StatusPort() const {
-    return ColorAddressing() ? kPortStatus1Color : kPortStatus1Mono;
-  }
   uint8_t ReadPortAnew(uint16_t port, uint64_t now_ps);
-  uint8_t InputStatus1(uint64_t now_ps, uint64_t* steady_until_ps) const;
-  void ForgetSteadyStatus() const { steady_until_ps_ = 0; }
+  void ForgetSteadyStatus() const {
+    steady_until_ps_ = 0;
+    masked_until_ps_ = 0;
+  }
   uint16_t CrtcIndexPort() const;
   uint8_t PeekDacData() const;
   void WriteDacData(uint8_t value);
@@ -184,12 +189,17 @@ class VgaCard {
   mutable Signal signal_{};
   mutable Raster raster_{};
 
-  // The last status read through the port and the stretch [from, until) it holds for. Any
-  // other look at the raster and any change of the timing or the freeze empties it.
+  // The last status read through the port and the stretch [from, until) it holds for. A new
+  // raster or a change of the freeze empties it, and the stretch below.
   bool steady_status_reuse_ = true;
   uint8_t steady_status_ = 0;
-  mutable uint64_t steady_from_ps_ = 0;
+  uint64_t steady_from_ps_ = 0;
   mutable uint64_t steady_until_ps_ = 0;
+  // The last stretch StatusSteadyUntil worked out: the bits asked about and [from, until). A
+  // busy-wait asks again at every timer latch while its bit holds for a whole field.
+  mutable uint8_t masked_bits_ = 0;
+  mutable uint64_t masked_from_ps_ = 0;
+  mutable uint64_t masked_until_ps_ = 0;
 };
 
 }  // namespace zanvo::virt

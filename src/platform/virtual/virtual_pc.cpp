@@ -63,25 +63,28 @@ uint8_t VirtualPc::InByte(uint16_t port) {
   return value;
 }
 
-// A run of reads inside the card's steady stretch, at this clock and one bus cycle apart, all
-// get the steady byte: the run is counted and the clock moved over it as one.
+// After a status read whose bits under the mask were unchanged, the reads that follow one bus
+// cycle apart inside the stretch where those bits hold get them too, and change nothing on the
+// card: the first read already reset the attribute flip-flop and refreshed the timing. The run
+// is counted and the clock moved over it at once; the last byte is what the raster shows then.
 uint32_t VirtualPc::InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged,
                                 uint32_t max_reads, uint8_t& last) {
   uint32_t reads = 0;
   while (reads < max_reads) {
-    if (RepeatsSteadyStatus(port) && (card_->steady_status() & mask) == unchanged) {
-      const uint64_t span = card_->steady_until_ps() - now_ps_;
-      const uint64_t fit = span / kBusCyclePs + (span % kBusCyclePs != 0 ? 1 : 0);
-      const uint32_t run = fit < max_reads - reads ? static_cast<uint32_t>(fit) : max_reads - reads;
-      now_ps_ += run * kBusCyclePs;
-      accesses_ += run;
-      reads += run;
-      last = card_->steady_status();
-      continue;
-    }
+    const uint64_t at = now_ps_;
     last = InByte(port);
     ++reads;
     if ((last & mask) != unchanged) break;
+    if (!card_ || RoutesToPci(port) || port != card_->status_port()) continue;
+    const uint64_t until = card_->StatusSteadyUntil(at, mask);
+    if (until <= at) continue;
+    const uint64_t fit = (until - at - 1) / kBusCyclePs;  // reads at at + i cycles < until
+    const uint32_t run = fit < max_reads - reads ? static_cast<uint32_t>(fit) : max_reads - reads;
+    if (run == 0) continue;
+    now_ps_ += uint64_t{run} * kBusCyclePs;
+    accesses_ += run;
+    reads += run;
+    last = card_->PeekInputStatus1(now_ps_ - kBusCyclePs);
   }
   return reads;
 }

@@ -4,9 +4,10 @@
 // a simulated clock that every port access advances by one bus cycle, so busy-wait loops
 // progress deterministically and fast. Unmapped ports read all ones and ignore writes.
 //
-// While a program only polls the status, nothing on the card changes: each read is answered from
-// how long the raster keeps its bits (see VgaCard::ReadPort), and a run of reads through
-// InByteWhile moves the clock over the whole run at once, the timer counting the same time.
+// While a program only polls the status, nothing on the card changes: a read is answered from
+// how long the raster keeps the bits the last one saw (see VgaCard::ReadPort), and a run of
+// reads through InByteWhile moves the clock straight to where the bits it waits on change, the
+// timer counting the same time. Every read returns what it would one by one.
 
 #include <cstdint>
 #include <memory>
@@ -57,7 +58,7 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   void OutByte(uint16_t port, uint8_t value) override;
   void OutWord(uint16_t port, uint16_t value) override;
   void OutDword(uint16_t port, uint32_t value) override;
-  // Runs of reads the card answers from a steady status cost one step each.
+  // A run of status reads costs a step for each change of the bits asked about.
   uint32_t InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged, uint32_t max_reads,
                        uint8_t& last) override;
 
