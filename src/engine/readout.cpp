@@ -1,5 +1,6 @@
 #include "engine/readout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -57,17 +58,26 @@ class RetraceWait {
   explicit RetraceWait(PeriodRun& run) : run_(run) {}
 
   // Polls while the retrace bit equals `in_retrace`; false when a bound ran out first or the
-  // timer was found not to count.
+  // timer was found not to count. The polls between two latches go to the port as one run.
   bool While(bool in_retrace) {
+    const uint8_t unchanged = in_retrace ? kStatusVRetrace : 0;
     uint32_t elapsed = 0;
-    for (uint32_t polls = 1; polls <= kRetraceWaitMaxPolls; ++polls) {
+    uint32_t polls = 0;
+    while (polls < kRetraceWaitMaxPolls) {
       if (run_.spent_polls >= run_.budget_polls) {
         run_.polls_ran_out = true;
         return false;
       }
-      ++run_.spent_polls;
-      const bool retrace = (Port().InByte(run_.status_port) & kStatusVRetrace) != 0;
-      if (retrace != in_retrace) return true;
+      const uint32_t run = std::min({kPollsPerTimerLatch - polls % kPollsPerTimerLatch,
+                                     kRetraceWaitMaxPolls - polls,
+                                     run_.budget_polls - run_.spent_polls});
+      uint8_t status = unchanged;
+      const uint32_t made =
+          Port().InByteWhile(run_.status_port, kStatusVRetrace, unchanged, run, status);
+      run_.spent_polls += made;
+      if ((status & kStatusVRetrace) != unchanged) return true;
+      if (made != run) return false;  // a port that stops short answers nothing more
+      polls += made;
       if (polls % kPollsPerTimerLatch == 0) {
         const uint16_t lap = Latch();
         if (lap == 0) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/virtual/cards/standard_vga.h"
+#include "platform/virtual/signal/raster.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt {
@@ -140,6 +141,51 @@ TEST(Retrace, NoRetraceWithoutAClockOrWithTheCrtcHeld) {
   auto held = PcWithMode(640, 480);
   testing::WriteReg(*held, 0x3D4, 0x17, 0x23);
   EXPECT_TRUE(RetraceStarts(*held, 100'000'000'000).empty());
+}
+
+// A program polling the status is answered a stretch at a time: each stretch keeps the bits
+// asked about, and where one ends either those bits change at that very picosecond or a field
+// (for the display-disabled bit, a line) begins. The retrace bit takes a few stretches a field.
+TEST(Retrace, SteadyStretchesEndWhereTheBitsChange) {
+  struct Case {
+    const char* name;
+    std::function<std::unique_ptr<VirtualPc>()> make;
+    uint8_t bits;
+    int max_stretches_per_field;
+  };
+  const Case cases[] = {
+      {"640x480 retrace", [] { return PcWithMode(640, 480); }, 0x08, 4},
+      {"800x600 retrace", [] { return PcWithMode(800, 600); }, 0x08, 4},
+      {"interlaced retrace", [] { return InterlacedPc(false); }, 0x08, 4},
+      {"640x480 display", [] { return PcWithMode(640, 480); }, 0x01, 3 * 525},
+      {"interlaced both", [] { return InterlacedPc(true); }, 0x09, 3 * 263},
+  };
+  for (const auto& c : cases) {
+    auto pc = c.make();
+    const Raster raster(AnalyzeSignal(pc->card()));
+    const uint64_t field_ps = static_cast<uint64_t>(raster.field_period_ps());
+    const uint64_t end = 3 * field_ps + 777;
+    int stretches = 0;
+    int changes = 0;
+    for (uint64_t t = 12'345; t < end; ++stretches) {
+      const uint64_t until = raster.SteadyUntil(t, c.bits);
+      ASSERT_GT(until, t) << c.name;
+      const uint8_t held = raster.Status(t) & c.bits;
+      for (const uint64_t inside : {t + (until - t) / 3, t + (until - t) / 2, until - 1}) {
+        ASSERT_EQ(raster.Status(inside) & c.bits, held) << c.name << " at " << inside;
+      }
+      if ((raster.Status(until) & c.bits) != held) ++changes;
+      t = until;
+    }
+    const int fields = 3;
+    EXPECT_LE(stretches, fields * c.max_stretches_per_field + 2) << c.name;
+    // The retrace rises and falls once a field; the display-disabled bit twice a displayed line.
+    if (c.bits == 0x08) {
+      EXPECT_NEAR(changes, 2 * fields, 1) << c.name;
+    } else if (c.bits == 0x01) {
+      EXPECT_NEAR(changes, 2 * 480 * fields, 2) << c.name;
+    }
+  }
 }
 
 // The measurement the PC timer makes: start channel 2 at 65536 in mode 0 at the end of one

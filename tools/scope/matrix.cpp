@@ -50,6 +50,7 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
     options.as_model = chipset.model;
   }
   options.measure_field = chipset.measure_field;
+  options.dump_registers = false;
   ScopeReport report;
   std::string error;
   MatrixCell cell;

@@ -47,6 +47,9 @@ struct ScopeOptions {
   // matrix's screening of other models leaves it out, since a cell within the locks range is
   // always inside the check's wider band.
   bool measure_field = true;
+  // Read the card's registers into the report, as the driver left them and at the end. Not an
+  // option of the tool either: the matrix, which shows no registers, leaves it out.
+  bool dump_registers = true;
 
   // The compatibility matrix over `matrix_cards` (every card when empty), in one of four forms.
   bool matrix = false;

@@ -219,7 +219,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   if (!SetMode(options, pc.card(), report, error)) return false;
   report.monitor = virt::AnalyzeSignal(pc.card());
   if (!options.load_registers.empty() && !options.mode_given) SizeFromSignal(report);
-  report.monitor_registers = DumpRegisters(pc.card());
+  if (options.dump_registers) report.monitor_registers = DumpRegisters(pc.card());
 
   Eng = engine::EngineState{};
   engine::BindPort(pc);
@@ -271,7 +271,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     report.readout_h = texts.h;
     report.readout_v = texts.v;
   }
-  report.registers = DumpRegisters(pc.card());
+  if (options.dump_registers) report.registers = DumpRegisters(pc.card());
   report.ext_io_base = Eng.ExtIoBase;
   report.pci_cursor = Eng.PciCursor;
   if (const auto* ati = dynamic_cast<const virt::AtiMach64Card*>(&pc.card())) {

@@ -50,6 +50,10 @@ void VirtualPc::WriteByteNoTick(uint16_t port, uint8_t value) {
 // first, within the one bus cycle. The PCI host bridge sees the access whole first: mechanism #1
 // latches its address only from a dword write.
 uint8_t VirtualPc::InByte(uint16_t port) {
+  if (RepeatsSteadyStatus(port)) {
+    Tick();
+    return card_->steady_status();
+  }
   if (RoutesToPci(port)) {
     Tick();
     return static_cast<uint8_t>(pci_.Read(port, 1));
@@ -57,6 +61,32 @@ uint8_t VirtualPc::InByte(uint16_t port) {
   const uint8_t value = ReadByteNoTick(port);
   Tick();
   return value;
+}
+
+// After a status read whose bits under the mask were unchanged, the reads that follow one bus
+// cycle apart inside the stretch where those bits hold get them too, and change nothing on the
+// card: the first read already reset the attribute flip-flop and refreshed the timing. The run
+// is counted and the clock moved over it at once; the last byte is what the raster shows then.
+uint32_t VirtualPc::InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged,
+                                uint32_t max_reads, uint8_t& last) {
+  uint32_t reads = 0;
+  while (reads < max_reads) {
+    const uint64_t at = now_ps_;
+    last = InByte(port);
+    ++reads;
+    if ((last & mask) != unchanged) break;
+    if (!card_ || RoutesToPci(port) || port != card_->status_port()) continue;
+    const uint64_t until = card_->StatusSteadyUntil(at, mask);
+    if (until <= at) continue;
+    const uint64_t fit = (until - at - 1) / kBusCyclePs;  // reads at at + i cycles < until
+    const uint32_t run = fit < max_reads - reads ? static_cast<uint32_t>(fit) : max_reads - reads;
+    if (run == 0) continue;
+    now_ps_ += uint64_t{run} * kBusCyclePs;
+    accesses_ += run;
+    reads += run;
+    last = card_->PeekInputStatus1(now_ps_ - kBusCyclePs);
+  }
+  return reads;
 }
 
 uint16_t VirtualPc::InWord(uint16_t port) {

@@ -3,6 +3,11 @@
 // space with the card and any other devices in their slots, the card's video ROM at 0xC0000, and
 // a simulated clock that every port access advances by one bus cycle, so busy-wait loops
 // progress deterministically and fast. Unmapped ports read all ones and ignore writes.
+//
+// While a program only polls the status, nothing on the card changes: a read is answered from
+// how long the raster keeps the bits the last one saw (see VgaCard::ReadPort), and a run of
+// reads through InByteWhile moves the clock straight to where the bits it waits on change, the
+// timer counting the same time. Every read returns what it would one by one.
 
 #include <cstdint>
 #include <memory>
@@ -53,6 +58,9 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   void OutByte(uint16_t port, uint8_t value) override;
   void OutWord(uint16_t port, uint16_t value) override;
   void OutDword(uint16_t port, uint32_t value) override;
+  // A run of status reads costs a step for each change of the bits asked about.
+  uint32_t InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged, uint32_t max_reads,
+                       uint8_t& last) override;
 
   uint32_t ReadPhysDword(uint32_t address) override;
 
@@ -70,6 +78,10 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   uint64_t port_accesses() const { return accesses_; }
 
  private:
+  // A status read that the card answers from its steady stretch: nothing else to route.
+  bool RepeatsSteadyStatus(uint16_t port) const {
+    return card_ && !RoutesToPci(port) && card_->RepeatsSteadyStatus(port, now_ps_);
+  }
   // The port-number test first, so that VGA accesses pay one compare.
   bool RoutesToPci(uint16_t port) const { return PciBus::MayDecode(port) && pci_.Claims(port); }
   uint8_t ReadByteNoTick(uint16_t port);

@@ -19,6 +19,10 @@ class CardWriteWatch final : public PortIo, public PhysicalMemory {
   uint8_t InByte(uint16_t port) override { return pc_.InByte(port); }
   uint16_t InWord(uint16_t port) override { return pc_.InWord(port); }
   uint32_t InDword(uint16_t port) override { return pc_.InDword(port); }
+  uint32_t InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged, uint32_t max_reads,
+                       uint8_t& last) override {
+    return pc_.InByteWhile(port, mask, unchanged, max_reads, last);
+  }
   void OutByte(uint16_t port, uint8_t value) override {
     pc_.OutByte(port, value);
     Written();

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/virtual/cards/recent_results.h"
+
 namespace zanvo::virt {
 
 namespace {
@@ -68,7 +70,9 @@ double S3PllHz(S3Pll pll) {
   return kPllReferenceHz * (m + 2) / ((n + 2) * (1 << r));
 }
 
-S3Pll NearestS3Pll(double hz) {
+namespace {
+
+S3Pll SearchS3Pll(double hz) {
   S3Pll best{};
   double best_error = -1;
   for (int r = 0; r < 4; ++r) {
@@ -85,6 +89,13 @@ S3Pll NearestS3Pll(double hz) {
     }
   }
   return best;
+}
+
+}  // namespace
+
+S3Pll NearestS3Pll(double hz) {
+  thread_local RecentResults<S3Pll> recent;
+  return recent.Get(hz, SearchS3Pll);
 }
 
 S3Card::S3Card(const S3Chip& chip) : chip_(chip) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "platform/virtual/cards/recent_results.h"
+
 namespace zanvo::virt {
 
 namespace {
@@ -86,15 +88,17 @@ double TridentCard::SelectedClockHz() const {
   return FixedClockHz(select | (mode2 & 0x01) << 2 | ((mode2 >> 6) & 0x01) << 3);
 }
 
-uint16_t TridentCard::BestVclkWord(double wanted_hz) const {
-  uint16_t best = 0;
-  for (int word = 1; word < 0x2000; ++word) {
-    if (std::fabs(VclkHz(static_cast<uint16_t>(word)) - wanted_hz) <
-        std::fabs(VclkHz(best) - wanted_hz)) {
-      best = static_cast<uint16_t>(word);
+uint16_t TridentCard::BestVclkWord(double wanted_hz) {
+  thread_local RecentResults<uint16_t> recent;
+  return recent.Get(wanted_hz, [](double hz) {
+    uint16_t best = 0;
+    for (int word = 1; word < 0x2000; ++word) {
+      if (std::fabs(VclkHz(static_cast<uint16_t>(word)) - hz) < std::fabs(VclkHz(best) - hz)) {
+        best = static_cast<uint16_t>(word);
+      }
     }
-  }
-  return best;
+    return best;
+  });
 }
 
 double TridentCard::DriverClockHz(double wanted_hz) const {

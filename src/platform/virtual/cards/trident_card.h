@@ -65,7 +65,7 @@ class TridentCard final : public VgaCard {
   bool Unprotected() const;
   bool OldSetSelected() const;
   bool HasVclk() const { return chip_ == TridentChip::kBlade3D; }
-  uint16_t BestVclkWord(double wanted_hz) const;
+  static uint16_t BestVclkWord(double wanted_hz);
 
   TridentChip chip_;
   bool old_mode_ = true;

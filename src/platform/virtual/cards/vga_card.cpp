@@ -39,6 +39,27 @@ uint8_t VgaCard::PeekInputStatus1(uint64_t now_ps) const {
 void VgaCard::FreezeRetrace(bool frozen, bool level) {
   retrace_frozen_ = frozen;
   retrace_level_ = level;
+  ForgetSteadyStatus();
+}
+
+uint64_t VgaCard::StatusSteadyUntil(uint64_t now_ps, uint8_t mask) const {
+  if (timing_dirty_) RefreshTiming();
+  // What holds from an earlier time on holds from any later one inside the stretch.
+  if (mask == masked_bits_ && now_ps >= masked_from_ps_ && now_ps < masked_until_ps_) {
+    return masked_until_ps_;
+  }
+  // A frozen retrace bit holds whatever the raster does.
+  const uint8_t raster_bits =
+      retrace_frozen_ ? static_cast<uint8_t>(mask & ~kStatus1VerticalRetrace) : mask;
+  masked_bits_ = mask;
+  masked_from_ps_ = now_ps;
+  masked_until_ps_ = raster_.SteadyUntil(now_ps, raster_bits);
+  return masked_until_ps_;
+}
+
+void VgaCard::SetSteadyStatusReuse(bool on) {
+  steady_status_reuse_ = on;
+  ForgetSteadyStatus();
 }
 
 uint8_t VgaCard::PeekDacData() const {
@@ -129,7 +150,15 @@ void VgaCard::ReadEffects(uint16_t port) {
   }
 }
 
-uint8_t VgaCard::ReadPort(uint16_t port, uint64_t now_ps) {
+uint8_t VgaCard::ReadPortAnew(uint16_t port, uint64_t now_ps) {
+  if (port == status_port() && steady_status_reuse_) {
+    const uint8_t status = PeekInputStatus1(now_ps);
+    ReadEffects(port);
+    steady_status_ = status;
+    steady_from_ps_ = now_ps;
+    steady_until_ps_ = StatusSteadyUntil(now_ps, 0xFF);
+    return status;
+  }
   const uint8_t value = PeekPort(port, now_ps);
   ReadEffects(port);
   return value;

@@ -45,8 +45,32 @@ class VgaCard {
 
   // The bus side, called with the simulated time. Ports the card does not decode read 0xFF and
   // ignore writes.
-  uint8_t ReadPort(uint16_t port, uint64_t now_ps);
+  uint8_t ReadPort(uint16_t port, uint64_t now_ps) {
+    if (RepeatsSteadyStatus(port, now_ps)) return steady_status_;
+    return ReadPortAnew(port, now_ps);
+  }
   void WritePort(uint16_t port, uint8_t value);
+
+  // A program waiting for the retrace reads Input Status 1 over and over with nothing else
+  // changing on the card. Each such read works out how long the raster will keep those bits,
+  // and until then further reads return them without asking the raster again: they would get
+  // the same byte, and their one side effect, resetting the attribute flip-flop, would change
+  // nothing. On by default; the fast path is off only to prove it changes no reading.
+  void SetSteadyStatusReuse(bool on);
+  // How long a status read at `now_ps` keeps its bits under `mask`, as Raster::SteadyUntil,
+  // while nothing is written to the card.
+  uint64_t StatusSteadyUntil(uint64_t now_ps, uint8_t mask) const;
+  uint16_t status_port() const {
+    return ColorAddressing() ? kPortStatus1Color : kPortStatus1Mono;
+  }
+  // Whether a read of `port` at `now_ps` is one that the last status read's steady stretch
+  // answers, with steady_status(), as every read before steady_until_ps() is.
+  bool RepeatsSteadyStatus(uint16_t port, uint64_t now_ps) const {
+    return now_ps < steady_until_ps_ && now_ps >= steady_from_ps_ && port == status_port() &&
+           !timing_dirty_ && !attr_flip_flop_data_;
+  }
+  uint8_t steady_status() const { return steady_status_; }
+  uint64_t steady_until_ps() const { return steady_until_ps_; }
 
   // Side-effect-free reads: what a read would return, without moving the attribute flip-flop,
   // the DAC index or anything else.
@@ -127,6 +151,11 @@ class VgaCard {
  private:
   static constexpr int FileSlot(RegFile file) { return static_cast<int>(file); }
   bool ColorAddressing() const { return (misc_ & kMiscColorAddressing) != 0; }
+  uint8_t ReadPortAnew(uint16_t port, uint64_t now_ps);
+  void ForgetSteadyStatus() const {
+    steady_until_ps_ = 0;
+    masked_until_ps_ = 0;
+  }
   uint16_t CrtcIndexPort() const;
   uint8_t PeekDacData() const;
   void WriteDacData(uint8_t value);
@@ -159,6 +188,18 @@ class VgaCard {
   mutable bool timing_dirty_ = true;
   mutable Signal signal_{};
   mutable Raster raster_{};
+
+  // The last status read through the port and the stretch [from, until) it holds for. A new
+  // raster or a change of the freeze empties it, and the stretch below.
+  bool steady_status_reuse_ = true;
+  uint8_t steady_status_ = 0;
+  uint64_t steady_from_ps_ = 0;
+  mutable uint64_t steady_until_ps_ = 0;
+  // The last stretch StatusSteadyUntil worked out: the bits asked about and [from, until). A
+  // busy-wait asks again at every timer latch while its bit holds for a whole field.
+  mutable uint8_t masked_bits_ = 0;
+  mutable uint64_t masked_from_ps_ = 0;
+  mutable uint64_t masked_until_ps_ = 0;
 };
 
 }  // namespace zanvo::virt

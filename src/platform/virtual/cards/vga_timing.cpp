@@ -61,6 +61,7 @@ void VgaCard::RefreshTiming() const {
   signal_ = AnalyzeTiming(ExtractTiming());
   raster_ = Raster(signal_);
   timing_dirty_ = false;
+  ForgetSteadyStatus();
 }
 
 const Signal& VgaCard::signal() const {

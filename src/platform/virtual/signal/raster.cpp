@@ -1,5 +1,6 @@
 #include "platform/virtual/signal/raster.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/virtual/cards/vga_registers.h"
@@ -7,8 +8,36 @@
 namespace zanvo::virt {
 
 namespace {
+
 constexpr double kPsPerUs = 1e6;
+// 2^64: times from here on do not fit the clock.
+constexpr double kClockLimitPs = 18446744073709551616.0;
+// How far from its estimate a change is looked for; rounding moves it by a picosecond at most.
+constexpr int kChangeChecks = 4;
+
+uint64_t Later(uint64_t t) {
+  return t == UINT64_MAX ? t : t + 1;
 }
+
+// A time up to which `reached` stays false from `from` on: its first whole picosecond if that
+// lies within a few checks of `estimate` (where exact arithmetic puts the change), otherwise
+// an earlier one, never a later one. `reached` must be false at `from` and stay true once true.
+template <typename Reached>
+uint64_t FirstReached(uint64_t from, double estimate, Reached reached) {
+  uint64_t at = Later(from);
+  if (estimate >= kClockLimitPs) {
+    at = UINT64_MAX;
+  } else if (estimate > static_cast<double>(at)) {
+    at = static_cast<uint64_t>(std::ceil(estimate));
+  }
+  for (int check = 0; check < kChangeChecks && at > Later(from); ++check) {
+    if (!reached(at - 1)) return at;
+    --at;
+  }
+  return Later(from);
+}
+
+}  // namespace
 
 Raster::Raster(const Signal& signal) {
   const double line_ps = signal.line_period_us * kPsPerUs;
@@ -30,11 +59,7 @@ Raster::Raster(const Signal& signal) {
 
 uint8_t Raster::Status(uint64_t now_ps) const {
   if (!running_) return kStatus1DisplayDisabled;
-  const double t = static_cast<double>(now_ps);
-  if (t < field_start_ps_ || t >= field_start_ps_ + field_ps_) {
-    field_start_ps_ = std::floor(t / field_ps_) * field_ps_;
-  }
-  const double in_field = t - field_start_ps_;
+  const double in_field = InField(now_ps, FieldIndex(now_ps));
 
   uint8_t status = 0;
   const bool in_retrace = (in_field >= sync_start_ps_ && in_field < sync_end_ps_) ||
@@ -45,12 +70,46 @@ uint8_t Raster::Status(uint64_t now_ps) const {
   } else {
     // The line phase runs on from time zero: in the second field of an interlaced frame the
     // lines start half a line off the field start.
-    if (t < line_start_ps_ || t >= line_start_ps_ + line_ps_) {
-      line_start_ps_ = std::floor(t / line_ps_) * line_ps_;
-    }
-    if (t - line_start_ps_ >= h_display_ps_) status |= kStatus1DisplayDisabled;
+    if (InLine(now_ps, LineIndex(now_ps)) >= h_display_ps_) status |= kStatus1DisplayDisabled;
   }
   return status;
+}
+
+// While the field stays, every comparison Status makes on the offset into it can only turn
+// once, from false to true, as time goes on; within a line the same holds for the line phase.
+// The stretch ends at the first of those still to turn that decides a bit asked about, or where
+// the field (or, for the display-disabled bit, the line) changes.
+uint64_t Raster::SteadyUntil(uint64_t now_ps, uint8_t bits) const {
+  const bool retrace = (bits & kStatus1VerticalRetrace) != 0;
+  const bool display = (bits & kStatus1DisplayDisabled) != 0;
+  if (!running_ || (!retrace && !display)) return UINT64_MAX;
+
+  const double field = FieldIndex(now_ps);
+  uint64_t until = FirstReached(now_ps, (field + 1) * field_ps_,
+                                [&](uint64_t t) { return FieldIndex(t) > field; });
+  const auto up_to = [&](double estimate, auto reached) {
+    if (!reached(now_ps)) until = std::min(until, FirstReached(now_ps, estimate, reached));
+  };
+  const double field_start = field * field_ps_;
+  if (retrace) {
+    up_to(field_start + sync_start_ps_,
+          [&](uint64_t t) { return InField(t, field) >= sync_start_ps_; });
+    up_to(field_start + sync_end_ps_,
+          [&](uint64_t t) { return !(InField(t, field) < sync_end_ps_); });
+    if (sync_end_ps_ > field_ps_) {
+      up_to(field_start + (sync_end_ps_ - field_ps_),
+            [&](uint64_t t) { return !(InField(t, field) < sync_end_ps_ - field_ps_); });
+    }
+  }
+  if (display && !(InField(now_ps, field) >= display_end_ps_)) {
+    up_to(field_start + display_end_ps_,
+          [&](uint64_t t) { return InField(t, field) >= display_end_ps_; });
+    const double line = LineIndex(now_ps);
+    up_to((line + 1) * line_ps_, [&](uint64_t t) { return LineIndex(t) > line; });
+    up_to(line * line_ps_ + h_display_ps_,
+          [&](uint64_t t) { return InLine(t, line) >= h_display_ps_; });
+  }
+  return until;
 }
 
 }  // namespace zanvo::virt
