@@ -13,6 +13,10 @@ namespace {
 
 constexpr uint8_t kMatrixStandards[] = {engine::vsPAL, engine::vsNTSC, engine::vs24kHz};
 
+bool IsUsable(MatrixOutcome outcome) {
+  return outcome == MatrixOutcome::kExact || outcome == MatrixOutcome::kLocks;
+}
+
 MatrixOutcome OutcomeOf(virt::SignalVerdict verdict) {
   switch (verdict) {
     case virt::SignalVerdict::kExact:
@@ -23,6 +27,14 @@ MatrixOutcome OutcomeOf(virt::SignalVerdict verdict) {
       break;
   }
   return MatrixOutcome::kOff;
+}
+
+// The caption of the first entry of the brand's list with the code, as the window selects it.
+std::string ModelCaption(uint8_t family, uint16_t model) {
+  for (const chipset::ModelEntry& entry : chipset::ModelsOfFamily(family)) {
+    if (entry.code == model) return std::string(entry.caption);
+  }
+  return "?";
 }
 
 struct Chipset {
@@ -78,6 +90,14 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   const bool refused_measured = report.field_check && !report.field_check->in_band;
   if (report.field_check) cell.measured_field_hz = report.field_check->field_hz;
   cell.final_outcome = refused_measured ? MatrixOutcome::kRefusedMeasured : cell.outcome;
+  if (report.sibling_search && report.sibling_search->kept) {
+    // The sibling's standard stays on the card: what the user gets is its signal.
+    const uint16_t kept = *report.sibling_search->kept;
+    cell.sibling_model = kept;
+    cell.sibling_caption = ModelCaption(report.family, kept);
+    cell.sibling_field_hz = report.sibling_search->tries.back().field_hz;
+    cell.final_outcome = OutcomeOf(JudgeAgainstStandard(report.signal, standard));
+  }
   return cell;
 }
 
@@ -111,6 +131,7 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
             break;
         }
         if (cell.final_outcome == MatrixOutcome::kRefusedMeasured) ++summary.refused_measured;
+        if (cell.sibling_model && IsUsable(cell.final_outcome)) ++summary.recovered;
         if (into) into->push_back(std::move(cell));
       }
     }
@@ -124,7 +145,7 @@ std::optional<BetterChoice> FindBetterChoice(const std::string& card, const Card
   // The block-I/O family's single entry stands for every model; nothing else to choose there.
   if (own.family == engine::cfATI) return std::nullopt;
   std::optional<BetterChoice> best;
-  int best_usable = own.exact + own.locks;
+  int best_usable = own.exact + own.locks + own.recovered;
   for (const chipset::ModelEntry& entry : chipset::ModelsOfFamily(own.family)) {
     if (entry.code == own.model) continue;
     // Usable cells lie within the locks range and so always pass the field check: screening
