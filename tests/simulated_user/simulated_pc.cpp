@@ -6,6 +6,7 @@
 #include "app/accept_dialog.h"
 #include "app/command_line.h"
 #include "app/texts.h"
+#include "chipset/catalogue.h"
 #include "engine/chip_codes.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
@@ -373,6 +374,7 @@ void SimulatedPc::AfterStep(bool idle) {
   ++steps_;
   CheckSignal("after the step");
   CheckStored();
+  CheckModelShown();
   if (!idle && longest_gate_ps_ > kFieldCheckLimitPs) {
     Break("a field check took " + std::to_string(longest_gate_ps_ / 1'000'000'000) + " ms");
   }
@@ -448,6 +450,18 @@ void SimulatedPc::CheckStored() {
           std::to_string(std::get<2>(stored)) + ", OddEven " + std::to_string(std::get<3>(stored)) +
           ", never kept on screen");
   }
+}
+
+void SimulatedPc::CheckModelShown() {
+  if (main_ == nullptr) return;
+  const int index = main_->comboModels.item_index();
+  if (index < 0) return;
+  // The entry shown is the model in force: its own code (a pick, or a sibling the switch found
+  // itself), or the entry the list selects for a code it has no entry of (detection).
+  if (main_->comboModels.item(index).data == Eng.ChipModel) return;
+  if (index == chipset::ModelIndexOfModel(Eng.ChipModel)) return;
+  Break("the model list shows " + main_->comboModels.item(index).text + " while model " +
+        std::to_string(Eng.ChipModel) + " is in force");
 }
 
 void SimulatedPc::Break(const std::string& what) {

@@ -113,6 +113,8 @@ class SimulatedPc {
   // The chipset in force is the installed card's family.
   bool ChipsetIsTheCards() const;
   void CheckStored();
+  // The model list shows the model in force.
+  void CheckModelShown();
   void Break(const std::string& what);
   const virt::Signal& MonitorSignal();
   // The standard and options on screen when the user answered Yes.

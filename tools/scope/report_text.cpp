@@ -100,8 +100,10 @@ void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
 void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
   const chipset::SiblingSearchResult& search = *report.sibling_search;
   if (search.tries.empty()) {
-    out << "No other model of the brand is safe to try on this chip; refused, the display mode "
-           "is re-set.\n";
+    out << (report.field_check->field_hz <= 0
+                ? "No field timed, which no other model's clock step mends: none is tried; "
+                : "No other model of the brand is safe to try on this chip; ")
+        << "refused, the display mode is re-set.\n";
     return;
   }
   out << "Other models of the brand tried, each on a re-set mode:\n";
