@@ -453,7 +453,12 @@ void SimulatedPc::CheckStored() {
 }
 
 void SimulatedPc::CheckModelShown() {
-  if (main_ == nullptr) return;
+  // Only a model that moved within its brand is checked: picking another brand refills the
+  // list and leaves the model code for the next pick, as the window always did.
+  const bool moved = Eng.ChipFamily == family_after_step_ && Eng.ChipModel != model_after_step_;
+  family_after_step_ = Eng.ChipFamily;
+  model_after_step_ = Eng.ChipModel;
+  if (!moved || main_ == nullptr) return;
   const int index = main_->comboModels.item_index();
   if (index < 0) return;
   // The entry shown is the model in force: its own code (a pick, or a sibling the switch found
