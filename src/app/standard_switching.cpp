@@ -4,7 +4,7 @@
 #include "app/main_form.h"
 #include "app/texts.h"
 #include "chipset/catalogue.h"
-#include "chipset/sibling_models.h"
+#include "chipset/sibling_search.h"
 #include "engine/field_check.h"
 #include "engine/standards.h"
 #include "engine/timing_tables.h"
@@ -244,20 +244,13 @@ bool TMain::SwitchFromScript(uint8_t standard) {
 }
 
 bool TMain::TrySiblingModels() {
-  const uint16_t model_in_force = Eng.ChipModel;
-  int tries = 0;
-  for (const uint16_t sibling : chipset::SiblingModelsToTry(Eng.ChipFamily, model_in_force)) {
-    if (tries++ == chipset::kMaxSiblingTries) break;
-    Eng.ChipModel = sibling;
-    ResetModeQuietly();
-    if (ApplyAndMeasureStandard()) {
-      ShowModelInForce();
-      return true;
-    }
-  }
-  // The refusal that follows re-sets the mode: the last try left a standard on it.
-  Eng.ChipModel = model_in_force;
-  return false;
+  // Each try re-sets the mode first; a failed search leaves the last try's standard on it, which
+  // the refusal that follows re-sets.
+  const chipset::SiblingSearchResult search =
+      chipset::SearchSiblingModels([this] { ResetModeQuietly(); });
+  if (!search.kept) return false;
+  ShowModelInForce();
+  return true;
 }
 
 void TMain::ShowModelInForce() {

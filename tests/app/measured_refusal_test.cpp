@@ -31,6 +31,7 @@ struct Card {
 constexpr Card kEt4000{"tseng-et4000", engine::cfTseng, engine::kModelTseng4000};
 constexpr Card kSis6326{"sis-6326", engine::cfSiS, 0};  // the window's "Generic" SiS entry
 constexpr Card kTrio64{"s3-trio64", engine::cfS3, engine::kModelS3Trio64};
+constexpr Card kTrident9000i{"trident-9000i", engine::cfTrident, engine::kModelTrident9000i};
 
 // What the engine's application of `standard` sends on a fresh machine, by the analyzer: the
 // signal the check must have timed.
@@ -91,9 +92,9 @@ TEST(MeasuredRefusal, AClockStepThatMissesIsRefusedWithTheMonitorTimingsBack) {
       // A stored standard is applied at start-up without a question: the check still runs.
       {"SiS 6326 starting with a stored PAL", kSis6326, 640, 480, 640, 480, engine::vsPAL,
        store_pal, nothing, nothing},
-      // The Trio64's clock step halves the clock at 960x600: half the field rate. Kept PAL is
-      // applied again after the resolution change and measured there.
-      {"Trio64 under PAL changed to 960x600", kTrio64, 640, 480, 960, 600, engine::vsPAL, none,
+      // The 9000i's clock step halves the clock at 960x600: half the field rate, under its
+      // siblings too. Kept PAL is applied again after the resolution change and measured there.
+      {"9000i under PAL changed to 960x600", kTrident9000i, 640, 480, 960, 600, engine::vsPAL, none,
        [click_pal](StartedShell& pc) {
          click_pal(pc);
          ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);

@@ -9,6 +9,7 @@
 
 #include "app/texts.h"
 #include "chipset/catalogue.h"
+#include "chipset/sibling_models.h"
 #include "engine/chip_codes.h"
 #include "engine/engine_state.h"
 #include "shell_checks.h"
@@ -49,9 +50,8 @@ TEST(SiblingSearch, AMissUnderTheDetectedModelIsRecoveredByASibling) {
          pc.shell.modal.scripts.push_back(AnswerYes);
          pc.w().chkOEVSyncSz.UserClick();
        }},
-      {"a script asks for PAL", [](StartedShell& pc) {
-         EXPECT_TRUE(pc.w().SwitchFromScript(engine::vsPAL));
-       }},
+      {"a script asks for PAL",
+       [](StartedShell& pc) { EXPECT_TRUE(pc.w().SwitchFromScript(engine::vsPAL)); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -69,6 +69,24 @@ TEST(SiblingSearch, AMissUnderTheDetectedModelIsRecoveredByASibling) {
     EXPECT_EQ(StoredText(pc.machine, app::texts::kValueVideoStandard), app::texts::kStandardPal);
     EXPECT_EQ(StoredDword(pc.machine, app::texts::kValueModel), 0u);
   }
+}
+
+TEST(SiblingSearch, AKeptStandardAfterAResolutionChangeIsRecoveredAndShown) {
+  // The Trio64's clock step halves the clock at 960x600; the Vision864/964 model, tried after
+  // Generic and Trio3D, leaves SR15 alone and measures right.
+  StartedShell pc("s3-trio64", 640, 480);
+  pc.shell.modal.scripts.push_back(AnswerYes);
+  pc.w().chkModePAL.UserClick();
+  ASSERT_EQ(Eng.ChipModel, engine::kModelS3Trio64) << "640x480 PAL holds as detected";
+  const int resets = pc.shell.display.resets;
+  ASSERT_TRUE(pc.shell.display.ChangeResolution(960, 600));
+
+  EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 0);
+  EXPECT_EQ(Eng.CurrentStandard, engine::vsPAL);
+  EXPECT_EQ(Eng.ChipModel, engine::kModelS3VisionFirst);
+  EXPECT_EQ(ShownModel(pc), "Vision864/964");
+  EXPECT_EQ(pc.shell.display.resets - resets, 3) << "one re-set before each sibling tried";
+  ExpectRates(SignalOf(pc.shell), kPalLineKhz, kPalFieldHz, "PAL under Vision864/964");
 }
 
 TEST(SiblingSearch, AMissNoSiblingRecoversIsRefusedWithinTheBound) {
@@ -96,6 +114,26 @@ TEST(SiblingSearch, AMissNoSiblingRecoversIsRefusedWithinTheBound) {
   // The switch's re-set, one for the Generic try, one to undo it.
   EXPECT_EQ(pc.shell.display.resets - resets, 3);
   EXPECT_LT(seconds, 1.0) << "the search took " << seconds << " s of the PC's time";
+}
+
+TEST(SiblingSearch, TheWorstCaseSearchStaysUnderASecond) {
+  // The 0xF3 chip has the most siblings to try (Generic, 8800BR, 9000i); at 960x600 PAL the
+  // field misses under all of them, so every one is tried and timed to the end.
+  StartedShell pc("trident-blade3d", 960, 600, engine::cfTrident, engine::kModelTridentBlade3D);
+  ASSERT_EQ(chipset::SiblingModelsToTry(engine::cfTrident, engine::kModelTridentBlade3D).size(),
+            3u);
+
+  const uint64_t start_ps = pc.shell.pc.now_ps();
+  const int resets = pc.shell.display.resets;
+  pc.w().chkModePAL.UserClick();
+  const double seconds = static_cast<double>(pc.shell.pc.now_ps() - start_ps) * 1e-12;
+
+  EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
+  EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+  EXPECT_EQ(Eng.ChipModel, engine::kModelTridentBlade3D);
+  // The switch's re-set, one before each of the three tries, one to undo the last.
+  EXPECT_EQ(pc.shell.display.resets - resets, 5);
+  EXPECT_LT(seconds, 1.0) << "the switch and its search took " << seconds << " s of the PC's time";
 }
 
 }  // namespace

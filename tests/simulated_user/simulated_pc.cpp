@@ -6,6 +6,7 @@
 #include "app/accept_dialog.h"
 #include "app/command_line.h"
 #include "app/texts.h"
+#include "chipset/catalogue.h"
 #include "chipset/detection.h"
 #include "chipset/sibling_models.h"
 #include "engine/chip_codes.h"
@@ -410,6 +411,7 @@ void SimulatedPc::AfterStep(bool idle) {
   ++steps_;
   CheckSignal("after the step");
   CheckStored();
+  CheckModelShown();
   if (!idle && longest_gate_ps_ > kFieldCheckLimitPs) {
     Break("a field check took " + std::to_string(longest_gate_ps_ / 1'000'000'000) + " ms");
   }
@@ -506,6 +508,23 @@ void SimulatedPc::CheckStored() {
           std::to_string(std::get<2>(stored)) + ", OddEven " + std::to_string(std::get<3>(stored)) +
           ", never kept on screen");
   }
+}
+
+void SimulatedPc::CheckModelShown() {
+  // Only a model that moved within its brand is checked: picking another brand refills the
+  // list and leaves the model code for the next pick, as the window always did.
+  const bool moved = Eng.ChipFamily == family_after_step_ && Eng.ChipModel != model_after_step_;
+  family_after_step_ = Eng.ChipFamily;
+  model_after_step_ = Eng.ChipModel;
+  if (!moved || main_ == nullptr) return;
+  const int index = main_->comboModels.item_index();
+  if (index < 0) return;
+  // The entry shown is the model in force: its own code (a pick, or a sibling the switch found
+  // itself), or the entry the list selects for a code it has no entry of (detection).
+  if (main_->comboModels.item(index).data == Eng.ChipModel) return;
+  if (index == chipset::ModelIndexOfModel(Eng.ChipModel)) return;
+  Break("the model list shows " + main_->comboModels.item(index).text + " while model " +
+        std::to_string(Eng.ChipModel) + " is in force");
 }
 
 void SimulatedPc::Break(const std::string& what) {

@@ -118,6 +118,8 @@ class SimulatedPc {
   // the program itself tries on that model.
   bool ChipsetIsTheCards() const;
   void CheckStored();
+  // The model list shows the model in force after a step that moved it within the brand.
+  void CheckModelShown();
   void Break(const std::string& what);
   const virt::Signal& MonitorSignal();
   // The standard and options on screen when the user answered Yes.
@@ -150,6 +152,9 @@ class SimulatedPc {
   // The longest time the timer gate stayed open during the step, in picoseconds.
   uint64_t gate_opened_ps_ = 0;
   uint64_t longest_gate_ps_ = 0;
+  // The chipset in force after the last step.
+  uint8_t family_after_step_ = 0;
+  uint16_t model_after_step_ = 0;
   std::string broken_;
   uint64_t steps_ = 0;
 

@@ -18,6 +18,10 @@ static_assert(engine::kFieldGuardBand > virt::kLockFieldTolerance);
 
 constexpr uint8_t kMatrixStandards[] = {engine::vsPAL, engine::vsNTSC, engine::vs24kHz};
 
+bool IsUsable(MatrixOutcome outcome) {
+  return outcome == MatrixOutcome::kExact || outcome == MatrixOutcome::kLocks;
+}
+
 MatrixOutcome OutcomeOf(virt::SignalVerdict verdict) {
   switch (verdict) {
     case virt::SignalVerdict::kExact:
@@ -28,6 +32,14 @@ MatrixOutcome OutcomeOf(virt::SignalVerdict verdict) {
       break;
   }
   return MatrixOutcome::kOff;
+}
+
+// The caption of the first entry of the brand's list with the code, as the window selects it.
+std::string ModelCaption(uint8_t family, uint16_t model) {
+  for (const chipset::ModelEntry& entry : chipset::ModelsOfFamily(family)) {
+    if (entry.code == model) return std::string(entry.caption);
+  }
+  return "?";
 }
 
 struct Chipset {
@@ -73,6 +85,9 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   cell.final_outcome = mark.final_outcome;
   cell.measured_field_hz = mark.measured_field_hz;
   cell.reason = std::move(mark.reason);
+  cell.sibling_model = mark.sibling_model;
+  cell.sibling_caption = mark.sibling_caption;
+  cell.sibling_field_hz = mark.sibling_field_hz;
   return cell;
 }
 
@@ -106,6 +121,7 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
             break;
         }
         if (cell.final_outcome == MatrixOutcome::kRefusedMeasured) ++summary.refused_measured;
+        if (cell.sibling_model && IsUsable(cell.final_outcome)) ++summary.recovered;
         if (into) into->push_back(std::move(cell));
       }
     }
@@ -119,7 +135,7 @@ std::optional<BetterChoice> FindBetterChoice(const std::string& card, const Card
   // The block-I/O family's single entry stands for every model; nothing else to choose there.
   if (own.family == engine::cfATI) return std::nullopt;
   std::optional<BetterChoice> best;
-  int best_usable = own.exact + own.locks;
+  int best_usable = own.exact + own.locks + own.recovered;
   for (const chipset::ModelEntry& entry : chipset::ModelsOfFamily(own.family)) {
     if (entry.code == own.model) continue;
     // Usable cells lie within the locks range and so always pass the field check: screening
@@ -158,12 +174,25 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
   }
   if (report.field_check) mark.measured_field_hz = report.field_check->field_hz;
   mark.final_outcome = refused_measured ? MatrixOutcome::kRefusedMeasured : mark.outcome;
+  if (report.sibling_search && report.sibling_search->kept) {
+    // The sibling's standard stays on the card: what the user gets is its signal.
+    const uint16_t kept = *report.sibling_search->kept;
+    mark.sibling_model = kept;
+    mark.sibling_caption = ModelCaption(report.family, kept);
+    mark.sibling_field_hz = report.sibling_search->tries.back().field_hz;
+    mark.final_outcome = OutcomeOf(JudgeAgainstStandard(report.signal, standard));
+  }
   return mark;
 }
 
-std::string MarkText(MatrixOutcome outcome, MatrixOutcome final_outcome) {
+std::string MarkText(MatrixOutcome outcome, MatrixOutcome final_outcome,
+                     const std::string& sibling_caption) {
   std::string text = OutcomeName(outcome);
-  if (final_outcome != outcome) text += std::string(" -> ") + OutcomeName(final_outcome);
+  if (!sibling_caption.empty()) {
+    text += std::string(" -> ") + OutcomeName(final_outcome) + " as " + sibling_caption;
+  } else if (final_outcome != outcome) {
+    text += std::string(" -> ") + OutcomeName(final_outcome);
+  }
   return text;
 }
 

@@ -31,6 +31,11 @@ struct MatrixCell {
   MatrixOutcome outcome = MatrixOutcome::kRefused;        // the engine's
   MatrixOutcome final_outcome = MatrixOutcome::kRefused;  // the program's, after its field check
   double measured_field_hz = 0;  // what the field check timed; 0 when it did not run or time
+  // After a measured miss, the sibling model that passed the field check and stays in force
+  // (the final outcome is then its signal's), and the field it measured.
+  std::optional<uint16_t> sibling_model;
+  std::string sibling_caption;  // as the window's model list shows it
+  double sibling_field_hz = 0;
   // Refused: which step found no row. Off: the chip's clock bits behind the missed rate.
   std::string reason;
   // What the engine's switch sends: the standard's signal, or after a refusal for want of a row
@@ -51,13 +56,20 @@ struct RunMark {
   // The signal judged: the standard's as the engine left it (with any moves), or after a refusal
   // for want of a row the monitor timings.
   virt::Signal judged;
+  // After a measured miss, the sibling model the switch kept (its caption as the window shows
+  // it) and the field it measured; the final outcome is then that model's signal.
+  std::optional<uint16_t> sibling_model;
+  std::string sibling_caption;
+  double sibling_field_hz = 0;
 };
 
 // Judges a run of `standard` (PAL, NTSC or 24 kHz) as the matrix does.
 RunMark MarkRun(const ScopeReport& report, uint8_t standard);
 
-// "off", or "off -> refused (measured)" where the field check changed the engine's outcome.
-std::string MarkText(MatrixOutcome outcome, MatrixOutcome final_outcome);
+// "off", or "off -> refused (measured)" where the field check changed the engine's outcome, or
+// "off -> exact as MODEL" where a sibling model the switch tried was kept.
+std::string MarkText(MatrixOutcome outcome, MatrixOutcome final_outcome,
+                     const std::string& sibling_caption = "");
 
 // A model of the same brand, chosen by hand in the window's lists, that the card takes better.
 struct BetterChoice {
@@ -72,6 +84,7 @@ struct CardSummary {
   uint16_t model = 0;
   int exact = 0, locks = 0, off = 0, refused = 0;  // the engine's outcomes
   int refused_measured = 0;                        // final outcomes refused by the field check
+  int recovered = 0;  // measured misses that a sibling model made usable (exact or locks)
   std::optional<BetterChoice> better;
 };
 

@@ -71,18 +71,22 @@ std::string SummaryText(const CardSummary& s) {
       Format("%d exact, %d locks, %d off, %d refused", s.exact, s.locks, s.off, s.refused);
   if (s.refused_measured > 0)
     text += Format("; in the end %d refused (measured)", s.refused_measured);
+  if (s.recovered > 0)
+    text += Format("; %d measured misses usable under a sibling model the switch tried itself",
+                   s.recovered);
   if (s.better) {
     text += Format(
         "; the model \"%s\" (0x%04X) chosen by hand in the window fits better: %d "
         "usable instead of %d",
-        s.better->caption.c_str(), unsigned{s.better->model}, s.better->usable, s.exact + s.locks);
+        s.better->caption.c_str(), unsigned{s.better->model}, s.better->usable,
+        s.exact + s.locks + s.recovered);
   }
   return text;
 }
 
 // The engine's outcome, followed by the program's final one where the field check changed it.
 std::string OutcomeText(const MatrixCell& c) {
-  return MarkText(c.outcome, c.final_outcome);
+  return MarkText(c.outcome, c.final_outcome, c.sibling_caption);
 }
 
 }  // namespace
@@ -95,6 +99,8 @@ void PrintMatrixText(const Matrix& matrix, std::ostream& out) {
         << RatesText(c);
     if (!c.reason.empty()) out << " (" << c.reason << ")";
     if (c.measured_field_hz > 0) out << Format("; measured %.2f Hz", c.measured_field_hz);
+    if (c.sibling_model)
+      out << Format(", then %.2f Hz as %s", c.sibling_field_hz, c.sibling_caption.c_str());
     out << "\n";
   }
   for (const CardSummary& s : matrix.cards)
@@ -103,14 +109,14 @@ void PrintMatrixText(const Matrix& matrix, std::ostream& out) {
 
 void PrintMatrixCsv(const Matrix& matrix, std::ostream& out) {
   out << "card,width,height,standard,interlace_allowed,outcome,line_hz,field_hz,interlaced,"
-         "lines,reason,final,measured_field_hz\n";
+         "lines,reason,final,measured_field_hz,kept_model,kept_field_hz\n";
   for (const MatrixCell& c : matrix.cells) {
     // Reasons are plain words without commas or quotes; quoted all the same.
-    out << Format("%s,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\",%s,%.3f\n", c.card.c_str(),
+    out << Format("%s,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\",%s,%.3f,\"%s\",%.3f\n", c.card.c_str(),
                   unsigned{c.width}, unsigned{c.height}, StandardName(c.standard),
                   c.interlace_allowed ? 1 : 0, OutcomeName(c.outcome), c.line_hz, c.field_hz,
                   c.interlaced ? 1 : 0, c.lines, c.reason.c_str(), OutcomeName(c.final_outcome),
-                  c.measured_field_hz);
+                  c.measured_field_hz, c.sibling_caption.c_str(), c.sibling_field_hz);
   }
 }
 
@@ -130,13 +136,21 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                      {"field_hz", c.field_hz},
                      {"interlaced", c.interlaced},
                      {"lines", c.lines}});
+    if (c.sibling_model) {
+      cells.back()["kept_model"] = {{"model", *c.sibling_model},
+                                    {"caption", c.sibling_caption},
+                                    {"field_hz", c.sibling_field_hz}};
+    } else {
+      cells.back()["kept_model"] = nullptr;
+    }
   }
   nlohmann::json cards = nlohmann::json::array();
   for (const CardSummary& s : matrix.cards) {
-    nlohmann::json card = {{"card", s.card},       {"family", s.family},
-                           {"model", s.model},     {"exact", s.exact},
-                           {"locks", s.locks},     {"off", s.off},
-                           {"refused", s.refused}, {"refused_measured", s.refused_measured}};
+    nlohmann::json card = {{"card", s.card},          {"family", s.family},
+                           {"model", s.model},        {"exact", s.exact},
+                           {"locks", s.locks},        {"off", s.off},
+                           {"refused", s.refused},    {"refused_measured", s.refused_measured},
+                           {"recovered", s.recovered}};
     if (s.better) {
       card["better_choice"] = {
           {"model", s.better->model}, {"caption", s.better->caption}, {"usable", s.better->usable}};
@@ -165,8 +179,12 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "to cleanly); the cause is listed under the table |\n"
          "| refused | \"Video mode unsupported!\": no timing row, the monitor timings are back |\n"
          "| off -> refused (measured) | what the user finally gets: the program timed the field "
-         "with the PC timer, found no two agreeing periods inside the guard band, or saw no "
-         "vertical retrace at all, and refused it as above |\n"
+         "with the PC timer, found it outside the guard band, or saw no vertical retrace at all, "
+         "tried the brand's other models that are safe on the chip, none passed, and it refused "
+         "the switch as above |\n"
+         "| off -> locks as MODEL | the field measured outside the guard band, and the switch "
+         "tried the brand's other models that are safe on the chip ([chips.md](chips.md)): MODEL "
+         "passed, stays in force and is what the user gets |\n"
          "\n";
   out << Format(
       "The standards: PAL %.0f Hz / %.0f Hz, NTSC %.0f Hz / %.2f Hz, 24 kHz %.0f Hz / "
@@ -227,9 +245,13 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
         out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
             << (c->interlace_allowed ? "" : " ni") << ": " << RatesText(*c);
         if (!c->reason.empty()) out << "; " << c->reason;
-        if (c->final_outcome != c->outcome) {
+        if (c->final_outcome != c->outcome || c->sibling_model) {
           out << (c->measured_field_hz > 0 ? Format("; measured %.2f Hz", c->measured_field_hz)
                                            : std::string("; no retrace timed"));
+        }
+        if (c->sibling_model) {
+          out << Format(", then %.2f Hz as %s, which stays in force", c->sibling_field_hz,
+                        c->sibling_caption.c_str());
         }
         out << "\n";
       }

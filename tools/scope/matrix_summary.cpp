@@ -11,8 +11,9 @@
 namespace zanvo::scope {
 namespace {
 
+// Sibling models the switch found itself count: the user does nothing for them.
 int Usable(const CardSummary& s) {
-  return s.exact + s.locks;
+  return s.exact + s.locks + s.recovered;
 }
 
 // What a user of the card can get: with the better model when there is one.
@@ -57,6 +58,7 @@ void PrintMatrixSummaryMarkdown(const Matrix& matrix, std::ostream& out) {
          "reading (high: every source agrees; checked: re-read in the sources; low or undefined: "
          "chips.md says so; not\n"
          "rated: chips.md records the reading without a rating).\n\n"
+         "A measured miss that a sibling model recovered by itself counts as usable.\n\n"
          "| rank | card | chip in the window | usable | pick by hand | usable then | chip facts "
          "behind the off cells and the advice |\n"
          "|---|---|---|---|---|---|---|\n";

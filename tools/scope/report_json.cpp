@@ -84,6 +84,26 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   } else {
     j["field_check"] = nullptr;
   }
+  if (report.sibling_search) {
+    const chipset::SiblingSearchResult& search = *report.sibling_search;
+    nlohmann::json tries = nlohmann::json::array();
+    for (const chipset::SiblingTry& t : search.tries) {
+      tries.push_back({{"model", t.model},
+                       {"name", ChipName(report.family, t.model)},
+                       {"fitted", t.fitted},
+                       {"field_hz", t.field_hz},
+                       {"passed", t.passed}});
+    }
+    j["sibling_search"] = {{"model_in_force", search.model_in_force}, {"tried", tries}};
+    if (search.kept) {
+      j["sibling_search"]["kept"] = {{"model", *search.kept},
+                                     {"name", ChipName(report.family, *search.kept)}};
+    } else {
+      j["sibling_search"]["kept"] = nullptr;
+    }
+  } else {
+    j["sibling_search"] = nullptr;
+  }
   if (report.detected) {
     const DetectedChip& d = *report.detected;
     j["detected"] = {{"family", d.family},

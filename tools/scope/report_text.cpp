@@ -99,7 +99,37 @@ void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
   if (c.in_band) {
     out << ": two agreeing periods inside.\n";
   } else {
-    out << ": no two agreeing periods inside; refused, the display mode is re-set.\n";
+    out << ": no two agreeing periods inside.\n";
+  }
+}
+
+// The siblings tried after a measured miss, each with what its field check timed.
+void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
+  const chipset::SiblingSearchResult& search = *report.sibling_search;
+  if (search.tries.empty()) {
+    out << (report.field_check->field_hz <= 0
+                ? "No field timed, which no other model's clock step mends: none is tried; "
+                : "No other model of the brand is safe to try on this chip; ")
+        << "refused, the display mode is re-set.\n";
+    return;
+  }
+  out << "Other models of the brand tried, each on a re-set mode:\n";
+  for (const chipset::SiblingTry& t : search.tries) {
+    out << Format("    %s (model 0x%04X): ", ChipName(report.family, t.model).c_str(),
+                  unsigned{t.model});
+    if (!t.fitted) {
+      out << "no timing row\n";
+    } else if (t.field_hz <= 0) {
+      out << "no vertical retrace seen\n";
+    } else {
+      out << Format("%.2f Hz, %s\n", t.field_hz, t.passed ? "inside" : "outside");
+    }
+  }
+  if (search.kept) {
+    out << "Kept: " << ChipName(report.family, *search.kept)
+        << ", now in force and shown in the window's model list.\n";
+  } else {
+    out << "None passed; refused, the display mode is re-set.\n";
   }
 }
 
@@ -128,7 +158,10 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     out << ": timings rewritten.\n";
     PrintFieldCheck(*report.field_check, out);
     if (!report.field_check->in_band) {
-      out << "Signal the engine left before the refusal:\n";
+      PrintSiblingSearch(report, out);
+      out << (report.sibling_search->kept
+                  ? "Signal the engine left under the model measured first:\n"
+                  : "Signal the engine left before the refusal:\n");
       PrintSignal(report.applied, out);
     }
   } else if (report.row_found) {
@@ -151,7 +184,7 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
   PrintSignal(report.signal, out);
   if (options.standard != engine::vsVGA) {
     const RunMark mark = MarkRun(report, options.standard);
-    out << "Mark (as in the compatibility matrix): " << MarkText(mark.outcome, mark.final_outcome);
+    out << "Mark (as in the compatibility matrix): " << MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption);
     if (!mark.reason.empty()) out << " (" << mark.reason << ")";
     out << "\n";
   }

@@ -246,7 +246,15 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
       }
       if (options.measure_field) report.field_check = CheckField();
     }
-    if (!report.fitted || (report.field_check && !report.field_check->in_band)) {
+    const bool measured_miss = report.field_check && !report.field_check->in_band;
+    // As the window does: a measured miss tries the brand's safe siblings, each on the mode
+    // the driver sets again.
+    if (measured_miss) {
+      report.sibling_search =
+          chipset::SearchSiblingModels([&pc] { virt::ResetCurrentMode(pc.card()); });
+    }
+    const bool sibling_kept = report.sibling_search && report.sibling_search->kept;
+    if (!report.fitted || (measured_miss && !sibling_kept)) {
       RefuseStandard(pc, report);
     }
   } else {

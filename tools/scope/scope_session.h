@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "chipset/sibling_search.h"
 #include "platform/virtual/cards/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
 #include "scope_options.h"
@@ -54,9 +55,11 @@ struct ScopeReport {
   bool vertical_row_found = false;              // ... and one for its line count
   bool fitted = true;                           // both: the engine's outcome (VGA always fits)
   std::optional<FieldCheckReport> field_check;  // run when the engine fitted a standard
-  virt::Signal monitor;                         // the desktop mode as the driver set it
-  virt::Signal applied;                         // right after the engine applied the standard
-  virt::Signal signal;  // as the program leaves it: after a refusal, options, moves
+  // After a measured miss: the brand's safe siblings tried, and the one kept if any.
+  std::optional<chipset::SiblingSearchResult> sibling_search;
+  virt::Signal monitor;  // the desktop mode as the driver set it
+  virt::Signal applied;  // right after the engine applied the standard
+  virt::Signal signal;   // as the program leaves it: after a refusal, options, moves
   // When the fitted standard's line rate misses its target: the chip's bits behind it, if any.
   std::string clock_miss_cause;
   virt::ModeTiming mode;                 // the desktop mode the driver set

@@ -22,6 +22,13 @@ uint8_t VgaCard::PeekUnlocked(RegFile file, uint8_t index) const {
   return value;
 }
 
+bool VgaCard::Implements(RegFile file, uint8_t index) const {
+  locks_held_open_ = true;
+  const RegisterAccess access = Access(file, index);
+  locks_held_open_ = false;
+  return access.readable || access.write_mask != 0;
+}
+
 uint8_t VgaCard::PeekIndex(RegFile file) const {
   return index_[FileSlot(file)];
 }

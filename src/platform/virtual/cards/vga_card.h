@@ -83,6 +83,9 @@ class VgaCard {
   // What a read returns with every lock of the card open, as a register dump tool that opens
   // the chip first reads it; the keys and protection bits themselves do not change.
   uint8_t PeekUnlocked(RegFile file, uint8_t index) const;
+  // Whether the chip has the register at all, whatever its locks: it reads back or a write
+  // changes some of its bits.
+  bool Implements(RegFile file, uint8_t index) const;
   // The stored bits of a register, whatever a read would return.
   uint8_t Stored(RegFile file, uint8_t index) const { return regs_[FileSlot(file)][index]; }
 

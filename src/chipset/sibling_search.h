@@ -1,0 +1,33 @@
+#pragma once
+// The search a switch makes after the field it measured under the model in force missed: the
+// standard in force applied again under each safe sibling model, each on a freshly re-set mode,
+// through the same fit and field check. Shared by the window and zanvo-scope.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace zanvo::chipset {
+
+struct SiblingTry {
+  uint16_t model = 0;
+  bool fitted = false;  // the engine found timing rows under this model
+  double field_hz = 0;  // what the field check timed (0: nothing timed)
+  bool passed = false;  // fitted and the field inside the guard band
+};
+
+struct SiblingSearchResult {
+  uint16_t model_in_force = 0;    // the model the miss was measured under
+  std::vector<SiblingTry> tries;  // in the order tried
+  std::optional<uint16_t> kept;   // the sibling now in force, when one passed
+};
+
+// Runs the search for Eng.ChipFamily/Eng.ChipModel and Eng.CurrentStandard, whose tables are
+// loaded, after a field check that timed a field outside the band (none is tried when it timed
+// nothing). `reset_mode` re-sets the display mode before each try. The first sibling that passes
+// stays in force (Eng.ChipModel), with its standard on the card; when none passes, the model in
+// force is restored and the last try's registers are left for the caller's refusal to clear.
+SiblingSearchResult SearchSiblingModels(const std::function<void()>& reset_mode);
+
+}  // namespace zanvo::chipset
