@@ -25,12 +25,11 @@ constexpr int kBlockWidthMask = 0x1F;
 // and CR16 (8 of the field blank end); the SiS 300 has SR0C and SR0A bits above them.
 struct CompareBits {
   int h_blank, h_sync, v_blank, v_sync;
-  // The field sync end bits that reach the compare. The SiS 300 reads the fifth from SR0A bit 5,
-  // which the vertical writer clears (it puts that bit in bit 6): only four arrive.
+  // The field sync end bits that reach the compare; the SiS 300 reads the fifth from SR0A bit 5.
   int v_sync_mask;
 };
 constexpr CompareBits kVgaBits{6, 5, 8, 4, 0x0F};
-constexpr CompareBits kSiS300Bits{8, 6, 9, 5, 0x0F};
+constexpr CompareBits kSiS300Bits{8, 6, 9, 5, 0x1F};
 
 const CompareBits& BitsInForce() {
   return Eng.ChipFamily == cfSiS && Eng.ChipModel == kModelSiS300 ? kSiS300Bits : kVgaBits;

@@ -241,8 +241,8 @@ TEST_F(EngineTest, CenteringStopsWhereASyncWouldLeaveItsBlankingOrAValueWrap) {
          Eng.VBlankEndReg = 13;
        },
        ScrollOutputDown, true},
-      // The SiS 300 compares five sync end bits but gets only four from the writer: an end of
-      // 272 reads as 256 and the sync would run 20 lines.
+      // The SiS 300 compares five sync end bits, and its fifth now reaches SR0A bit 5: a sync
+      // end onto bit 4 (272) keeps the sync's length and the step is made.
       {"SiS 300 sync end onto bit 4", cfSiS, kModelSiS300,
        [] {
          SetNtscFieldImage();
@@ -252,7 +252,7 @@ TEST_F(EngineTest, CenteringStopsWhereASyncWouldLeaveItsBlankingOrAValueWrap) {
          Eng.VBlankEndReg = 24;
          Eng.VTotalReg = 311;
        },
-       ScrollOutputUp, false},
+       ScrollOutputUp, true},
       // The block-I/O CRTC: display end 80, total 113 (written 112, run one longer), sync 8 wide.
       {"block sync start onto the display", cfATI, 0,
        [] {
