@@ -275,7 +275,8 @@ bool SimulatedPc::application_terminated() const {
   return copy_ != nullptr && copy_->application.terminate_requested();
 }
 
-void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& arguments) {
+void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& arguments,
+                               bool shift) {
   moves_ = std::move(moves);
   const app::CommandLineRequest request = app::ParseCommandLine(arguments);
   if (running()) {
@@ -321,6 +322,7 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
   ended_ = false;
   copy_applied_ = false;
   copy_ = std::make_unique<Copy>(*this, true);
+  copy_->windows.shift_down = shift;
   main_ = copy_->main.get();
   main_->SetCommandLine(request);
   Guarded([&] { copy_->Start(); });
@@ -370,6 +372,8 @@ void SimulatedPc::ChangeResolution(int mode, std::deque<Move> moves) {
 void SimulatedPc::ResolutionChange(int mode) {
   const auto& [w, h] = modes_.at(static_cast<size_t>(mode) % modes_.size());
   copy_->display.ChangeResolution(w, h);
+  // The driver set the mode: nothing an earlier copy left is on the card any more.
+  copy_applied_ = true;
 }
 
 std::optional<Move> SimulatedPc::NextMove() {

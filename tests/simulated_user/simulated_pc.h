@@ -69,8 +69,9 @@ class SimulatedPc {
 
   // ZANVO is started: a new copy reads the settings, or, while one runs, a second copy finds it
   // and ends.
-  // `arguments` is its command line ("/pal", or empty).
-  void StartProgram(std::deque<Move> moves, const std::string& arguments = "");
+  // `arguments` is its command line ("/pal", or empty); `shift` holds a Shift key down while it
+  // starts.
+  void StartProgram(std::deque<Move> moves, const std::string& arguments = "", bool shift = false);
   // The message queue ran empty once (the readout measures).
   void Idle();
   // Windows ends the session: the settings are stored and the process ends with no display

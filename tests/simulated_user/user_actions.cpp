@@ -181,15 +181,17 @@ struct StartProgram final : UserAction {
   explicit StartProgram(const UserModel& m)
       : arguments(
             *rc::gen::element<std::string>("", "", "/pal", "/ntsc", "-24KHZ", "/vga", "/secam")),
+        shift(*rc::gen::element(false, false, true)),
         moves(DrawMoves(m)) {}
   std::string arguments;
+  bool shift;  // held down while it starts: the way back from a stored TV standard
   std::deque<Move> moves;
   void run(const UserModel&, SimulatedPc& pc) const override {
-    pc.StartProgram(moves, arguments);
+    pc.StartProgram(moves, arguments, shift);
     Verify(pc);
   }
   void show(std::ostream& os) const override {
-    os << "start ZANVO";
+    os << (shift ? "start ZANVO holding Shift" : "start ZANVO");
     if (!arguments.empty()) os << " " << arguments;
     ShowMoves(os, moves);
   }
