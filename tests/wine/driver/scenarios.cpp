@@ -243,14 +243,42 @@ void MeasuredRefusal(const ScenarioContext& context) {
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   ExpectRates(main, kVgaRates);
-  DetectChipset(main, "Tseng Labs", "ET4000");
+  // The SiS 6326 doubles NTSC's field at 640x480, and no other SiS model is safe to try on it.
+  DetectChipset(main, "SiS", "Generic");
 
-  ChooseRefusedTvStandard(program, main, IDC_MODE_PAL);
+  ChooseRefusedTvStandard(program, main, IDC_MODE_NTSC);
   ExpectStandardButton(main, IDC_MODE_VGA, "VGA after the measured refusal");
   ExpectRates(main, kVgaRates);
 
   Unload(program, main);
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
+}
+
+// The ET4000 model's clock step doubles PAL's field at 640x480; the switch tries "Generic", the
+// other Tseng model safe on the chip, which measures right: PAL stays, the model list shows
+// "Generic", and it is asked about and stored as any switch.
+void SiblingRecovery(const ScenarioContext& context) {
+  ForgetSettings();
+  LetWineDrawFrames();
+  ParkPointer();
+  Program program(context.program);
+  HWND main = WaitForMainWindow(program);
+  ExpectRates(main, kVgaRates);
+  DetectChipset(main, "Tseng Labs", "ET4000");
+
+  ChooseTvStandard(program, main, IDC_MODE_PAL, KeepAnswer::kYes);
+  ExpectStandardButton(main, IDC_MODE_PAL, "PAL kept under the sibling");
+  // The readout multiplies the field rate by the CRTC's vertical total, which an interlacing
+  // Tseng chip counts in the frame's lines: PAL's 15.7 kHz reads twice over. The field is PAL's.
+  constexpr ExpectedRates kTsengInterlacedPal{"PAL on a Tseng interlacing", 30.6, 32.0, 48.0,
+                                              52.0};
+  ExpectRates(main, kTsengInterlacedPal);
+  const std::string model = TextOf(Control(main, IDC_MODELS, "comboModels"));
+  if (model != "Generic") Fail("the model list shows \"" + model + "\", not \"Generic\"");
+  Pass("PAL on the ET4000 measured right under \"Generic\", which the model list shows");
+
+  Unload(program, main);
+  ExpectStoredDword(texts::kValueModel, 0);
 }
 
 // Holds a Shift key down, as a person does while the program starts, through the system's input
@@ -401,6 +429,7 @@ std::span<const NamedScenario> Scenarios() {
       {"show-pal", ShowPal},
       {"virtual-tv", VirtualTvFollowsShiftLeft},
       {"command-line", CommandLine},
+      {"sibling-recovery", SiblingRecovery},
       {"shift-at-start-up", ShiftAtStartUp},
   };
   return kScenarios;
