@@ -46,7 +46,9 @@ HWND WaitForMainWindow(const Program& program) {
   HWND main = WaitFor("the main window \"ZANVO For Windows\"", kStartTimeoutMs, [&] {
     if (!program.Running()) Fail("the program ended before its main window appeared");
     HWND w = FindTopLevel(program.pid(), texts::kAppTitle, false);
-    return w && FindControl(w, IDC_HFREQ) ? w : nullptr;
+    // The window's controls are made one after another while it is created; another process
+    // can see it half made. The picture is the last of them.
+    return w && FindControl(w, IDC_HFREQ) && FindControl(w, IDC_PIC_SCREEN) ? w : nullptr;
   });
   Pass("main window found");
   return main;
