@@ -51,12 +51,6 @@ double AppliedFieldRate(const Card& card, uint16_t width, uint16_t height, uint8
   return field;
 }
 
-// The monitor timings the card's driver sets for the mode, on a fresh machine.
-virt::Signal MonitorSignal(const Card& card, uint16_t width, uint16_t height) {
-  StartedShell fresh(card.name, width, height, card.family, card.model);
-  return SignalOf(fresh.shell);
-}
-
 bool OutsideBand(double field_hz, uint8_t standard) {
   const double target = engine::StandardFieldRate(standard) / 1000.0;
   return std::abs(field_hz / target - 1.0) > engine::kFieldGuardBand;
@@ -105,7 +99,7 @@ TEST(MeasuredRefusal, AClockStepThatMissesIsRefusedWithTheMonitorTimingsBack) {
     SCOPED_TRACE(c.name);
     const double applied = AppliedFieldRate(c.card, c.width, c.height, c.standard);
     ASSERT_TRUE(OutsideBand(applied, c.standard)) << applied << " Hz: not a case for the check";
-    const virt::Signal monitor = MonitorSignal(c.card, c.width, c.height);
+    const virt::Signal monitor = MonitorSignal(c.card.name, c.width, c.height);
 
     StartedShell pc(c.card.name, c.start_width, c.start_height, c.card.family, c.card.model,
                     [&](StartedShell& s) { c.before_start(s.machine); });
@@ -149,7 +143,7 @@ TEST(MeasuredRefusal, AFittingSwitchIsAskedAboutAndLocks) {
 TEST(MeasuredRefusal, AStuckRetraceIsRefusedWithinTheBound) {
   for (const bool level : {false, true}) {
     SCOPED_TRACE(level ? "retrace stuck set" : "retrace stuck clear");
-    const virt::Signal monitor = MonitorSignal(kTrio64, 640, 480);
+    const virt::Signal monitor = MonitorSignal(kTrio64.name, 640, 480);
     StartedShell pc("s3-trio64", 640, 480);
     pc.shell.pc.card().FreezeRetrace(true, level);
     const size_t dialogs = pc.shell.modal.results.size();

@@ -18,11 +18,6 @@ namespace {
 
 using engine::Eng;
 
-void Keep(StartedShell& pc, toolkit::RadioButton app::TMain::*button) {
-  pc.shell.modal.scripts.push_back(AnswerYes);
-  (pc.w().*button).UserClick();
-}
-
 // The card as a fresh application of `standard` leaves it on this mode: a new machine with the
 // same card and desktop, the standard chosen and kept (nothing for VGA).
 virt::Signal FreshSignal(uint16_t width, uint16_t height, uint8_t standard) {

@@ -91,12 +91,7 @@ TEST(SiblingSearch, AKeptStandardAfterAResolutionChangeIsRecoveredAndShown) {
 
 TEST(SiblingSearch, AMissNoSiblingRecoversIsRefusedWithinTheBound) {
   // At 800x600 PAL misses under the ET4000 model and under Generic alike.
-  virt::Signal monitor;
-  {
-    Machine machine;
-    ShellHarness fresh(machine, "tseng-et4000", 800, 600);
-    monitor = SignalOf(fresh);
-  }
+  const virt::Signal monitor = MonitorSignal("tseng-et4000", 800, 600);
   StartedShell pc("tseng-et4000", 800, 600, engine::cfTseng, engine::kModelTseng4000);
 
   const uint64_t start_ps = pc.shell.pc.now_ps();

@@ -23,18 +23,6 @@ using engine::Eng;
 using shell::StoredDword;
 using shell::StoredText;
 
-void Keep(StartedShell& pc, toolkit::RadioButton app::TMain::*button) {
-  pc.shell.modal.scripts.push_back(AnswerYes);
-  (pc.w().*button).UserClick();
-}
-
-// The monitor timings of the card's driver for the mode, on a fresh machine.
-virt::Signal MonitorSignal(const std::string& card, uint16_t width, uint16_t height) {
-  Machine machine;
-  ShellHarness fresh(machine, card, width, height);
-  return SignalOf(fresh);
-}
-
 TEST(SwitchGuards, AKeptStandardRefusedUnderAChangedOptionOrModelEndsOnTheMonitor) {
   struct Case {
     const char* name;
@@ -59,6 +47,7 @@ TEST(SwitchGuards, AKeptStandardRefusedUnderAChangedOptionOrModelEndsOnTheMonito
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    const virt::Signal monitor = MonitorSignal(c.card, 1024, 768);
     StartedShell pc(c.card, 1024, 768, c.family, c.model);
     c.keep(pc);
     ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL) << "the kept standard fits at first";
@@ -75,7 +64,6 @@ TEST(SwitchGuards, AKeptStandardRefusedUnderAChangedOptionOrModelEndsOnTheMonito
     EXPECT_TRUE(pc.w().chkModeVGA.checked());
     EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
     const virt::Signal now = SignalOf(pc.shell);
-    const virt::Signal monitor = MonitorSignal(c.card, 1024, 768);
     EXPECT_DOUBLE_EQ(now.field_rate_hz, monitor.field_rate_hz);
     EXPECT_DOUBLE_EQ(now.line_rate_hz, monitor.line_rate_hz);
 
@@ -97,6 +85,7 @@ TEST(SwitchGuards, ARestoredStandardIsMeasuredAndGoesToVgaWhenItMisses) {
   // PAL kept under Generic on the ET4000 at 768x576; the model is changed without a switch
   // (nothing goes on screen), then NTSC is refused (no row for 576 lines): PAL comes back under
   // the ET4000 model, whose clock step misses, and must not stay.
+  const virt::Signal monitor = MonitorSignal("tseng-et4000", 768, 576);
   StartedShell pc("tseng-et4000", 768, 576, engine::cfTseng, 0);
   Keep(pc, &app::TMain::chkModePAL);
   ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
@@ -106,8 +95,7 @@ TEST(SwitchGuards, ARestoredStandardIsMeasuredAndGoesToVgaWhenItMisses) {
 
   EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
   EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
-  EXPECT_DOUBLE_EQ(SignalOf(pc.shell).field_rate_hz,
-                   MonitorSignal("tseng-et4000", 768, 576).field_rate_hz);
+  EXPECT_DOUBLE_EQ(SignalOf(pc.shell).field_rate_hz, monitor.field_rate_hz);
 }
 
 TEST(SwitchGuards, OnlyTheOptionsOfTheKeptStandardAreStored) {

@@ -60,6 +60,20 @@ inline virt::Signal SignalOf(ShellHarness& shell) {
   return virt::AnalyzeSignal(shell.pc.card());
 }
 
+// The user picks a standard with its radio button and keeps it.
+inline void Keep(StartedShell& pc, toolkit::RadioButton app::TMain::*button) {
+  pc.shell.modal.scripts.push_back(AnswerYes);
+  (pc.w().*button).UserClick();
+}
+
+// The monitor timings the card's driver sets for the mode, on a machine of its own. (The engine
+// state is reset on the way: take it before starting the program under test.)
+inline virt::Signal MonitorSignal(const std::string& card, uint16_t width, uint16_t height) {
+  Machine machine;
+  ShellHarness fresh(machine, card, width, height);
+  return SignalOf(fresh);
+}
+
 // Line rate in kHz and field rate in Hz, within the tolerance a monitor or TV accepts.
 inline void ExpectRates(const virt::Signal& signal, double line_khz, double field_hz,
                         const std::string& context) {

@@ -14,7 +14,7 @@
 #include "engine/engine_state.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
-#include "platform/virtual/signal/standard_rates.h"
+#include "standard_targets.h"
 
 namespace zanvo::testing::walk {
 
@@ -51,11 +51,9 @@ const char* MoveName(MoveKind kind) {
   return "?";
 }
 
-std::optional<virt::StandardRates> RatesOf(uint8_t standard) {
-  if (standard == engine::vsPAL) return virt::kPalRates;
-  if (standard == engine::vsNTSC) return virt::kNtscRates;
-  if (standard == engine::vs24kHz) return virt::k24kHzRates;
-  return std::nullopt;
+// PAL, NTSC or 24 kHz: a standard with a set's rates (VGA has none).
+bool IsTvStandard(uint8_t standard) {
+  return scope::RatesOfStandard(standard).line_hz > 0;
 }
 
 std::string Rates(const virt::Signal& s) {
@@ -275,8 +273,7 @@ bool SimulatedPc::application_terminated() const {
   return copy_ != nullptr && copy_->application.terminate_requested();
 }
 
-void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& arguments,
-                               bool shift) {
+void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& arguments, bool shift) {
   moves_ = std::move(moves);
   const app::CommandLineRequest request = app::ParseCommandLine(arguments);
   if (running()) {
@@ -455,8 +452,8 @@ uint8_t SimulatedPc::StandardOnCard() const {
 bool SimulatedPc::SignalHolds(std::string* why) {
   const virt::Signal now = virt::AnalyzeSignal(pc_.card());
   const uint8_t standard = StandardOnCard();
-  const std::optional<virt::StandardRates> rates = RatesOf(standard);
-  if (!rates) {
+  const bool tv = IsTvStandard(standard);
+  if (!tv) {
     // What a monitor sees of its timings: the rates, the picture's size, the syncs.
     const virt::Signal& monitor = MonitorSignal();
     const bool same =
@@ -472,12 +469,9 @@ bool SimulatedPc::SignalHolds(std::string* why) {
              Rates(monitor);
     return false;
   }
-  const bool locks =
-      virt::JudgeSignal(*rates, now.line_rate_hz, now.field_rate_hz) != virt::SignalVerdict::kOff;
-  if (locks && now.contradictions.empty()) return true;
+  if (scope::JudgeAgainstStandard(now, standard) != virt::SignalVerdict::kOff) return true;
   if (why)
-    *why = "standard " + std::to_string(standard) + " in force but the card sends " +
-           Rates(now);
+    *why = "standard " + std::to_string(standard) + " in force but the card sends " + Rates(now);
   return false;
 }
 
@@ -488,7 +482,7 @@ void SimulatedPc::CheckSignal(const char* when) {
   // extension bits as the driver set them, or double the line rate and the line count together:
   // the field is right, and no field measurement can tell. Only the keep question's revert
   // guards that choice, so it is no broken promise of the program's.
-  if (RatesOf(StandardOnCard()) && !ChipsetIsTheCards()) return;
+  if (IsTvStandard(StandardOnCard()) && !ChipsetIsTheCards()) return;
   Break(std::string(when) + ": " + why);
 }
 

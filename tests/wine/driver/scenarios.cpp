@@ -23,6 +23,14 @@ void ParkPointer() {
   SetCursorPos(0, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
 
+// Every scenario starts from no stored settings, Wine drawing the window frames, the pointer
+// parked.
+void StartClean() {
+  ForgetSettings();
+  LetWineDrawFrames();
+  ParkPointer();
+}
+
 void PictureOfMainWindow(HWND main, const ScenarioContext& context) {
   ParkPointer();
   SetForegroundWindow(main);
@@ -33,9 +41,7 @@ void PictureOfMainWindow(HWND main, const ScenarioContext& context) {
 // PAL and kept; a refused NTSC and a PAL left to its countdown both fall back to VGA; a second
 // copy only says that one is running; Unload with VGA in force stores "VGA".
 void Switching(const ScenarioContext& context) {
-  ForgetSettings();
-  LetWineDrawFrames();
-  ParkPointer();
+  StartClean();
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   WaitFor("the main window to be shown on a first run", 10000,
@@ -83,9 +89,7 @@ void Switching(const ScenarioContext& context) {
 // start comes up in PAL without a question; "Close to VGA" stores "VGA", and the start after
 // that stays on VGA until the tray's "Close".
 void CloseAndRestart(const ScenarioContext& context) {
-  ForgetSettings();
-  LetWineDrawFrames();
-  ParkPointer();
+  StartClean();
   {
     Program program(context.program);
     HWND main = WaitForMainWindow(program);
@@ -123,9 +127,7 @@ void CloseAndRestart(const ScenarioContext& context) {
 // client coordinates (a control inside a group box sits at the box's place plus its own) and the
 // captions the program gives its windows.
 void Layout(const ScenarioContext& context) {
-  ForgetSettings();
-  LetWineDrawFrames();
-  ParkPointer();
+  StartClean();
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   WaitFor("the main window to be shown on a first run", 10000,
@@ -210,9 +212,7 @@ void Layout(const ScenarioContext& context) {
 // cannot fit (600 lines halved are still more than a field) and is refused with the monitor
 // timings back; with "No interlace" checked the same switch fits by skipping lines, and is kept.
 void Refusal(const ScenarioContext& context) {
-  ForgetSettings();
-  LetWineDrawFrames();
-  ParkPointer();
+  StartClean();
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   ExpectRates(main, kVga800x600Rates);
@@ -237,9 +237,7 @@ void Refusal(const ScenarioContext& context) {
 // anything is asked: "Video mode unsupported!" and the monitor timings back, no keep-settings
 // dialog, and nothing but VGA stored.
 void MeasuredRefusal(const ScenarioContext& context) {
-  ForgetSettings();
-  LetWineDrawFrames();
-  ParkPointer();
+  StartClean();
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   ExpectRates(main, kVgaRates);
@@ -258,9 +256,7 @@ void MeasuredRefusal(const ScenarioContext& context) {
 // other Tseng model safe on the chip, which measures right: PAL stays, the model list shows
 // "Generic", and it is asked about and stored as any switch.
 void SiblingRecovery(const ScenarioContext& context) {
-  ForgetSettings();
-  LetWineDrawFrames();
-  ParkPointer();
+  StartClean();
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   ExpectRates(main, kVgaRates);
@@ -270,8 +266,7 @@ void SiblingRecovery(const ScenarioContext& context) {
   ExpectStandardButton(main, IDC_MODE_PAL, "PAL kept under the sibling");
   // The readout multiplies the field rate by the CRTC's vertical total, which an interlacing
   // Tseng chip counts in the frame's lines: PAL's 15.7 kHz reads twice over. The field is PAL's.
-  constexpr ExpectedRates kTsengInterlacedPal{"PAL on a Tseng interlacing", 30.6, 32.0, 48.0,
-                                              52.0};
+  constexpr ExpectedRates kTsengInterlacedPal{"PAL on a Tseng interlacing", 30.6, 32.0, 48.0, 52.0};
   ExpectRates(main, kTsengInterlacedPal);
   const std::string model = TextOf(Control(main, IDC_MODELS, "comboModels"));
   if (model != "Generic") Fail("the model list shows \"" + model + "\", not \"Generic\"");
@@ -308,9 +303,7 @@ class ShiftHeld {
 // PAL kept and stored; a start with Shift held comes up in VGA, asks nothing and leaves "PAL"
 // stored; the start after that, without Shift, is in PAL again.
 void ShiftAtStartUp(const ScenarioContext& context) {
-  ForgetSettings();
-  LetWineDrawFrames();
-  ParkPointer();
+  StartClean();
   {
     Program program(context.program);
     HWND main = WaitForMainWindow(program);
@@ -379,9 +372,7 @@ std::string NamesOf(std::span<const NamedScenario> scenarios) {
 // over and ends at once with 0 when the switch was made; an unknown switch shows the usage and
 // ends with 2, changing nothing. No question is asked of the script.
 void CommandLine(const ScenarioContext& context) {
-  ForgetSettings();
-  LetWineDrawFrames();
-  ParkPointer();
+  StartClean();
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   ExpectRates(main, kVgaRates);
