@@ -90,7 +90,9 @@ void ProgramBlockIoClock(uint8_t flags) {
   WritePllData(static_cast<uint8_t>((v & 0xF8) | 0x07));
 
   v = ReadPll(kPllVclkPostDiv);
-  uint32_t post = Eng.VclkPostDiv;
+  // A row that needs its own clock brings its dividers; otherwise the ROM's 28.322 MHz.
+  const bool row_clock = Eng.RowFbDiv != 0;
+  uint32_t post = row_clock ? Eng.RowPostDiv : Eng.VclkPostDiv;
   if ((flags & kFlagHalfDotClock) != 0) post *= 2;
   Eng.VclkPostDivEff = static_cast<uint8_t>(post);
   WritePllData(static_cast<uint8_t>((v & 0x3F) | (PostDividerCode(post) << 6)));
@@ -101,7 +103,7 @@ void ProgramBlockIoClock(uint8_t flags) {
   Eng.PllFactor = kPllFactorDoubled;
 
   Port().OutByte(BlockIoPort(kBlkPllAddr), PllAddress(kPllVclk3FbDiv));
-  WritePllData(Eng.VclkFbDiv);
+  WritePllData(row_clock ? Eng.RowFbDiv : Eng.VclkFbDiv);
 
   v = ReadPll(kPllVclkCntl);  // release the VCLK PLL reset
   WritePllData(static_cast<uint8_t>(v & 0xFB));
@@ -118,7 +120,8 @@ void ProgramBlockIoClock(uint8_t flags) {
 
 void ProgramDisplayFifo() {
   PortIo& io = Port();
-  const uint32_t numerator = static_cast<uint32_t>(Eng.PllRefFreq) * Eng.PllFactor * Eng.VclkFbDiv;
+  const uint8_t feedback = Eng.RowFbDiv != 0 ? Eng.RowFbDiv : Eng.VclkFbDiv;
+  const uint32_t numerator = static_cast<uint32_t>(Eng.PllRefFreq) * Eng.PllFactor * feedback;
   const uint32_t denominator = static_cast<uint32_t>(Eng.PllRefDiv) * Eng.VclkPostDivEff;
   const double vclk =
       denominator != 0 ? std::trunc(static_cast<double>(numerator) / denominator) : 0.0;

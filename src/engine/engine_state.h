@@ -96,6 +96,29 @@ struct EngineState {
   uint8_t FieldCheckUnmeasurable = 0;
   int32_t MeasuredFieldRate = 0;
   uint8_t FieldMeasurements = 0;
+  // 1 only when the check refused on a clean measurement: two consecutive periods that agree and
+  // lie outside the band. A check that ran out of time, saw no retrace or could not measure
+  // leaves it 0. The searches after a miss run only on a clean one.
+  uint8_t MissMeasuredClean = 0;
+
+  // The row's own clock (a retry after a measured miss): the row's crystal and the standard VGA
+  // halving, no family clock step; on the block-I/O family a synthesizer value for the row.
+  uint8_t OwnRowClock = 0;
+  // The user's choice: where the tables have no row for the width or the line count, compute
+  // one from the standard's rates. Off by default.
+  uint8_t ComputedTimings = 0;
+  // Whether the row in use was computed, and the computed rows themselves.
+  uint8_t HorzRowComputed = 0;
+  uint8_t VertRowComputed = 0;
+  HorzRow ComputedHorzRow{};
+  VertRow ComputedVertRow{};
+  // What the last fit worked on: the mode's columns, and its lines per field after removing
+  // line doubling, interlacing and line skipping.
+  uint8_t FitColumns = 0;
+  uint16_t FitLines = 0;
+  // Synthesizer dividers for the row on the block-I/O family (0: the ROM's 28.322 MHz ones).
+  uint8_t RowFbDiv = 0;
+  uint8_t RowPostDiv = 0;
 
   // PCI scan: the configuration mechanism found (0 none yet, 1 or 2) and the slot the
   // resumable scan stands at; it examines the slots below it.

@@ -1,6 +1,7 @@
 #include "engine/horizontal.h"
 
 #include "engine/block_io_clock.h"
+#include "engine/computed_timing.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
 #include "engine/horz_clock.h"
@@ -73,6 +74,7 @@ void WriteMiscOutput(uint8_t flags) {
 
 void ProgramHorizontal() {
   Eng.HorzRowFound = 1;
+  Eng.VertRowComputed = 0;
 
   uint8_t columns = ReadDisplayedColumns();
   uint8_t row = FindHorzRow(columns, 0);
@@ -80,19 +82,28 @@ void ProgramHorizontal() {
     columns = kColumns100;
     row = FindHorzRow(columns, static_cast<uint8_t>(row + 1));
   }
+  Eng.FitColumns = columns;
   if (row >= kHorzRows) {
-    Eng.HorzRowFound = 0;
-    return;
+    ComputeHorzRow(columns);
+    if (Eng.HorzRowComputed == 0) {
+      Eng.HorzRowFound = 0;
+      return;
+    }
+    row = kComputedHorzRow;
+  } else {
+    Eng.HorzRowComputed = 0;
   }
 
   uint8_t flags = 0;
-  if (columns == kColumns132) {
+  if (columns == kColumns132 && row != kComputedHorzRow) {
     BuildHorzImage(row);
     SetLineGraphics();
   } else {
-    flags = Eng.HorzTimingTable[row][kRowFlags];
+    flags = ActiveHorzRow(row)[kRowFlags];
     BuildHorzImage(row);
-    if ((flags & kFlagVariantRow) != 0) {
+    if (Eng.OwnRowClock != 0) {
+      flags = OwnClockFlags(flags);
+    } else if ((flags & kFlagVariantRow) != 0) {
       flags = kVariantRowClockFlags;
     } else if ((flags & kFlagHalfDotClock) != 0) {
       flags = HalfClockCode(flags);
@@ -101,14 +112,21 @@ void ProgramHorizontal() {
 
   WriteIndexedPair(kSeqIndex, SR00, kSeqHeldInReset);
   if (Eng.ChipFamily == cfATI) {
+    SynthesizeRowClock(row);
     ProgramBlockIoClock(flags);
     return;
   }
-  flags = PrepareFamilyClock(flags);
+  // The row's own clock keeps the preparation's return to the first clocks, not its flags.
+  const uint8_t prepared = PrepareFamilyClock(flags);
+  if (Eng.OwnRowClock == 0) {
+    flags = prepared;
+  } else {
+    SelectFirstClocks();
+  }
   WriteMiscOutput(flags);
   UpdateIndexedReg(kSeqIndex, SR01, kSR01KeepMask, flags & kFlagSeqBits);
   WriteIndexedPair(kSeqIndex, SR00, kSeqRunning);
-  if ((flags >> 4) != 0) RunExtraClockStep();
+  if ((flags >> 4) != 0 && Eng.OwnRowClock == 0) RunExtraClockStep();
 }
 
 }  // namespace zanvo::engine

@@ -1,6 +1,7 @@
 // The horizontal register image: built from a table row, its wrapped end positions, and how it
 // reaches the CRTC or the family-8 block registers.
 
+#include "engine/computed_timing.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
 #include "engine/horizontal.h"
@@ -47,7 +48,7 @@ uint8_t ReadDisplayEnd() {
 }  // namespace
 
 void BuildHorzImage(uint8_t row) {
-  const HorzRow& r = Eng.HorzTimingTable[row < kHorzRows ? row : 0];
+  const HorzRow& r = ActiveHorzRow(row);
 
   Eng.HTotalReg = static_cast<uint8_t>(r[kRowTotal] - kTotalBias);
   if (Eng.ChipFamily == cfS3) WriteCrtcReg(CR3B, Eng.HTotalReg);

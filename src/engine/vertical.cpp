@@ -1,5 +1,6 @@
 #include "engine/vertical.h"
 
+#include "engine/computed_timing.h"
 #include "engine/engine_state.h"
 #include "engine/horizontal.h"
 #include "engine/register_access.h"
@@ -87,7 +88,13 @@ void ProgramVertical() {
     fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
   }
 
+  Eng.FitLines = fit.lines;
+  Eng.VertRowComputed = 0;
   const VertRow* row = FindVertRow(fit.lines);
+  if (row == nullptr) {
+    ComputeVertRow(fit.lines);
+    if (Eng.VertRowComputed != 0) row = &Eng.ComputedVertRow;
+  }
   if (row == nullptr) {
     Eng.VertRowFound = 0;
     Eng.CountFrameLines = 0;
@@ -99,6 +106,7 @@ void ProgramVertical() {
 
   WriteLineOffset(fit.line_offset);
   BuildVertImage(fit.lines, reference_line);
+  KeepComputedBlankInField();
   WriteVertImage();
   Eng.CountFrameLines = 0;
 }

@@ -5,6 +5,7 @@
 #include "engine/field_check.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
+#include "physical_reason.h"
 #include "platform/virtual/signal/standard_rates.h"
 #include "scope_session.h"
 #include "standard_targets.h"
@@ -47,6 +48,7 @@ struct Chipset {
   uint8_t family = 0;
   uint16_t model = 0;
   bool measure_field = true;
+  bool computed = false;
 };
 
 MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8_t standard,
@@ -62,6 +64,7 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
     options.as_model = chipset.model;
   }
   options.measure_field = chipset.measure_field;
+  options.computed = chipset.computed;
   options.dump_registers = false;
   ScopeReport report;
   std::string error;
@@ -88,7 +91,25 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   cell.sibling_model = mark.sibling_model;
   cell.sibling_caption = mark.sibling_caption;
   cell.sibling_field_hz = mark.sibling_field_hz;
+  cell.own_clock = mark.own_clock;
+  cell.own_clock_field_hz = mark.own_clock_field_hz;
+  if (chipset.computed && !IsUsable(cell.final_outcome)) {
+    cell.computed_reason = PhysicalReason(report, standard);
+  }
   return cell;
+}
+
+// A cell the tables refuse, run again with computed timings.
+void AddComputedOutcome(MatrixCell& cell, const virt::DesktopMode& mode, const Chipset& chipset) {
+  Chipset computed = chipset;
+  computed.computed = true;
+  const MatrixCell again =
+      RunCell(cell.card, mode, cell.standard, cell.interlace_allowed, computed);
+  cell.computed_outcome = again.final_outcome;
+  cell.computed_reason = again.computed_reason;
+  cell.computed_line_hz = again.line_hz;
+  cell.computed_field_hz = again.field_hz;
+  cell.computed_lines = again.lines;
 }
 
 // Runs every mode, standard and interlace choice of one card; appends the cells when `into` is
@@ -105,6 +126,10 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
     for (const uint8_t standard : kMatrixStandards) {
       for (const bool interlace_allowed : {true, false}) {
         MatrixCell cell = RunCell(card, mode, standard, interlace_allowed, chipset);
+        if (into && cell.final_outcome == MatrixOutcome::kRefused) {
+          AddComputedOutcome(cell, mode, chipset);
+          ++(IsUsable(*cell.computed_outcome) ? summary.computed_usable : summary.computed_refused);
+        }
         switch (cell.outcome) {
           case MatrixOutcome::kExact:
             ++summary.exact;
@@ -122,6 +147,7 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
         }
         if (cell.final_outcome == MatrixOutcome::kRefusedMeasured) ++summary.refused_measured;
         if (cell.sibling_model && IsUsable(cell.final_outcome)) ++summary.recovered;
+        if (cell.own_clock && IsUsable(cell.final_outcome)) ++summary.own_clock;
         if (into) into->push_back(std::move(cell));
       }
     }
@@ -135,7 +161,7 @@ std::optional<BetterChoice> FindBetterChoice(const std::string& card, const Card
   // The block-I/O family's single entry stands for every model; nothing else to choose there.
   if (own.family == engine::cfATI) return std::nullopt;
   std::optional<BetterChoice> best;
-  int best_usable = own.exact + own.locks + own.recovered;
+  int best_usable = own.exact + own.locks + own.recovered + own.own_clock;
   for (const chipset::ModelEntry& entry : chipset::ModelsOfFamily(own.family)) {
     if (entry.code == own.model) continue;
     // Usable cells lie within the locks range and so always pass the field check: screening
@@ -182,17 +208,28 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
     mark.sibling_field_hz = report.sibling_search->tries.back().field_hz;
     mark.final_outcome = OutcomeOf(JudgeAgainstStandard(report.signal, standard));
   }
+  if (report.own_clock && report.own_clock->passed) {
+    mark.own_clock = true;
+    mark.own_clock_field_hz = report.own_clock->field_hz;
+    mark.final_outcome = OutcomeOf(JudgeAgainstStandard(report.signal, standard));
+  }
+  mark.computed = report.horz_computed || report.vert_computed;
   return mark;
 }
 
 std::string MarkText(MatrixOutcome outcome, MatrixOutcome final_outcome,
-                     const std::string& sibling_caption) {
+                     const std::string& sibling_caption, bool own_clock, bool computed) {
   std::string text = OutcomeName(outcome);
   if (!sibling_caption.empty()) {
     text += std::string(" -> ") + OutcomeName(final_outcome) + " as " + sibling_caption;
+  } else if (own_clock) {
+    text += std::string(" -> ") + OutcomeName(final_outcome) +
+            (computed ? " (own clock, computed)" : " (own clock)");
+    return text;
   } else if (final_outcome != outcome) {
     text += std::string(" -> ") + OutcomeName(final_outcome);
   }
+  if (computed) text += " (computed)";
   return text;
 }
 

@@ -36,8 +36,17 @@ struct MatrixCell {
   std::optional<uint16_t> sibling_model;
   std::string sibling_caption;  // as the window's model list shows it
   double sibling_field_hz = 0;
+  // After a clean measured miss no sibling recovered: the row's own clock passed and stays.
+  bool own_clock = false;
+  double own_clock_field_hz = 0;
   // Refused: which step found no row. Off: the chip's clock bits behind the missed rate.
   std::string reason;
+  // A cell the tables refuse, run again with computed timings: its outcome then, the computed
+  // rows' signal, and for a cell still refused the physical reason.
+  std::optional<MatrixOutcome> computed_outcome;
+  std::string computed_reason;
+  double computed_line_hz = 0, computed_field_hz = 0;
+  int computed_lines = 0;
   // What the engine's switch sends: the standard's signal, or after a refusal for want of a row
   // the monitor timings.
   double line_hz = 0, field_hz = 0;
@@ -61,6 +70,12 @@ struct RunMark {
   std::optional<uint16_t> sibling_model;
   std::string sibling_caption;
   double sibling_field_hz = 0;
+  // After a clean measured miss no sibling recovered: the row's own clock passed and stays; the
+  // final outcome is then its signal's.
+  bool own_clock = false;
+  double own_clock_field_hz = 0;
+  // The engine computed the rows (computed timings on, the tables had none).
+  bool computed = false;
 };
 
 // Judges a run of `standard` (PAL, NTSC or 24 kHz) as the matrix does.
@@ -68,8 +83,11 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard);
 
 // "off", or "off -> refused (measured)" where the field check changed the engine's outcome, or
 // "off -> exact as MODEL" where a sibling model the switch tried was kept.
+// "off -> exact (own clock)" where the row's own clock was kept; " (computed)" follows a mark
+// of computed rows.
 std::string MarkText(MatrixOutcome outcome, MatrixOutcome final_outcome,
-                     const std::string& sibling_caption = "");
+                     const std::string& sibling_caption = "", bool own_clock = false,
+                     bool computed = false);
 
 // A model of the same brand, chosen by hand in the window's lists, that the card takes better.
 struct BetterChoice {
@@ -85,6 +103,9 @@ struct CardSummary {
   int exact = 0, locks = 0, off = 0, refused = 0;  // the engine's outcomes
   int refused_measured = 0;                        // final outcomes refused by the field check
   int recovered = 0;  // measured misses that a sibling model made usable (exact or locks)
+  int own_clock = 0;  // measured misses that the row's own clock made usable
+  // Cells the tables refuse that computed timings make usable, and those they still refuse.
+  int computed_usable = 0, computed_refused = 0;
   std::optional<BetterChoice> better;
 };
 

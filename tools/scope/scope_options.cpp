@@ -146,6 +146,9 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                "Never use the chip's interlace; fit tall modes by skipping lines");
   app.add_flag("--odd-even-vsync", options.odd_even_vsync,
                "Make the vertical sync one count shorter");
+  app.add_flag("--computed", options.computed,
+               "Computed timings, as the tray menu's item: where the tables have no row for\n"
+               "the width or the line count, the engine computes one");
 
   std::vector<std::string> moves;
   app.add_option("--move", moves,
@@ -230,7 +233,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     // both interlace choices: an option that would change one run has no place in it.
     for (const char* name :
          {"--load-registers", "--mode", "--standard", "--positive-sync", "--no-interlace",
-          "--odd-even-vsync", "--move", "--readout", "--registers", "--pci", "--extra-card",
+          "--odd-even-vsync", "--computed", "--move", "--readout", "--registers", "--pci", "--extra-card",
           "--detect", "--as", "--next", "--list-cards", "--png"}) {
       if (app.count(name) > 0) {
         return refuse(std::string("--matrix runs every card's own chipset over its driver's "

@@ -29,6 +29,7 @@ struct ScopeOptions {
   bool positive_sync = false;
   bool no_interlace = false;
   bool odd_even_vsync = false;
+  bool computed = false;  // the tray menu's "Computed timings"
   std::vector<Move> moves;
   bool readout = false;
   bool registers = false;

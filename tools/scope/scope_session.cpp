@@ -227,6 +227,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   if (options.positive_sync) Eng.SyncPolarityMask = 0xF3;
   if (options.no_interlace) Eng.InterlaceEnabled = 0;
   if (options.odd_even_vsync) Eng.OddEvenVSyncSize = 1;
+  if (options.computed) Eng.ComputedTimings = 1;
 
   // As the window does: record the standard, load its tables, then apply it to the mode the
   // driver has just set.
@@ -237,6 +238,10 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     report.row_found = Eng.HorzRowFound != 0;
     report.vertical_row_found = Eng.VertRowFound != 0;
     report.fitted = engine::StandardFitted();
+    report.horz_computed = Eng.HorzRowComputed != 0;
+    report.vert_computed = Eng.VertRowComputed != 0;
+    report.fit_columns = Eng.FitColumns;
+    report.fit_lines = Eng.FitLines;
     report.applied = virt::AnalyzeSignal(pc.card());
     if (report.fitted) {
       // The chip's bits behind a missed rate are read before a refusal re-sets the mode.
@@ -247,6 +252,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
       if (options.measure_field) report.field_check = CheckField();
     }
     const bool measured_miss = report.field_check && !report.field_check->in_band;
+    const bool clean_miss = measured_miss && Eng.MissMeasuredClean != 0;
     // As the window does: a measured miss tries the brand's safe siblings, each on the mode
     // the driver sets again.
     if (measured_miss) {
@@ -254,7 +260,12 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
           chipset::SearchSiblingModels([&pc] { virt::ResetCurrentMode(pc.card()); });
     }
     const bool sibling_kept = report.sibling_search && report.sibling_search->kept;
-    if (!report.fitted || (measured_miss && !sibling_kept)) {
+    // ... and after a clean one none recovered, the row's own clock.
+    if (clean_miss && !sibling_kept) {
+      report.own_clock = chipset::RetryWithOwnClock([&pc] { virt::ResetCurrentMode(pc.card()); });
+    }
+    const bool own_clock_kept = report.own_clock && report.own_clock->passed;
+    if (!report.fitted || (measured_miss && !sibling_kept && !own_clock_kept)) {
       RefuseStandard(pc, report);
     }
   } else {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "chipset/own_clock_retry.h"
 #include "chipset/sibling_search.h"
 #include "platform/virtual/cards/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
@@ -57,6 +58,12 @@ struct ScopeReport {
   std::optional<FieldCheckReport> field_check;  // run when the engine fitted a standard
   // After a measured miss: the brand's safe siblings tried, and the one kept if any.
   std::optional<chipset::SiblingSearchResult> sibling_search;
+  // After a clean measured miss no sibling recovered: the try with the row's own clock.
+  std::optional<chipset::OwnClockTry> own_clock;
+  // Computed timings: whether the rows in use were computed; what the fit worked on (the mode's
+  // columns, and its lines per field after its steps).
+  bool horz_computed = false, vert_computed = false;
+  int fit_columns = 0, fit_lines = 0;
   virt::Signal monitor;  // the desktop mode as the driver set it
   virt::Signal applied;  // right after the engine applied the standard
   virt::Signal signal;   // as the program leaves it: after a refusal, options, moves

@@ -1,0 +1,55 @@
+#include "physical_reason.h"
+
+#include <cmath>
+
+#include "engine/chip_codes.h"
+#include "engine/computed_timing.h"
+#include "text_format.h"
+
+namespace zanvo::scope {
+namespace {
+
+// The fastest clock a computed row uses: the second standard VGA crystal.
+constexpr double kFastestClockHz = 28'322'000.0;
+
+int FieldLines(uint8_t standard) {
+  if (standard == engine::vsNTSC) return 263;
+  if (standard == engine::vs24kHz) return 424;
+  return 313;
+}
+
+}  // namespace
+
+int WidestComputedColumns(uint8_t standard) {
+  const double rate = engine::StandardLineRate(standard);
+  if (rate <= 0) return 0;
+  const int longest =
+      static_cast<int>(kFastestClockHz / 8.0 / (rate * (1.0 - engine::kComputedLineTolerance)));
+  return static_cast<int>((longest > 255 ? 255 : longest) * (1.0 - engine::kLeastBlankShare));
+}
+
+int TallestComputedField(uint8_t standard) {
+  return FieldLines(standard) * static_cast<int>(engine::kFieldSharePercent) / 100;
+}
+
+std::string PhysicalReason(const ScopeReport& report, uint8_t standard) {
+  if (!report.row_found) {
+    return Format("no clock in reach: %d characters need %.0f%% of the line blanked besides, "
+                  "and at the line rate the clocks make at most %d with it",
+                  report.fit_columns, engine::kLeastBlankShare * 100,
+                  WidestComputedColumns(standard));
+  }
+  if (!report.vertical_row_found) {
+    return Format("more lines than the field holds: %d lines per field after the fit's steps, "
+                  "the field holds %d",
+                  report.fit_lines, TallestComputedField(standard));
+  }
+  if (report.field_check && !report.field_check->in_band) {
+    return Format("no clock in reach: the chip's clock for the row measured %.2f Hz, and "
+                  "neither a sibling model nor the row's own clock made the field",
+                  report.field_check->field_hz);
+  }
+  return "the signal misses the standard";
+}
+
+}  // namespace zanvo::scope
