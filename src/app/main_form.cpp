@@ -103,12 +103,14 @@ TMain::TMain(ShellServices& services) : services_(services) {
   Item(VGAMode, "VGAMode", t::kMenuVgaMode, [this] { chkModeVGAClick(); });
   VGAMode.checked = true;
   Item(TVMode, "TVMode", t::kMenuTvMode, [this] { chkModeTVClick(); });
+  Item(ComputedTimings, "ComputedTimings", t::kMenuComputedTimings,
+       [this] { ComputedTimingsClick(); });
   Item(N2, "N2", "-");
   Item(Close, "Close", t::kMenuClose, [this] { btnCloseClick(); });
   Item(ClosetoVGA, "ClosetoVGA", t::kMenuCloseToVga, [this] { CloseToVGAClick(); });
   Item(N3, "N3", "-");
   Item(About, "About", t::kMenuAbout, [this] { ShowAbout(); });
-  PopupMenu1 = {&OpenMain, &N1, &VGAMode, &TVMode, &N2, &Close, &ClosetoVGA, &N3, &About};
+  PopupMenu1 = {&OpenMain, &N1, &VGAMode, &TVMode, &ComputedTimings, &N2, &Close, &ClosetoVGA, &N3, &About};
 }
 
 }  // namespace zanvo::app

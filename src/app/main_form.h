@@ -79,6 +79,8 @@ class TMain : public toolkit::Form {
   // Tray icon and window.
   void WMTrayIcon(uint32_t lparam);
   void OpenMainClick();
+  // The tray menu's "Computed timings": rows the tables lack are computed while it is checked.
+  void ComputedTimingsClick();
   void OnClose(int& action);
   void AppMinimize();
   void ShowAbout();
@@ -112,8 +114,9 @@ class TMain : public toolkit::Form {
   toolkit::Picture picScreen;
 
   // Tray pop-up menu, in order.
-  toolkit::MenuItem OpenMain, N1, VGAMode, TVMode, N2, Close, ClosetoVGA, N3, About;
-  std::array<toolkit::MenuItem*, 9> PopupMenu1{};
+  toolkit::MenuItem OpenMain, N1, VGAMode, TVMode, ComputedTimings, N2, Close, ClosetoVGA, N3,
+      About;
+  std::array<toolkit::MenuItem*, 10> PopupMenu1{};
   // Where the menu last popped up (screen coordinates), and how often.
   ScreenPoint popup_position;
   int popup_count = 0;
@@ -169,6 +172,7 @@ class TMain : public toolkit::Form {
   uint8_t confirmed_polarity_ = engine::EngineState{}.SyncPolarityMask;
   uint8_t confirmed_interlace_ = engine::EngineState{}.InterlaceEnabled;
   uint16_t confirmed_odd_even_ = engine::EngineState{}.OddEvenVSyncSize;
+  uint8_t confirmed_computed_ = engine::EngineState{}.ComputedTimings;
   // Set while a confirmed standard is put back after a refusal: it was kept before, so nothing
   // is asked; `restore_passed_` tells the caller whether it fitted and measured right.
   bool restoring_ = false;

@@ -55,6 +55,10 @@ void TMain::ReadOptionSettings(RegistryKey& key) {
     Eng.OddEvenVSyncSize = static_cast<uint16_t>(*odd_even) != 0 ? 1 : 0;
     chkOEVSyncSz.SetChecked(Eng.OddEvenVSyncSize != 0);
   }
+  if (const auto computed = key.ReadDword(texts::kValueComputedTimings)) {
+    Eng.ComputedTimings = *computed != 0 ? 1 : 0;
+    ComputedTimings.checked = Eng.ComputedTimings != 0;
+  }
 }
 
 void TMain::ReadChipsetSettings(RegistryKey& key) {
@@ -114,6 +118,7 @@ void TMain::NoteConfirmedStandard() {
   confirmed_polarity_ = Eng.SyncPolarityMask;
   confirmed_interlace_ = Eng.InterlaceEnabled;
   confirmed_odd_even_ = Eng.OddEvenVSyncSize;
+  confirmed_computed_ = Eng.ComputedTimings;
 }
 
 bool TMain::WriteSettings() {
@@ -132,6 +137,7 @@ bool TMain::WriteSettings() {
   written &= key->WriteDword(texts::kValuePolarity, confirmed_polarity_);
   written &= key->WriteDword(texts::kValueInterlaced, confirmed_interlace_);
   written &= key->WriteDword(texts::kValueOddEven, confirmed_odd_even_);
+  written &= key->WriteDword(texts::kValueComputedTimings, confirmed_computed_);
   written &= key->WriteText(texts::kValueVideoStandard, standard);
   written &= key->WriteDword(texts::kValueChipset, Eng.ChipFamily);
   written &= key->WriteDword(texts::kValueModel, Eng.ChipModel);

@@ -4,6 +4,7 @@
 #include "app/main_form.h"
 #include "app/texts.h"
 #include "chipset/catalogue.h"
+#include "chipset/own_clock_retry.h"
 #include "chipset/sibling_search.h"
 #include "engine/field_check.h"
 #include "engine/standards.h"
@@ -194,7 +195,14 @@ void TMain::WMDisplayChange(uint32_t lparam) {
   }
   // A standard that fitted on paper and measured wrong may be right under another model of the
   // brand, whose clock step differs: the timer tells, where the chips' sources cannot.
-  if (!passed && engine::StandardFitted()) passed = TrySiblingModels();
+  if (!passed && engine::StandardFitted()) {
+    const bool clean_miss = Eng.MissMeasuredClean != 0;
+    passed = TrySiblingModels();
+    // Last, the row's own clock, which needs none of the family clock steps.
+    if (!passed && clean_miss) {
+      passed = chipset::RetryWithOwnClock([this] { ResetModeQuietly(); }).passed;
+    }
+  }
   if (passed) {
     if (Initialising || scripted_switch_ || !IsOwnAnnouncement(lparam)) return;
     AskToKeepStandard();

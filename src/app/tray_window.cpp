@@ -1,8 +1,11 @@
 #include "app/main_form.h"
+#include "engine/engine_state.h"
 
 // The tray icon's mouse messages and the window's own show, hide and minimise.
 
 namespace zanvo::app {
+
+using engine::Eng;
 
 void TMain::WMTrayIcon(uint32_t lparam) {
   switch (lparam) {
@@ -39,6 +42,14 @@ void TMain::OnClose(int& action) {
 
 void TMain::AppMinimize() {
   minimized = true;
+}
+
+void TMain::ComputedTimingsClick() {
+  // An option like the window's check boxes: under a TV standard the switch is made again with
+  // it (a computed row the option no longer allows is refused) and asked about.
+  Eng.ComputedTimings = static_cast<uint8_t>(Eng.ComputedTimings ^ 1);
+  ComputedTimings.checked = Eng.ComputedTimings != 0;
+  FollowOptionChange();
 }
 
 void TMain::ShowAbout() {

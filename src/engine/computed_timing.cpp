@@ -26,7 +26,6 @@ inline constexpr ClockChoice kStandardClocks[] = {
     {12'587'500.0, 0x09},
     {14'161'000.0, 0x29},
 };
-inline constexpr uint8_t kFlagEightDots = 0x01;
 inline constexpr uint8_t kFlagHalfDotClock = 0x08;
 inline constexpr uint8_t kFlagExtraSteps = 0x90;  // bit 4 variant row / extra step, bit 7
 inline constexpr uint8_t kLongestTotal = 255;
@@ -43,8 +42,13 @@ struct LineShape {
 };
 inline constexpr LineShape kTvShape{22.0 / 113, 8.0 / 113, 6.0 / 14};
 inline constexpr LineShape k24kHzShape{31.0 / 129, 9.0 / 129, 14.0 / 22};
-// The horizontal step ends the display 4 characters before the sync at the latest.
-inline constexpr int kSyncGuard = 4;
+// The horizontal step ends the display 4 characters before the sync at the latest (the display
+// end register counts from 0: the sync starts 3 after the columns or later).
+inline constexpr int kSyncAfterColumns = 3;
+// The step wraps a blank or sync end at the total register, which is 5 below the total: both
+// end at least 6 characters before the total.
+inline constexpr int kLeftBorder = 6;
+inline constexpr int kLeastBlank = 6;
 
 // Vertical placement as the tables make it: blanking 3 lines before a 4-line sync, ending 18
 // lines after it (14 on NTSC); the picture centred in what the blanking leaves.
@@ -59,18 +63,30 @@ int RoundToInt(double v) {
   return static_cast<int>(std::lround(v));
 }
 
+int LeastBlank(int total) {
+  const int share = static_cast<int>(std::ceil(total * kLeastBlankShare));
+  return share > kLeastBlank ? share : kLeastBlank;
+}
+
+// A line of `total` has room for the columns, the blanking the rules ask and the left border.
+bool RoomFor(uint8_t columns, int total) {
+  return total - columns - kLeftBorder >= LeastBlank(total);
+}
+
 void BuildRow(uint8_t columns, int total, uint8_t flags) {
   const LineShape& shape = Eng.CurrentStandard == vs24kHz ? k24kHzShape : kTvShape;
-  const int free = total - columns;
+  const int room = total - columns - kLeftBorder;
   int blank = RoundToInt(total * shape.blank);
-  if (blank > free) blank = free;
+  if (blank < LeastBlank(total)) blank = LeastBlank(total);
+  if (blank > room) blank = room;
+  // What the blanking leaves is border, split between the two sides.
+  const int blank_start = columns + (room - blank) / 2;
   int sync = RoundToInt(total * shape.sync);
-  if (sync > blank - 2) sync = blank - 2;
   if (sync < 1) sync = 1;
-  const int blank_start = columns + (free - blank) / 2;
   int front = RoundToInt((blank - sync) * shape.front_porch);
-  // The display must end kSyncGuard characters before the sync, or the step cuts it.
-  if (blank_start + front < columns + kSyncGuard - 1) front = columns + kSyncGuard - 1 - blank_start;
+  if (blank_start + front < columns + kSyncAfterColumns) {
+    front = columns + kSyncAfterColumns - blank_start;
+  }
   if (front + sync > blank) sync = blank - front;
   Eng.ComputedHorzRow = {columns,
                          static_cast<uint8_t>(blank_start),
@@ -100,14 +116,14 @@ void ComputeHorzRow(uint8_t columns) {
   Eng.HorzRowComputed = 0;
   const int32_t rate = StandardLineRate(Eng.CurrentStandard);
   if (Eng.ComputedTimings == 0 || rate == 0 || columns == 0) return;
-  const int shortest = static_cast<int>(std::ceil(columns / (1.0 - kLeastBlankShare)));
   int best_total = 0;
   uint8_t best_flags = 0;
   double best_score = 0;
   for (const ClockChoice& clock : kStandardClocks) {
     const double ideal = clock.hz / 8.0 / rate;
     int total = RoundToInt(ideal);
-    if (total < shortest) total = shortest;
+    while (!RoomFor(columns, total) && total <= kLongestTotal)
+      ++total;
     if (total > kLongestTotal) continue;
     const double error = std::fabs(ideal / total - 1.0);
     if (error > kComputedLineTolerance) continue;
@@ -120,7 +136,26 @@ void ComputeHorzRow(uint8_t columns) {
       best_score = score;
     }
   }
+  // The block-I/O family's synthesizer makes the clock for whatever line the columns need.
+  if (best_total == 0 && Eng.ChipFamily == cfATI) {
+    int total = columns;
+    while (!RoomFor(columns, total) && total <= kLongestTotal)
+      ++total;
+    if (total <= kLongestTotal) {
+      best_total = total;
+      best_flags = kStandardClocks[1].flags;
+    }
+  }
   if (best_total != 0) BuildRow(columns, best_total, best_flags);
+}
+
+int WidestComputedColumns(uint8_t standard) {
+  const int32_t rate = StandardLineRate(standard);
+  if (rate == 0) return 0;
+  const double fastest = kStandardClocks[1].hz;
+  int longest = static_cast<int>(fastest / 8.0 / (rate * (1.0 - kComputedLineTolerance)));
+  if (longest > kLongestTotal) longest = kLongestTotal;
+  return longest - kLeftBorder - LeastBlank(longest);
 }
 
 void ComputeVertRow(uint16_t lines) {
@@ -169,11 +204,13 @@ void SynthesizeRowClock(uint8_t row) {
   const HorzRow& r = ActiveHorzRow(row);
   const int32_t rate = StandardLineRate(Eng.CurrentStandard);
   if (rate == 0 || Eng.PllRefFreq == 0 || Eng.PllRefDiv == 0) return;
-  // The block CRTC counts 8-pixel characters whatever the row's character width.
+  // The block CRTC counts 8-pixel characters whatever the row's character width, and one more
+  // than its total register, which the horizontal step writes with the row's total.
   const int dots = 8;
+  const int characters = r[kRowTotal] + 1;
   const bool halved = (r[kRowFlags] & kFlagHalfDotClock) != 0;
   // Units of 10 kHz, as PllRefFreq; the undivided clock when the row halves it.
-  const double wanted = r[kRowTotal] * dots * static_cast<double>(rate) * (halved ? 2 : 1) / 1e4;
+  const double wanted = characters * dots * static_cast<double>(rate) * (halved ? 2 : 1) / 1e4;
   // The largest post divider (finest step) whose feedback divider fits its 8 bits; halving
   // doubles it and the register takes at most 8.
   for (int post = halved ? 4 : 8; post >= 1; post /= 2) {

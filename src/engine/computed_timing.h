@@ -25,8 +25,13 @@ const HorzRow& ActiveHorzRow(uint8_t row);
 
 // With ComputedTimings on, computes a horizontal row for `columns` 8-dot characters into
 // ComputedHorzRow from the standard's line rate and one of the standard VGA clocks (25.175 and
-// 28.322 MHz, each also halved): HorzRowComputed tells whether one is in reach.
+// 28.322 MHz, each also halved; on the block-I/O family its synthesizer when none of those
+// reaches): HorzRowComputed tells whether one is in reach.
 void ComputeHorzRow(uint8_t columns);
+
+// The most 8-dot characters a computed line shows at `standard`'s line rate with the VGA
+// clocks (the block-I/O family's synthesizer reaches further).
+int WidestComputedColumns(uint8_t standard);
 
 // With ComputedTimings on, computes a vertical row for `lines` per field into ComputedVertRow
 // when they fit the field's share: VertRowComputed tells whether it did.

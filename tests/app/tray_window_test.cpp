@@ -113,7 +113,7 @@ TEST(TrayWindow, CloseBoxOnlyHidesTheWindow) {
 TEST(TrayWindow, MenuItemsInOrderDoWhatTheySay) {
   const std::vector<std::string> captions = {
       app::texts::kMenuOpen,       "-", app::texts::kMenuVgaMode,
-      app::texts::kMenuTvMode,     "-", app::texts::kMenuClose,
+      app::texts::kMenuTvMode,     app::texts::kMenuComputedTimings, "-", app::texts::kMenuClose,
       app::texts::kMenuCloseToVga, "-", app::texts::kMenuAbout};
   Machine m;
   ShellHarness h(m);
@@ -147,13 +147,13 @@ TEST(TrayWindow, MenuItemsInOrderDoWhatTheySay) {
   // About shows the about box modally.
   h.modal.scripts.push_back(
       [](toolkit::Form& f) { dynamic_cast<app::TAboutBox&>(f).OKButton.Click(); });
-  w.PopupMenu1[8]->Click();
+  w.PopupMenu1[9]->Click();
   ASSERT_FALSE(h.modal.shown_captions.empty());
   EXPECT_EQ(h.modal.shown_captions.back(), app::texts::kAboutCaption);
   EXPECT_EQ(h.modal.results.back(), toolkit::mrOk);
 
   // Close ends the program.
-  w.PopupMenu1[5]->Click();
+  w.PopupMenu1[6]->Click();
   EXPECT_TRUE(h.application.terminate_requested());
 }
 

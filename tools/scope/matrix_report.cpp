@@ -6,7 +6,9 @@
 #include "chip_names.h"
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
+#include "engine/computed_timing.h"
 #include "matrix_summary.h"
+#include "physical_reason.h"
 #include "platform/virtual/signal/standard_rates.h"
 #include "scope_options.h"
 #include "text_format.h"
@@ -74,19 +76,35 @@ std::string SummaryText(const CardSummary& s) {
   if (s.recovered > 0)
     text += Format("; %d measured misses usable under a sibling model the switch tried itself",
                    s.recovered);
+  if (s.own_clock > 0)
+    text += Format("; %d measured misses usable with the row's own clock", s.own_clock);
+  if (s.computed_usable + s.computed_refused > 0)
+    text += Format("; of the cells the tables refuse, %d usable with computed timings, %d still "
+                   "refused",
+                   s.computed_usable, s.computed_refused);
   if (s.better) {
     text += Format(
         "; the model \"%s\" (0x%04X) chosen by hand in the window fits better: %d "
         "usable instead of %d",
         s.better->caption.c_str(), unsigned{s.better->model}, s.better->usable,
-        s.exact + s.locks + s.recovered);
+        s.exact + s.locks + s.recovered + s.own_clock);
   }
   return text;
 }
 
 // The engine's outcome, followed by the program's final one where the field check changed it.
 std::string OutcomeText(const MatrixCell& c) {
-  return MarkText(c.outcome, c.final_outcome, c.sibling_caption);
+  return MarkText(c.outcome, c.final_outcome, c.sibling_caption, c.own_clock);
+}
+
+// The mark the page shows: a cell the tables refuse that computed timings make usable shows what
+// they make of it.
+std::string CellText(const MatrixCell& c) {
+  if (c.computed_outcome && *c.computed_outcome != MatrixOutcome::kRefused &&
+      *c.computed_outcome != MatrixOutcome::kRefusedMeasured) {
+    return std::string(OutcomeName(*c.computed_outcome)) + " (computed)";
+  }
+  return OutcomeText(c);
 }
 
 }  // namespace
@@ -101,6 +119,11 @@ void PrintMatrixText(const Matrix& matrix, std::ostream& out) {
     if (c.measured_field_hz > 0) out << Format("; measured %.2f Hz", c.measured_field_hz);
     if (c.sibling_model)
       out << Format(", then %.2f Hz as %s", c.sibling_field_hz, c.sibling_caption.c_str());
+    if (c.own_clock) out << Format(", then %.2f Hz with the row's own clock", c.own_clock_field_hz);
+    if (c.computed_outcome) {
+      out << "; computed timings: " << OutcomeName(*c.computed_outcome);
+      if (!c.computed_reason.empty()) out << " (" << c.computed_reason << ")";
+    }
     out << "\n";
   }
   for (const CardSummary& s : matrix.cards)
@@ -109,14 +132,19 @@ void PrintMatrixText(const Matrix& matrix, std::ostream& out) {
 
 void PrintMatrixCsv(const Matrix& matrix, std::ostream& out) {
   out << "card,width,height,standard,interlace_allowed,outcome,line_hz,field_hz,interlaced,"
-         "lines,reason,final,measured_field_hz,kept_model,kept_field_hz\n";
+         "lines,reason,final,measured_field_hz,kept_model,kept_field_hz,own_clock,computed,"
+         "computed_reason\n";
   for (const MatrixCell& c : matrix.cells) {
     // Reasons are plain words without commas or quotes; quoted all the same.
-    out << Format("%s,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\",%s,%.3f,\"%s\",%.3f\n", c.card.c_str(),
+    out << Format("%s,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\",%s,%.3f,\"%s\",%.3f,%d,%s,\"%s\"\n",
+                  c.card.c_str(),
                   unsigned{c.width}, unsigned{c.height}, StandardName(c.standard),
                   c.interlace_allowed ? 1 : 0, OutcomeName(c.outcome), c.line_hz, c.field_hz,
                   c.interlaced ? 1 : 0, c.lines, c.reason.c_str(), OutcomeName(c.final_outcome),
-                  c.measured_field_hz, c.sibling_caption.c_str(), c.sibling_field_hz);
+                  c.measured_field_hz, c.sibling_caption.c_str(), c.sibling_field_hz,
+                  c.own_clock ? 1 : 0,
+                  c.computed_outcome ? OutcomeName(*c.computed_outcome) : "",
+                  c.computed_reason.c_str());
   }
 }
 
@@ -136,6 +164,16 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                      {"field_hz", c.field_hz},
                      {"interlaced", c.interlaced},
                      {"lines", c.lines}});
+    cells.back()["own_clock"] = c.own_clock;
+    if (c.computed_outcome) {
+      cells.back()["computed"] = {{"outcome", OutcomeName(*c.computed_outcome)},
+                                  {"reason", c.computed_reason},
+                                  {"line_hz", c.computed_line_hz},
+                                  {"field_hz", c.computed_field_hz},
+                                  {"lines", c.computed_lines}};
+    } else {
+      cells.back()["computed"] = nullptr;
+    }
     if (c.sibling_model) {
       cells.back()["kept_model"] = {{"model", *c.sibling_model},
                                     {"caption", c.sibling_caption},
@@ -150,7 +188,10 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                            {"model", s.model},        {"exact", s.exact},
                            {"locks", s.locks},        {"off", s.off},
                            {"refused", s.refused},    {"refused_measured", s.refused_measured},
-                           {"recovered", s.recovered}};
+                           {"recovered", s.recovered},
+                           {"own_clock", s.own_clock},
+                           {"computed_usable", s.computed_usable},
+                           {"computed_refused", s.computed_refused}};
     if (s.better) {
       card["better_choice"] = {
           {"model", s.better->model}, {"caption", s.better->caption}, {"usable", s.better->usable}};
@@ -185,6 +226,13 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "| off -> locks as MODEL | the field measured outside the guard band, and the switch "
          "tried the brand's other models that are safe on the chip ([chips.md](chips.md)): MODEL "
          "passed, stays in force and is what the user gets |\n"
+         "| off -> exact (own clock) | the field measured outside the guard band, no sibling "
+         "model passed, and the switch applied the row once more with its own clock (its crystal "
+         "and the standard VGA halving, no family clock step; on the block-I/O family a "
+         "synthesizer value for the row): it passed and stays |\n"
+         "| exact (computed) | the tables have no row for the width or the line count, so without "
+         "the tray menu's \"Computed timings\" the switch is refused; with it checked the engine "
+         "computes the rows and this is the outcome |\n"
          "\n";
   out << Format(
       "The standards: PAL %.0f Hz / %.0f Hz, NTSC %.0f Hz / %.2f Hz, 24 kHz %.0f Hz / "
@@ -202,6 +250,22 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       virt::kNtscRates.field_hz, virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz,
       int{engine::kFieldMeasurements}, engine::kFieldCheckMaxTicks * engine::kPitTickSeconds,
       engine::kPeriodAgreement * 100, engine::kFieldGuardBand * 100);
+  out << Format(
+      "Computed rows keep the tables' rules. A line: the desktop's characters plus at least "
+      "%.0f%% of the line blanked, at the standard's line rate within %.0f%%, with blanking and "
+      "sync in the proportions of the tables' rows and the blank ending 6 characters before the "
+      "total at the latest (the horizontal step wraps a later end); the clock is one every VGA has (25.175 or "
+      "28.322 MHz, each also halved), on the block-I/O family the synthesizer's value for the "
+      "line. At those clocks a line holds at most %d characters at PAL, %d at NTSC, %d at 24 kHz. "
+      "A field: the desktop's lines after removing line doubling, interlacing and one line skip "
+      "within %u%% of the field (at most %d lines at PAL, %d at NTSC, %d at 24 kHz), the sync "
+      "placed as the tables place it. A cell still refused with them names the rule it breaks "
+      "under its table: more lines than the field holds, or no clock in reach.\n",
+      engine::kLeastBlankShare * 100, engine::kComputedLineTolerance * 100,
+      engine::WidestComputedColumns(engine::vsPAL), engine::WidestComputedColumns(engine::vsNTSC),
+      engine::WidestComputedColumns(engine::vs24kHz), engine::kFieldSharePercent,
+      TallestComputedField(engine::vsPAL), TallestComputedField(engine::vsNTSC),
+      TallestComputedField(engine::vs24kHz));
   int off_reaching_set = 0;
   for (const MatrixCell& c : matrix.cells)
     off_reaching_set += c.final_outcome == MatrixOutcome::kOff ? 1 : 0;
@@ -225,6 +289,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
     out << "| mode | PAL | PAL ni | NTSC | NTSC ni | 24 kHz | 24 kHz ni |\n"
            "|---|---|---|---|---|---|---|\n";
     std::vector<const MatrixCell*> off;
+    std::vector<const MatrixCell*> still_refused;
     std::string row_mode;
     for (const MatrixCell& c : matrix.cells) {
       if (c.card != s.card) continue;
@@ -234,8 +299,9 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
         row_mode = mode;
         out << "| " << mode << " |";
       }
-      out << " " << OutcomeText(c) << " |";
+      out << " " << CellText(c) << " |";
       if (c.outcome == MatrixOutcome::kOff) off.push_back(&c);
+      if (c.computed_outcome && !c.computed_reason.empty()) still_refused.push_back(&c);
     }
     if (!row_mode.empty()) out << "\n";
     out << "\n" << s.card << ": " << SummaryText(s) << ".\n";
@@ -253,7 +319,18 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
           out << Format(", then %.2f Hz as %s, which stays in force", c->sibling_field_hz,
                         c->sibling_caption.c_str());
         }
+        if (c->own_clock) {
+          out << Format(", then %.2f Hz with the row's own clock, which stays",
+                        c->own_clock_field_hz);
+        }
         out << "\n";
+      }
+    }
+    if (!still_refused.empty()) {
+      out << "\nRefused with computed timings too:\n\n";
+      for (const MatrixCell* c : still_refused) {
+        out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
+            << (c->interlace_allowed ? "" : " ni") << ": " << c->computed_reason << "\n";
       }
     }
   }

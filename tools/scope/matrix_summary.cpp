@@ -13,7 +13,7 @@ namespace {
 
 // Sibling models the switch found itself count: the user does nothing for them.
 int Usable(const CardSummary& s) {
-  return s.exact + s.locks + s.recovered;
+  return s.exact + s.locks + s.recovered + s.own_clock;
 }
 
 // What a user of the card can get: with the better model when there is one.
@@ -58,10 +58,12 @@ void PrintMatrixSummaryMarkdown(const Matrix& matrix, std::ostream& out) {
          "reading (high: every source agrees; checked: re-read in the sources; low or undefined: "
          "chips.md says so; not\n"
          "rated: chips.md records the reading without a rating).\n\n"
-         "A measured miss that a sibling model recovered by itself counts as usable.\n\n"
-         "| rank | card | chip in the window | usable | pick by hand | usable then | chip facts "
-         "behind the off cells and the advice |\n"
-         "|---|---|---|---|---|---|---|\n";
+         "A measured miss that a sibling model or the row's own clock recovered by itself counts "
+         "as usable. The last but one\n"
+         "column counts the usable cells with the tray menu's \"Computed timings\" checked.\n\n"
+         "| rank | card | chip in the window | usable | pick by hand | usable then | with computed "
+         "timings | chip facts behind the off cells and the advice |\n"
+         "|---|---|---|---|---|---|---|---|\n";
   int rank = 0;
   for (const CardSummary* s : ranked) {
     const int cells = s->exact + s->locks + s->off + s->refused;
@@ -72,8 +74,16 @@ void PrintMatrixSummaryMarkdown(const Matrix& matrix, std::ostream& out) {
     } else {
       out << "- | -";
     }
-    out << " | " << FactsText(matrix, *s) << " |\n";
+    out << " | " << Usable(*s) + s->computed_usable << " | " << FactsText(matrix, *s) << " |\n";
   }
+  int cells = 0, usable = 0, computed = 0;
+  for (const CardSummary& s : matrix.cards) {
+    cells += s.exact + s.locks + s.off + s.refused;
+    usable += Usable(s);
+    computed += s.computed_usable;
+  }
+  out << "\nIn all, " << usable << " of " << cells << " cells are usable with the tables, "
+      << usable + computed << " with computed timings.\n";
 }
 
 }  // namespace zanvo::scope

@@ -1,16 +1,11 @@
 #include "physical_reason.h"
 
-#include <cmath>
-
 #include "engine/chip_codes.h"
 #include "engine/computed_timing.h"
 #include "text_format.h"
 
 namespace zanvo::scope {
 namespace {
-
-// The fastest clock a computed row uses: the second standard VGA crystal.
-constexpr double kFastestClockHz = 28'322'000.0;
 
 int FieldLines(uint8_t standard) {
   if (standard == engine::vsNTSC) return 263;
@@ -20,24 +15,17 @@ int FieldLines(uint8_t standard) {
 
 }  // namespace
 
-int WidestComputedColumns(uint8_t standard) {
-  const double rate = engine::StandardLineRate(standard);
-  if (rate <= 0) return 0;
-  const int longest =
-      static_cast<int>(kFastestClockHz / 8.0 / (rate * (1.0 - engine::kComputedLineTolerance)));
-  return static_cast<int>((longest > 255 ? 255 : longest) * (1.0 - engine::kLeastBlankShare));
-}
-
 int TallestComputedField(uint8_t standard) {
   return FieldLines(standard) * static_cast<int>(engine::kFieldSharePercent) / 100;
 }
 
 std::string PhysicalReason(const ScopeReport& report, uint8_t standard) {
   if (!report.row_found) {
-    return Format("no clock in reach: %d characters need %.0f%% of the line blanked besides, "
-                  "and at the line rate the clocks make at most %d with it",
+    return Format("no clock in reach: %d characters with %.0f%% of the line blanked need a "
+                  "faster clock than the VGA's 28.322 MHz at the line rate, which shows at "
+                  "most %d",
                   report.fit_columns, engine::kLeastBlankShare * 100,
-                  WidestComputedColumns(standard));
+                  engine::WidestComputedColumns(standard));
   }
   if (!report.vertical_row_found) {
     return Format("more lines than the field holds: %d lines per field after the fit's steps, "

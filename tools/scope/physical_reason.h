@@ -13,9 +13,6 @@ namespace zanvo::scope {
 // The reason for a run with computed timings whose outcome is not usable.
 std::string PhysicalReason(const ScopeReport& report, uint8_t standard);
 
-// The most 8-dot characters a computed line can show at `standard`'s line rate.
-int WidestComputedColumns(uint8_t standard);
-
 // The most lines per field a computed row holds at `standard`.
 int TallestComputedField(uint8_t standard);
 

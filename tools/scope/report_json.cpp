@@ -62,13 +62,18 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   j["row_found"] = report.row_found;
   j["vertical_row_found"] = report.vertical_row_found;
   j["fitted"] = report.fitted;
+  j["computed_timings"] = options.computed;
+  j["row_computed"] = report.horz_computed;
+  j["vertical_row_computed"] = report.vert_computed;
   j["clock_miss_cause"] = report.clock_miss_cause;
   // The compatibility matrix's mark for the run; none for the monitor timings.
   if (options.standard != engine::vsVGA) {
     const RunMark mark = MarkRun(report, options.standard);
     j["mark"] = {{"outcome", OutcomeName(mark.outcome)},
                  {"final", OutcomeName(mark.final_outcome)},
-                 {"reason", mark.reason}};
+                 {"reason", mark.reason},
+                 {"own_clock", mark.own_clock},
+                 {"computed", mark.computed}};
   } else {
     j["mark"] = nullptr;
   }
@@ -103,6 +108,13 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
     }
   } else {
     j["sibling_search"] = nullptr;
+  }
+  if (report.own_clock) {
+    j["own_clock"] = {{"fitted", report.own_clock->fitted},
+                      {"field_hz", report.own_clock->field_hz},
+                      {"passed", report.own_clock->passed}};
+  } else {
+    j["own_clock"] = nullptr;
   }
   if (report.detected) {
     const DetectedChip& d = *report.detected;

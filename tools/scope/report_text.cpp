@@ -103,6 +103,18 @@ void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
   }
 }
 
+// After the siblings: the try with the row's own clock, and how the switch ended.
+std::string OwnClockTail(const ScopeReport& report) {
+  const char* refused = "refused, the display mode is re-set.\n";
+  if (!report.own_clock) return refused;
+  const chipset::OwnClockTry& t = *report.own_clock;
+  std::string text = "the row's own clock (its crystal and the standard halving) on a re-set mode: ";
+  if (!t.fitted) return text + "no timing row; " + refused;
+  if (t.field_hz <= 0) return text + "no vertical retrace seen; " + refused;
+  text += Format("%.2f Hz, ", t.field_hz);
+  return text + (t.passed ? "inside; it stays.\n" : std::string("outside; ") + refused);
+}
+
 // The siblings tried after a measured miss, each with what its field check timed.
 void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
   const chipset::SiblingSearchResult& search = *report.sibling_search;
@@ -110,7 +122,7 @@ void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
     out << (report.field_check->field_hz <= 0
                 ? "No field timed, which no other model's clock step mends: none is tried; "
                 : "No other model of the brand is safe to try on this chip; ")
-        << "refused, the display mode is re-set.\n";
+        << OwnClockTail(report);
     return;
   }
   out << "Other models of the brand tried, each on a re-set mode:\n";
@@ -129,7 +141,7 @@ void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
     out << "Kept: " << ChipName(report.family, *search.kept)
         << ", now in force and shown in the window's model list.\n";
   } else {
-    out << "None passed; refused, the display mode is re-set.\n";
+    out << "None passed; " << OwnClockTail(report);
   }
 }
 
@@ -155,13 +167,19 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
   if (options.standard == 98) {
     out << ": the engine is not applied.\n";
   } else if (report.fitted) {
-    out << ": timings rewritten.\n";
+    out << ": timings rewritten";
+    if (report.horz_computed || report.vert_computed) {
+      out << (report.horz_computed && report.vert_computed ? " from computed rows"
+              : report.horz_computed                       ? " (the line's row computed)"
+                                                           : " (the field's row computed)");
+    }
+    out << ".\n";
     PrintFieldCheck(*report.field_check, out);
     if (!report.field_check->in_band) {
       PrintSiblingSearch(report, out);
-      out << (report.sibling_search->kept
-                  ? "Signal the engine left under the model measured first:\n"
-                  : "Signal the engine left before the refusal:\n");
+      const bool kept = report.sibling_search->kept || (report.own_clock && report.own_clock->passed);
+      out << (kept ? "Signal the engine left under the clock measured first:\n"
+                   : "Signal the engine left before the refusal:\n");
       PrintSignal(report.applied, out);
     }
   } else if (report.row_found) {
@@ -184,7 +202,9 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
   PrintSignal(report.signal, out);
   if (options.standard != engine::vsVGA) {
     const RunMark mark = MarkRun(report, options.standard);
-    out << "Mark (as in the compatibility matrix): " << MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption);
+    out << "Mark (as in the compatibility matrix): "
+        << MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption, mark.own_clock,
+                    mark.computed);
     if (!mark.reason.empty()) out << " (" << mark.reason << ")";
     out << "\n";
   }

@@ -32,6 +32,7 @@ MainWindow::MainWindow(app::TMain& main, toolkit::Application& application, Win3
                   {&main.N1, 0},
                   {&main.VGAMode, IDM_VGA_MODE},
                   {&main.TVMode, IDM_TV_MODE},
+                  {&main.ComputedTimings, IDM_COMPUTED_TIMINGS},
                   {&main.N2, 0},
                   {&main.Close, IDM_CLOSE},
                   {&main.ClosetoVGA, IDM_CLOSE_TO_VGA},

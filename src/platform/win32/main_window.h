@@ -67,7 +67,7 @@ class MainWindow {
   UINT taskbar_created_ = 0;
   std::unique_ptr<ControlBinder> binder_;
   // The tray menu's items with their command IDs; separators carry 0.
-  std::array<std::pair<toolkit::MenuItem*, int>, 9> menu_items_{};
+  std::array<std::pair<toolkit::MenuItem*, int>, 10> menu_items_{};
 };
 
 }  // namespace zanvo::win32

@@ -59,6 +59,7 @@
 #define IDM_CLOSE 2003
 #define IDM_CLOSE_TO_VGA 2004
 #define IDM_ABOUT 2005
+#define IDM_COMPUTED_TIMINGS 2006
 
 // zanvo-virtual: the system-menu command of ZANVO's window that shows the Virtual TV again
 // (system commands lie below 0xF000 with the low four bits clear).
