@@ -125,7 +125,7 @@ TEST(Matrix, EveryOffCellNamesItsCause) {
 TEST(Matrix, FinalOutcomesFollowTheMeasuredField) {
   const std::vector<std::string> cards{"s3-trio64", "tseng-et3000", "ati-mach64", "intel-i740"};
   const Matrix m = RunMatrix(cards);
-  int refused_measured = 0, kept_off = 0, no_retrace = 0;
+  int refused_measured = 0, kept_off = 0, no_retrace = 0, own_clock = 0;
   for (const MatrixCell& c : m.cells) {
     SCOPED_TRACE(c.card + " " + std::to_string(c.width) + "x" + std::to_string(c.height) + " " +
                  std::to_string(c.standard) + (c.interlace_allowed ? "" : " ni"));
@@ -147,8 +147,13 @@ TEST(Matrix, FinalOutcomesFollowTheMeasuredField) {
                                                          : 57.53;
     if (std::abs(c.field_hz / target - 1) > engine::kFieldGuardBand) {
       EXPECT_EQ(c.outcome, MatrixOutcome::kOff) << "a field outside the band never locks";
-      // Refused, unless a sibling model the switch tried measured right (the Trio64's).
-      if (!c.sibling_model) {
+      // Refused, unless a sibling model the switch tried measured right (the Trio64's), or
+      // after the siblings the row's own clock did.
+      if (c.sibling_model || c.own_clock) {
+        EXPECT_TRUE(c.final_outcome == MatrixOutcome::kExact ||
+                    c.final_outcome == MatrixOutcome::kLocks);
+        own_clock += c.own_clock ? 1 : 0;
+      } else {
         EXPECT_EQ(c.final_outcome, MatrixOutcome::kRefusedMeasured);
       }
     } else {
@@ -156,10 +161,14 @@ TEST(Matrix, FinalOutcomesFollowTheMeasuredField) {
       if (c.outcome == MatrixOutcome::kOff) ++kept_off;
     }
   }
-  // Doubled clocks on the ET3000 and the SiS 6326, the Mach64's fixed clock 12% too fast for
-  // the 24 kHz rows (the Trio64's and the ET4000's misses are recovered by a sibling); none is
+  // Doubled clocks on the ET3000, the Mach64's fixed clock 12% too fast for the 24 kHz rows:
+  // the row's own clock recovers them (the Trio64's misses are recovered by a sibling); none is
   // left off, and every retrace came.
-  EXPECT_GT(refused_measured, 25);
+  EXPECT_GT(own_clock, 25);
+  int summed_own_clock = 0;
+  for (const CardSummary& s : m.cards)
+    summed_own_clock += s.own_clock;
+  EXPECT_EQ(summed_own_clock, own_clock);
   EXPECT_EQ(no_retrace, 0);
   EXPECT_EQ(kept_off, 0);
   int summed = 0;
@@ -199,7 +208,8 @@ TEST(Matrix, PrintedFormsCarryEveryCell) {
   EXPECT_NE(text.find("exact,24.9"), std::string::npos);
   EXPECT_NE(text.find(",\"Vision864/964\",49.9"), std::string::npos);
   EXPECT_EQ(text.rfind("card,width,height,standard,interlace_allowed,outcome,line_hz,field_hz,"
-                       "interlaced,lines,reason,final,measured_field_hz,kept_model,kept_field_hz\n",
+                       "interlaced,lines,reason,final,measured_field_hz,kept_model,kept_field_hz,"
+                       "own_clock,computed,computed_reason\n",
                        0),
             0u);
 
@@ -250,8 +260,8 @@ TEST(Matrix, SummaryRanksTheCardsByTheUsableCellsAUserGets) {
     }
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(rows[i].rfind("| " + std::to_string(i + 1) + " | ", 0), 0u);
-    // Measured misses a sibling model recovered by itself count as usable.
-    const int usable = s->exact + s->locks + s->recovered;
+    // Measured misses a sibling model or the row's own clock recovered by itself count as usable.
+    const int usable = s->exact + s->locks + s->recovered + s->own_clock;
     EXPECT_NE(rows[i].find(" | " + std::to_string(usable) + " of "), std::string::npos);
     const int best = s->better ? std::max(usable, s->better->usable) : usable;
     EXPECT_LE(best, last_best) << "ranked by the usable cells with the model to pick";

@@ -38,8 +38,8 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
       {"cirrus-gd5434", "640x480", engine::vsPAL, false, "locks", "locks"},
       // A clock left undivided: off, and the "Generic" model the switch then tries is exact.
       {"tseng-et4000", "640x480", engine::vsPAL, false, "off", "exact"},
-      // Twice the field: off, and no sibling is safe on the 6326, so the field check refuses it.
-      {"sis-6326", "640x480", engine::vsNTSC, false, "off", "refused (measured)"},
+      // Twice the field: off, no sibling is safe on the 6326, and the row's own clock is exact.
+      {"sis-6326", "640x480", engine::vsNTSC, false, "off", "exact"},
       // The vertical bits 8-11 in CR30-CR33 follow CR07 while the extended CRTC is on.
       {"intel-i740", "800x600", engine::vsNTSC, true, "exact", "exact"},
       {"vga", "1024x768", engine::vsPAL, false, "refused", "refused"},
@@ -66,7 +66,7 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
     ASSERT_EQ(text.status, 0) << text.err;
     const std::string line =
         "Mark (as in the compatibility matrix): " +
-        MarkText(cell->outcome, cell->final_outcome, cell->sibling_caption) +
+        MarkText(cell->outcome, cell->final_outcome, cell->sibling_caption, cell->own_clock) +
         (cell->reason.empty() ? "\n" : " (" + cell->reason + ")\n");
     EXPECT_NE(text.out.find(line), std::string::npos) << text.out;
   }

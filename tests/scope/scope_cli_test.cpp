@@ -280,7 +280,16 @@ TEST(ScopeCli, ReportsTheSiblingModelsTriedAfterAMeasuredMiss) {
     EXPECT_EQ(t["passed"], false);
   EXPECT_TRUE(none["sibling_search"]["kept"].is_null());
   EXPECT_EQ(none["chip"]["model"], engine::kModelTridentBlade3D);
-  EXPECT_EQ(none["messages"][0], "Video mode unsupported!");
+  // None passed: the row's own clock is tried last, and holds.
+  ASSERT_TRUE(none["own_clock"].is_object()) << none.dump();
+  EXPECT_EQ(none["own_clock"]["passed"], true);
+  EXPECT_NEAR(none["own_clock"]["field_hz"].get<double>(), 50.0, 1.0);
+  EXPECT_EQ(none["mark"]["own_clock"], true);
+  EXPECT_TRUE(none["messages"].empty()) << none["messages"];
+  EXPECT_NE(RunScopeWith({"--card", "trident-blade3d", "--mode", "960x600", "--standard", "pal"})
+                .out.find("None passed; the row's own clock (its crystal and the standard "
+                          "halving) on a re-set mode: 49.9"),
+            std::string::npos);
 
   const ScopeRun text = RunScopeWith({"--card", "tseng-et4000", "--standard", "pal"});
   EXPECT_NE(text.out.find("Other models of the brand tried, each on a re-set mode:\n"
@@ -301,16 +310,17 @@ TEST(ScopeCli, TextReportShowsBeforeAndAfter) {
 }
 
 // The SiS 6326's NTSC at 640x480 runs at twice the field rate, which the field check refuses
-// (no sibling model is safe to try on that chip); on a PC whose timer does not count the check
-// cannot measure and the switch goes ahead, as it would without a check, and both reports say
-// why.
+// (no sibling model is safe to try on that chip; the row's own clock then holds); on a PC whose
+// timer does not count the check cannot measure and the switch goes ahead, as it would without
+// a check, and both reports say why.
 TEST(ScopeCli, AStoppedTimerCannotMeasureTheField) {
   const std::vector<const char*> pal = {"--card", "sis-6326", "--standard", "ntsc", "--readout"};
   const auto working = RunJson(pal);
   EXPECT_EQ(working["field_check"]["could_measure"], true);
   EXPECT_EQ(working["field_check"]["cannot_measure"], "");
   EXPECT_EQ(working["field_check"]["in_band"], false);
-  EXPECT_EQ(working["messages"], nlohmann::json::array({"Video mode unsupported!"}));
+  EXPECT_EQ(working["own_clock"]["passed"], true);
+  EXPECT_TRUE(working["messages"].empty());
 
   std::vector<const char*> stopped = pal;
   stopped.push_back("--stopped-timer");
