@@ -15,7 +15,7 @@
 #include "engine/standards.h"
 #include "platform/virtual/cards/ati_mach64_card.h"
 #include "platform/virtual/card_catalog.h"
-#include "platform/virtual/signal/clock_miss_cause.h"
+#include "platform/virtual/miss_causes/clock_miss_cause.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/virtual_pc.h"
 #include "register_file.h"
