@@ -10,7 +10,7 @@
 
 #include "chipset/own_clock_retry.h"
 #include "chipset/sibling_search.h"
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
 #include "scope_options.h"
 
