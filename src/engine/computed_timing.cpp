@@ -214,8 +214,7 @@ void SynthesizeRowClock(uint8_t row) {
   // The largest post divider (finest step) whose feedback divider fits its 8 bits; halving
   // doubles it and the register takes at most 8.
   for (int post = halved ? 4 : 8; post >= 1; post /= 2) {
-    const long feedback =
-        std::lround(wanted * Eng.PllRefDiv * post / (2.0 * Eng.PllRefFreq));
+    const long feedback = std::lround(wanted * Eng.PllRefDiv * post / (2.0 * Eng.PllRefFreq));
     if (feedback >= 1 && feedback <= 255) {
       Eng.RowFbDiv = static_cast<uint8_t>(feedback);
       Eng.RowPostDiv = static_cast<uint8_t>(post);

@@ -152,6 +152,19 @@ struct TrayCommand final : UserAction {
   }
 };
 
+// The tray menu's "Computed timings", checked or unchecked; the walk goes on with it either way.
+struct ToggleComputedTimings final : UserAction {
+  explicit ToggleComputedTimings(const UserModel& m) : moves(DrawMoves(m)) {}
+  std::deque<Move> moves;
+  void run(const UserModel&, SimulatedPc& pc) const override {
+    Act(pc, moves, [](Main& w) { w.ComputedTimings.Click(); });
+  }
+  void show(std::ostream& os) const override {
+    os << "tray Computed timings";
+    ShowMoves(os, moves);
+  }
+};
+
 struct ChangeResolution final : UserAction {
   explicit ChangeResolution(const UserModel& m)
       : mode(*rc::gen::inRange(0, m.modes)), moves(DrawMoves(m)) {}
@@ -240,7 +253,8 @@ void Verify(const SimulatedPc& pc) {
 rc::Gen<std::shared_ptr<const UserAction>> GenUserAction(const UserModel& model) {
   return rc::state::gen::execOneOfWithArgs<
       ClickStandard, ClickStandard, ToggleOption, PickChipset, DetectChipset, MovePicture,
-      TrayCommand, ChangeResolution, EndSession, StartProgram, StartProgram, Idle>()(model);
+      TrayCommand, ChangeResolution, EndSession, StartProgram, StartProgram, Idle,
+      ToggleComputedTimings, ToggleComputedTimings>()(model);
 }
 
 }  // namespace zanvo::testing::walk

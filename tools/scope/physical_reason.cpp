@@ -21,21 +21,24 @@ int TallestComputedField(uint8_t standard) {
 
 std::string PhysicalReason(const ScopeReport& report, uint8_t standard) {
   if (!report.row_found) {
-    return Format("no clock in reach: %d characters with %.0f%% of the line blanked need a "
-                  "faster clock than the VGA's 28.322 MHz at the line rate, which shows at "
-                  "most %d",
-                  report.fit_columns, engine::kLeastBlankShare * 100,
-                  engine::WidestComputedColumns(standard));
+    return Format(
+        "no clock in reach: %d characters with %.0f%% of the line blanked need a "
+        "faster clock than the VGA's 28.322 MHz at the line rate, which shows at "
+        "most %d",
+        report.fit_columns, engine::kLeastBlankShare * 100,
+        engine::WidestComputedColumns(standard));
   }
   if (!report.vertical_row_found) {
-    return Format("more lines than the field holds: %d lines per field after the fit's steps, "
-                  "the field holds %d",
-                  report.fit_lines, TallestComputedField(standard));
+    return Format(
+        "more lines than the field holds: %d lines per field after the fit's steps, "
+        "the field holds %d",
+        report.fit_lines, TallestComputedField(standard));
   }
   if (report.field_check && !report.field_check->in_band) {
-    return Format("no clock in reach: the chip's clock for the row measured %.2f Hz, and "
-                  "neither a sibling model nor the row's own clock made the field",
-                  report.field_check->field_hz);
+    return Format(
+        "no clock in reach: the chip's clock for the row measured %.2f Hz, and "
+        "neither a sibling model nor the row's own clock made the field",
+        report.field_check->field_hz);
   }
   return "the signal misses the standard";
 }
