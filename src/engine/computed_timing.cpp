@@ -185,8 +185,9 @@ void SelectFirstClocks() {
   if (family == cfTseng) {
     // SR07 bit 6 halves the clock (bit 0 with it quarters it on the ET4000); the ET3000's
     // clock select bit 2 is CR24 bit 1.
-    UpdateIndexedReg(kSeqIndex, SR07, 0xBE, 0x00);
-    if (Eng.ChipModel == kModelTseng3000) UpdateCrtcReg(kTsengCR24, 0xFD, 0x00);
+    const bool et3000 = Eng.ChipModel == kModelTseng3000;
+    UpdateIndexedReg(kSeqIndex, SR07, et3000 ? 0xBF : 0xBE, 0x00);
+    if (et3000) UpdateCrtcReg(kTsengCR24, 0xFD, 0x00);
   } else if (family == cfRealtek) {
     // GR0C bit 5 is clock select bit 2.
     UpdateIndexedReg(kGcIndex, GR0C, 0xDF, 0x00);
