@@ -51,7 +51,12 @@ inline constexpr int kLeftBorder = 6;
 inline constexpr int kLeastBlank = 6;
 
 // Vertical placement as the tables make it: blanking 3 lines before a 4-line sync, ending 18
-// lines after it (14 on NTSC); the picture centred in what the blanking leaves.
+// lines after it (14 on NTSC); the sync half the picture's lines after a line that puts the
+// picture's middle on the middle of what the set shows (PAL: 146, as the PAL rows have it; NTSC
+// 123; the 24 kHz monitor, whose 384 visible lines start 36 after the sync, 196).
+inline constexpr int kPalSyncAfterMiddle = 146;
+inline constexpr int kNtscSyncAfterMiddle = 123;
+inline constexpr int k24kHzSyncAfterMiddle = 196;
 inline constexpr uint16_t kBlankLeadLines = 3;
 inline constexpr uint16_t kSyncLines = 4;
 inline constexpr uint16_t kBlankTailLines = 18;
@@ -166,7 +171,10 @@ void ComputeVertRow(uint16_t lines) {
   // The total register holds the field's lines minus 2; the whole tail ends before it when the
   // sync starts no later than this.
   const int whole_tail = field - 3 - kSyncLines - tail;
-  int reference = lines / 2 + (field - tail - kBlankLeadLines) / 2;
+  const int after_middle = Eng.CurrentStandard == vsNTSC    ? kNtscSyncAfterMiddle
+                           : Eng.CurrentStandard == vs24kHz ? k24kHzSyncAfterMiddle
+                                                            : kPalSyncAfterMiddle;
+  int reference = lines / 2 + after_middle;
   if (reference > whole_tail) reference = whole_tail;
   if (reference < lines + kBlankLeadLines) reference = lines + kBlankLeadLines;
   if (reference + kSyncLines > field - 3) return;
