@@ -94,7 +94,7 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   cell.own_clock = mark.own_clock;
   cell.own_clock_field_hz = mark.own_clock_field_hz;
   if (chipset.computed && !IsUsable(cell.final_outcome)) {
-    cell.computed_reason = PhysicalReason(report, standard);
+    cell.computed_reason = PhysicalReason(report, standard, cell.reason);
   }
   return cell;
 }

@@ -19,7 +19,8 @@ int TallestComputedField(uint8_t standard) {
   return FieldLines(standard) * static_cast<int>(engine::kFieldSharePercent) / 100;
 }
 
-std::string PhysicalReason(const ScopeReport& report, uint8_t standard) {
+std::string PhysicalReason(const ScopeReport& report, uint8_t standard,
+                           const std::string& mark_reason) {
   if (!report.row_found) {
     return Format(
         "no clock in reach: %d characters with %.0f%% of the line blanked need a "
@@ -40,7 +41,7 @@ std::string PhysicalReason(const ScopeReport& report, uint8_t standard) {
         "neither a sibling model nor the row's own clock made the field",
         report.field_check->field_hz);
   }
-  return "the signal misses the standard";
+  return mark_reason.empty() ? "the signal misses the standard" : mark_reason;
 }
 
 }  // namespace zanvo::scope

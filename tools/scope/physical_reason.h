@@ -10,8 +10,10 @@
 
 namespace zanvo::scope {
 
-// The reason for a run with computed timings whose outcome is not usable.
-std::string PhysicalReason(const ScopeReport& report, uint8_t standard);
+// The reason for a run with computed timings whose outcome is not usable; `mark_reason` (what
+// the matrix's mark found wrong) when it fitted and measured right.
+std::string PhysicalReason(const ScopeReport& report, uint8_t standard,
+                           const std::string& mark_reason = "");
 
 // The most lines per field a computed row holds at `standard`.
 int TallestComputedField(uint8_t standard);
