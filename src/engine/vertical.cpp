@@ -83,7 +83,8 @@ void ProgramVertical() {
   if (try_interlace) SetUpInterlace(fit);
 
   // Line skipping, once: every other memory line is shown.
-  if (fit.lines > Eng.LinesPerField) {
+  const bool skip = fit.lines > Eng.LinesPerField;
+  if (skip) {
     fit.lines >>= 1;
     fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
   }
@@ -91,7 +92,15 @@ void ProgramVertical() {
   Eng.FitLines = fit.lines;
   Eng.VertRowComputed = 0;
   const VertRow* row = FindVertRow(fit.lines);
-  if (row == nullptr) {
+  if (row == nullptr && Eng.ComputedTimings != 0) {
+    // A doubled picture whose doubling was removed shows each memory row on two lines at half
+    // the offset until the skip takes every other line; a field that holds it undoubled gets
+    // that skip too, so each desktop row is shown once.
+    if (!try_interlace && !skip && Eng.ChipFamily != cfATI) {
+      fit.lines >>= 1;
+      fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
+      Eng.FitLines = fit.lines;
+    }
     ComputeVertRow(fit.lines);
     if (Eng.VertRowComputed != 0) row = &Eng.ComputedVertRow;
   }
