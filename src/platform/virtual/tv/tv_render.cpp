@@ -62,32 +62,15 @@ std::vector<ColumnSource> Columns(const Signal& s, const ScreenWindow& window, i
   return columns;
 }
 
-// Desktop rows fetched per field line. The driver's offset lays out one desktop row; a larger
-// programmed offset skips rows. In interlace the second field shows the rows in between: a chip
-// that interleaves the fields by itself keeps the desktop's offset and steps two rows per field
-// line, one that does not is given the doubled offset; either way a field steps at least two.
-struct RowStep {
-  double stride = 1;
-  double second_field = 0;
-};
-
-RowStep StepOf(const Signal& s, const ModeTiming& mode) {
-  RowStep step;
-  step.stride = mode.offset > 0 ? static_cast<double>(s.crtc.offset) / mode.offset : 1.0;
-  if (s.interlaced) {
-    if (step.stride > 0 && step.stride < 2) step.stride *= 2;
-    step.second_field = step.stride / 2;
-  }
-  return step;
-}
-
 std::vector<int> Rows(const Signal& s, const ModeTiming& mode, const ScreenWindow& window,
                       int height) {
   std::vector<int> rows(static_cast<size_t>(height), -1);
   const int total = static_cast<int>(std::floor(s.lines_per_field));
   if (total <= 0) return rows;
   const int per_row = std::max(1, s.scan_lines_per_row);
-  const RowStep step = StepOf(s, mode);
+  // The driver's offset lays out one desktop row; the CRTC's addressing says how many rows a
+  // field line steps and where the second field begins.
+  const FieldRows step = RowsPerFieldLine(s.crtc, mode.offset);
   for (int y = 0; y < height; ++y) {
     const double position = window.start_line + (y + 0.5) * window.lines / height;
     if (!std::isfinite(position) || position < 0 || position > 1e9) continue;
@@ -121,6 +104,20 @@ void DrawLocked(TvPicture& picture, const Signal& s, const ModeTiming& mode, con
   }
 }
 
+// A message on the screen, centred on row `middle`, as large as the width allows.
+void DrawMessage(Image& screen, const std::string& text, int middle) {
+  int scale = std::max(1, screen.width / 256);
+  while (scale > 1 && TextWidth(text, scale) > screen.width)
+    --scale;
+  const int text_width = TextWidth(text, scale);
+  const int text_height = kGlyphHeight * scale;
+  const int x = (screen.width - text_width) / 2;
+  const int y = middle - text_height / 2;
+  FillRect(screen, x - 2 * scale, y - 2 * scale, text_width + 4 * scale, text_height + 4 * scale,
+           kMessageBox);
+  DrawText(screen, x, y, text, kMessageText, scale);
+}
+
 // A set that cannot lock shows no stable picture: the lines tear into slanting streaks. It
 // says why in the middle.
 void DrawNoLock(TvPicture& picture, bool any_signal) {
@@ -135,14 +132,7 @@ void DrawNoLock(TvPicture& picture, bool any_signal) {
       }
     }
   }
-  const int scale = std::max(1, screen.width / 256);
-  const int text_width = TextWidth(picture.failure, scale);
-  const int text_height = kGlyphHeight * scale;
-  const int x = (screen.width - text_width) / 2;
-  const int y = (screen.height - text_height) / 2;
-  FillRect(screen, x - 2 * scale, y - 2 * scale, text_width + 4 * scale, text_height + 4 * scale,
-           kMessageBox);
-  DrawText(screen, x, y, picture.failure, kMessageText, scale);
+  DrawMessage(screen, picture.failure, screen.height / 2);
 }
 
 }  // namespace
@@ -158,7 +148,11 @@ TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, Receiver receiv
     picture.failure = "no picture";
   }
   if (picture.locked()) {
+    picture.scrambled = JudgePicture(signal, DesktopOf(mode)).reason;
     DrawLocked(picture, signal, mode, desktop);
+    // A desktop that does not arrive whole is captioned with the reason near the bottom.
+    if (!picture.scrambled.empty())
+      DrawMessage(picture.screen, picture.scrambled, picture.screen.height * 7 / 8);
   } else {
     DrawNoLock(picture, picture.failure != "no signal");
   }

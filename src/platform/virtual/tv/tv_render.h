@@ -5,11 +5,13 @@
 // each line and field measured from the sync pulses (tv_set.h); within it the beam shows the
 // card's active area where the CRTC is displaying and not blanking, and black elsewhere. Which
 // desktop row a scan line shows comes from the line offset against the desktop's own (a doubled
-// offset skips every other row), the scan lines per row and, with interlace, the field.
+// offset skips every other row), the scan lines per row and, with interlace, the field; the
+// same addressing says whether the desktop arrives whole (signal/picture.h).
 
 #include <string>
 
 #include "platform/virtual/signal/mode_timing.h"
+#include "platform/virtual/signal/picture.h"
 #include "platform/virtual/signal/signal.h"
 #include "platform/virtual/tv/tv_image.h"
 #include "platform/virtual/tv/tv_set.h"
@@ -22,6 +24,8 @@ inline constexpr int kTvScreenHeight = 576;
 struct TvPicture {
   Image screen;         // the 4:3 screen of the set
   std::string failure;  // why there is no stable picture; empty when the set locks
+  // Locked, why the desktop does not arrive whole (its rows cut or out of order); else empty.
+  std::string scrambled;
   ScreenWindow window;  // the part of the signal the screen covers
   bool locked() const { return failure.empty(); }
 };
