@@ -1,7 +1,7 @@
 #include "platform/virtual/signal/picture.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 
 namespace zanvo::virt {
 
@@ -35,11 +35,10 @@ PictureVerdict JudgePicture(const Signal& shown, const DesktopLayout& desktop) {
   PictureVerdict verdict;
   const CrtcTiming& t = shown.crtc;
   if (desktop.offset <= 0) return verdict;  // no desktop rows to follow
-  char text[200];
   if (t.start_address != desktop.start_address) {
-    std::snprintf(text, sizeof text, "start address %d, the desktop starts at %d", t.start_address,
-                  desktop.start_address);
-    return {false, 0, text};
+    return {false, 0,
+            "start address " + std::to_string(t.start_address) + ", the desktop starts at " +
+                std::to_string(desktop.start_address)};
   }
   // Rows the frame shows at one desktop row per line; only a desktop taller than that is shown
   // every other row.
@@ -53,16 +52,14 @@ PictureVerdict JudgePicture(const Signal& shown, const DesktopLayout& desktop) {
     return verdict;
   }
   const long long needed = one_row * (skipping ? 2 : 1) / SelfStep(t);
-  const int written = t.offset;
-  if (t.offset_bits > 0 && t.offset_bits < 31 && needed >= (1LL << t.offset_bits)) {
-    std::snprintf(text, sizeof text, "line offset %d, the desktop needs %lld: %s holds %d bits",
-                  written, needed, t.offset_registers, t.offset_bits);
-  } else {
-    std::snprintf(text, sizeof text, "line offset %d, the desktop needs %lld", written, needed);
-  }
   verdict.whole = false;
   verdict.step = 0;
-  verdict.reason = text;
+  verdict.reason =
+      "line offset " + std::to_string(t.offset) + ", the desktop needs " + std::to_string(needed);
+  if (t.offset_bits > 0 && t.offset_bits < 31 && needed >= (1LL << t.offset_bits)) {
+    verdict.reason += std::string(": ") + (t.offset_registers ? t.offset_registers : "the offset") +
+                      " holds " + std::to_string(t.offset_bits) + " bits";
+  }
   return verdict;
 }
 
