@@ -89,7 +89,7 @@ void CheckFitCase(const FitCase& c) {
       EXPECT_EQ(s.display_lines_per_field, c.lines);
       EXPECT_EQ(s.interlaced, c.interlaced);
       EXPECT_TRUE(s.contradictions.empty()) << s.contradictions.front();
-      EXPECT_EQ(virt::JudgePicture(s, virt::DesktopOf(report.mode)).reason, "");
+      EXPECT_EQ(virt::JudgePicture(s, virt::DesktopOf(monitor)).reason, "");
       break;
     case Outcome::kStrideCut:
       EXPECT_TRUE(report.vertical_row_found);

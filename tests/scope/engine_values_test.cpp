@@ -75,7 +75,7 @@ TEST(EngineValues, TheCardHoldsWhatTheEngineComputedOnEveryCell) {
           }
           // The offset: the stride the fit needs, which the picture's verdict follows.
           const virt::PictureVerdict picture =
-              virt::JudgePicture(report.applied, virt::DesktopOf(report.mode));
+              virt::JudgePicture(report.applied, virt::DesktopOf(report.monitor));
           EXPECT_TRUE(picture.whole) << picture.reason;
         }
       }

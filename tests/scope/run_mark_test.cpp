@@ -105,7 +105,7 @@ TEST(ScopeMark, ACutStrideIsNamedByTheVerdictTheCaptionAndTheMark) {
 
   const std::string cut = "line offset 8, the desktop needs 264: CRTC 0x13 holds 8 bits";
   const virt::PictureVerdict verdict =
-      virt::JudgePicture(report.signal, virt::DesktopOf(report.mode));
+      virt::JudgePicture(report.signal, virt::DesktopOf(report.monitor));
   EXPECT_FALSE(verdict.whole);
   EXPECT_EQ(verdict.reason, cut);
   const virt::TvPicture picture = virt::RenderTv(report.signal, report.mode, virt::Receiver::kPal,

@@ -192,7 +192,7 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
                                               : "no timing row for the width";
     return mark;
   }
-  const virt::DesktopLayout desktop = virt::DesktopOf(report.mode);
+  const virt::DesktopLayout desktop = virt::DesktopOf(report.monitor);
   mark.outcome = JudgeShown(mark.judged, desktop, standard, mark.reason);
   if (mark.outcome == MatrixOutcome::kOff && mark.reason.empty()) {
     mark.reason = report.clock_miss_cause;

@@ -148,8 +148,9 @@ virt::Receiver ReceiverFor(uint8_t standard) {
 std::string WriteScopePicture(const ScopeOptions& options, const ScopeReport& report,
                               const std::string& path) {
   const virt::Receiver receiver = ReceiverFor(options.standard);
-  const virt::Image desktop = virt::DrawTestCard(report.mode.width, report.mode.height);
-  const virt::TvPicture picture = virt::RenderTv(report.signal, report.mode, receiver, desktop);
+  const virt::Image desktop = virt::DrawTestCard(report.width, report.height);
+  const virt::TvPicture picture = virt::RenderTv(
+      report.signal, report.mode, virt::DesktopOf(report.monitor), receiver, desktop);
 
   Surface canvas(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kCanvasWidth, kCanvasHeight),
                  &cairo_surface_destroy);

@@ -14,6 +14,11 @@ int SelfStep(const CrtcTiming& t) {
 
 }  // namespace
 
+DesktopLayout DesktopOf(const Signal& desktop) {
+  return {desktop.crtc.offset, desktop.memory_rows_per_field * (desktop.interlaced ? 2 : 1),
+          desktop.crtc.start_address};
+}
+
 DesktopLayout DesktopOf(const ModeTiming& mode) {
   return {mode.offset, mode.v_display / std::max<int>(1, mode.scan_lines_per_row), 0};
 }

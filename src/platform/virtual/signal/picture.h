@@ -10,14 +10,17 @@
 
 namespace zanvo::virt {
 
-// How the desktop lies in memory, as its driver laid out the frame buffer: its row stride (the
-// line offset of its mode), how many rows it has and where the first begins.
+// How the desktop lies in memory: its row stride (the line offset of its mode), how many rows it
+// has and where the first begins.
 struct DesktopLayout {
   int offset = 0;
   int rows = 0;
   int start_address = 0;
 };
 
+// From the desktop mode's own signal (its registers, which may have been loaded over the
+// driver's), or from the driver's mode table.
+DesktopLayout DesktopOf(const Signal& desktop);
 DesktopLayout DesktopOf(const ModeTiming& mode);
 
 // Desktop rows from one field line to the next (counting memory rows, not the scan lines that

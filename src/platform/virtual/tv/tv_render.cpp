@@ -62,7 +62,7 @@ std::vector<ColumnSource> Columns(const Signal& s, const ScreenWindow& window, i
   return columns;
 }
 
-std::vector<int> Rows(const Signal& s, const ModeTiming& mode, const ScreenWindow& window,
+std::vector<int> Rows(const Signal& s, const DesktopLayout& layout, const ScreenWindow& window,
                       int height) {
   std::vector<int> rows(static_cast<size_t>(height), -1);
   const int total = static_cast<int>(std::floor(s.lines_per_field));
@@ -70,7 +70,7 @@ std::vector<int> Rows(const Signal& s, const ModeTiming& mode, const ScreenWindo
   const int per_row = std::max(1, s.scan_lines_per_row);
   // The driver's offset lays out one desktop row; the CRTC's addressing says how many rows a
   // field line steps and where the second field begins.
-  const FieldRows step = RowsPerFieldLine(s.crtc, mode.offset);
+  const FieldRows step = RowsPerFieldLine(s.crtc, layout.offset);
   for (int y = 0; y < height; ++y) {
     const double position = window.start_line + (y + 0.5) * window.lines / height;
     if (!std::isfinite(position) || position < 0 || position > 1e9) continue;
@@ -87,11 +87,12 @@ std::vector<int> Rows(const Signal& s, const ModeTiming& mode, const ScreenWindo
   return rows;
 }
 
-void DrawLocked(TvPicture& picture, const Signal& s, const ModeTiming& mode, const Image& desktop) {
+void DrawLocked(TvPicture& picture, const Signal& s, const DesktopLayout& layout,
+                const Image& desktop) {
   Image& screen = picture.screen;
   if (desktop.width <= 0 || desktop.height <= 0) return;
   const auto columns = Columns(s, picture.window, screen.width, desktop.width);
-  const auto rows = Rows(s, mode, picture.window, screen.height);
+  const auto rows = Rows(s, layout, picture.window, screen.height);
   for (int y = 0; y < screen.height; ++y) {
     if (rows[y] < 0) continue;
     Rgb* out = screen.Row(y);
@@ -139,6 +140,11 @@ void DrawNoLock(TvPicture& picture, bool any_signal) {
 
 TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, Receiver receiver,
                    const Image& desktop, int width, int height) {
+  return RenderTv(signal, mode, DesktopOf(mode), receiver, desktop, width, height);
+}
+
+TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, const DesktopLayout& layout,
+                   Receiver receiver, const Image& desktop, int width, int height) {
   TvPicture picture;
   picture.screen =
       Image(std::clamp(width, 1, kMaxScreenSide), std::clamp(height, 1, kMaxScreenSide));
@@ -148,8 +154,8 @@ TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, Receiver receiv
     picture.failure = "no picture";
   }
   if (picture.locked()) {
-    picture.scrambled = JudgePicture(signal, DesktopOf(mode)).reason;
-    DrawLocked(picture, signal, mode, desktop);
+    picture.scrambled = JudgePicture(signal, layout).reason;
+    DrawLocked(picture, signal, layout, desktop);
     // A desktop that does not arrive whole is captioned with the reason near the bottom.
     if (!picture.scrambled.empty())
       DrawMessage(picture.screen, picture.scrambled, picture.screen.height * 7 / 8);

@@ -31,8 +31,12 @@ struct TvPicture {
 };
 
 // `desktop` stands in for the frame buffer (DrawTestCard for the mode); `mode` is the desktop
-// mode the driver set, whose line offset the desktop rows are laid out with.
+// mode the driver set, whose line offset the desktop rows are laid out with unless `layout`
+// gives the layout (read from the desktop's own registers where they were loaded over it).
 TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, Receiver receiver,
                    const Image& desktop, int width = kTvScreenWidth, int height = kTvScreenHeight);
+TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, const DesktopLayout& layout,
+                   Receiver receiver, const Image& desktop, int width = kTvScreenWidth,
+                   int height = kTvScreenHeight);
 
 }  // namespace zanvo::virt
