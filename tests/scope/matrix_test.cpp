@@ -163,8 +163,9 @@ TEST(Matrix, FinalOutcomesFollowTheMeasuredField) {
   }
   // Doubled clocks on the ET3000, the Mach64's fixed clock 12% too fast for the 24 kHz rows:
   // the row's own clock recovers them (the Trio64's misses are recovered by a sibling); none is
-  // left off, and every retrace came.
-  EXPECT_GT(own_clock, 25);
+  // left off, and every retrace came. (Fits whose doubled line offset the chip cannot hold
+  // are refused before any field is measured.)
+  EXPECT_GT(own_clock, 20);
   int summed_own_clock = 0;
   for (const CardSummary& s : m.cards)
     summed_own_clock += s.own_clock;
@@ -183,8 +184,7 @@ TEST(Matrix, NoOffCellReachesTheSet) {
   const Matrix m = RunMatrix({});
   for (const MatrixCell& c : m.cells) {
     SCOPED_TRACE(c.card + " " + std::to_string(c.width) + "x" + std::to_string(c.height) + " " +
-                 std::to_string(c.standard) + (c.interlace_allowed ? "" : " ni") + ": " +
-                 c.reason);
+                 std::to_string(c.standard) + (c.interlace_allowed ? "" : " ni") + ": " + c.reason);
     EXPECT_NE(c.final_outcome, MatrixOutcome::kOff) << c.line_hz << " Hz / " << c.field_hz;
     if (c.outcome == MatrixOutcome::kExact || c.outcome == MatrixOutcome::kLocks) {
       EXPECT_EQ(c.final_outcome, c.outcome) << "measured " << c.measured_field_hz << " Hz";

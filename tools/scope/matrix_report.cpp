@@ -5,8 +5,9 @@
 
 #include "chip_names.h"
 #include "engine/chip_codes.h"
-#include "engine/field_check.h"
 #include "engine/computed_timing.h"
+#include "engine/field_check.h"
+#include "matrix_causes.h"
 #include "matrix_summary.h"
 #include "physical_reason.h"
 #include "platform/virtual/signal/standard_rates.h"
@@ -79,9 +80,10 @@ std::string SummaryText(const CardSummary& s) {
   if (s.own_clock > 0)
     text += Format("; %d measured misses usable with the row's own clock", s.own_clock);
   if (s.computed_usable + s.computed_refused > 0)
-    text += Format("; of the cells the tables refuse, %d usable with computed timings, %d still "
-                   "refused",
-                   s.computed_usable, s.computed_refused);
+    text += Format(
+        "; of the cells the tables refuse, %d usable with computed timings, %d still "
+        "refused",
+        s.computed_usable, s.computed_refused);
   if (s.better) {
     text += Format(
         "; the model \"%s\" (0x%04X) chosen by hand in the window fits better: %d "
@@ -137,13 +139,11 @@ void PrintMatrixCsv(const Matrix& matrix, std::ostream& out) {
   for (const MatrixCell& c : matrix.cells) {
     // Reasons are plain words without commas or quotes; quoted all the same.
     out << Format("%s,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\",%s,%.3f,\"%s\",%.3f,%d,%s,\"%s\"\n",
-                  c.card.c_str(),
-                  unsigned{c.width}, unsigned{c.height}, StandardName(c.standard),
+                  c.card.c_str(), unsigned{c.width}, unsigned{c.height}, StandardName(c.standard),
                   c.interlace_allowed ? 1 : 0, OutcomeName(c.outcome), c.line_hz, c.field_hz,
                   c.interlaced ? 1 : 0, c.lines, c.reason.c_str(), OutcomeName(c.final_outcome),
                   c.measured_field_hz, c.sibling_caption.c_str(), c.sibling_field_hz,
-                  c.own_clock ? 1 : 0,
-                  c.computed_outcome ? OutcomeName(*c.computed_outcome) : "",
+                  c.own_clock ? 1 : 0, c.computed_outcome ? OutcomeName(*c.computed_outcome) : "",
                   c.computed_reason.c_str());
   }
 }
@@ -184,10 +184,14 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
   }
   nlohmann::json cards = nlohmann::json::array();
   for (const CardSummary& s : matrix.cards) {
-    nlohmann::json card = {{"card", s.card},          {"family", s.family},
-                           {"model", s.model},        {"exact", s.exact},
-                           {"locks", s.locks},        {"off", s.off},
-                           {"refused", s.refused},    {"refused_measured", s.refused_measured},
+    nlohmann::json card = {{"card", s.card},
+                           {"family", s.family},
+                           {"model", s.model},
+                           {"exact", s.exact},
+                           {"locks", s.locks},
+                           {"off", s.off},
+                           {"refused", s.refused},
+                           {"refused_measured", s.refused_measured},
                            {"recovered", s.recovered},
                            {"own_clock", s.own_clock},
                            {"computed_usable", s.computed_usable},
@@ -212,13 +216,16 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "generates. The virtual cards model each chip as its public sources describe it (see "
          "[chips.md](chips.md)).\n\n"
          "| mark | meaning |\n|---|---|\n"
-         "| exact | line and field rate within 1% of the standard |\n"
+         "| exact | line and field rate within 1% of the standard, and the desktop arrives "
+         "whole |\n"
          "| locks | line within 2% and field within 5%: ordinary TV sets and arcade monitors "
-         "hold the picture |\n"
-         "| off | the engine fitted the mode but the rates miss the standard, or the registers "
+         "hold the picture; the desktop arrives whole |\n"
+         "| off | the engine fitted the mode but the rates miss the standard, the registers "
          "contradict themselves (a sync past the total or outside its blank, which no set locks "
-         "to cleanly); the cause is listed under the table |\n"
-         "| refused | \"Video mode unsupported!\": no timing row, the monitor timings are back |\n"
+         "to cleanly), or the set locks but the desktop arrives scrambled (its rows start in the "
+         "wrong place in memory); the cause is listed under the table |\n"
+         "| refused | \"Video mode unsupported!\": no timing row, or a line offset the chip "
+         "cannot hold; the monitor timings are back |\n"
          "| off -> refused (measured) | what the user finally gets: the program timed the field "
          "with the PC timer, found it outside the guard band, or saw no vertical retrace at all, "
          "tried the brand's other models that are safe on the chip, none passed, and it refused "
@@ -254,7 +261,8 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "Computed rows keep the tables' rules. A line: the desktop's characters plus at least "
       "%.0f%% of the line blanked, at the standard's line rate within %.0f%%, with blanking and "
       "sync in the proportions of the tables' rows and the blank ending 6 characters before the "
-      "total at the latest (the horizontal step wraps a later end); the clock is one every VGA has (25.175 or "
+      "total at the latest (the horizontal step wraps a later end); the clock is one every VGA has "
+      "(25.175 or "
       "28.322 MHz, each also halved), on the block-I/O family the synthesizer's value for the "
       "line. At those clocks a line holds at most %d characters at PAL, %d at NTSC, %d at 24 kHz. "
       "A field: the desktop's lines after removing line doubling, interlacing and one line skip "
@@ -276,6 +284,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
                   off_reaching_set, off_reaching_set == 1 ? "" : "s",
                   off_reaching_set == 1 ? "es" : "");
   }
+  PrintPictureAndRefusalsMarkdown(matrix, out);
   PrintMatrixSummaryMarkdown(matrix, out);
 
   uint8_t family_shown = 0xFF;
@@ -288,8 +297,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
                   ChipName(s.family, s.model).c_str(), unsigned{s.family}, unsigned{s.model});
     out << "| mode | PAL | PAL ni | NTSC | NTSC ni | 24 kHz | 24 kHz ni |\n"
            "|---|---|---|---|---|---|---|\n";
-    std::vector<const MatrixCell*> off;
-    std::vector<const MatrixCell*> still_refused;
+    std::vector<const MatrixCell*> off, cut, still_refused;
     std::string row_mode;
     for (const MatrixCell& c : matrix.cells) {
       if (c.card != s.card) continue;
@@ -301,6 +309,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       }
       out << " " << CellText(c) << " |";
       if (c.outcome == MatrixOutcome::kOff) off.push_back(&c);
+      if (IsCutStride(c)) cut.push_back(&c);
       if (c.computed_outcome && !c.computed_reason.empty()) still_refused.push_back(&c);
     }
     if (!row_mode.empty()) out << "\n";
@@ -324,6 +333,13 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
                         c->own_clock_field_hz);
         }
         out << "\n";
+      }
+    }
+    if (!cut.empty()) {
+      out << "\nRefused for the line offset:\n\n";
+      for (const MatrixCell* c : cut) {
+        out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
+            << (c->interlace_allowed ? "" : " ni") << ": " << c->reason << "\n";
       }
     }
     if (!still_refused.empty()) {

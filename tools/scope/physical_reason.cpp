@@ -2,6 +2,7 @@
 
 #include "engine/chip_codes.h"
 #include "engine/computed_timing.h"
+#include "matrix.h"
 #include "text_format.h"
 
 namespace zanvo::scope {
@@ -28,6 +29,9 @@ std::string PhysicalReason(const ScopeReport& report, uint8_t standard,
         "most %d",
         report.fit_columns, engine::kLeastBlankShare * 100,
         engine::WidestComputedColumns(standard));
+  }
+  if (report.cut_line_offset != 0) {
+    return "a stride the chip cannot address: " + CutStrideText(report);
   }
   if (!report.vertical_row_found) {
     return Format(
