@@ -57,6 +57,7 @@ TEST(ComputedTimings, RowsTheTablesLackFitOrNameTheRuleTheyBreak) {
       {"ati-mach64", 1600, 1200, vs24kHz, true, nullptr},   // the synthesizer's clock
       {"cirrus-gd5434", 1024, 768, vs24kHz, true, "no clock in reach"},
       {"wd-90c30", 1280, 1024, vsPAL, false, "more lines than the field holds"},
+      {"oak-oti077", 1024, 768, vsPAL, true, "a stride the chip cannot address"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " " + std::to_string(c.width) + "x" +
