@@ -262,13 +262,15 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "%.0f%% of the line blanked, at the standard's line rate within %.0f%%, with blanking and "
       "sync in the proportions of the tables' rows and the blank ending 6 characters before the "
       "total at the latest (the horizontal step wraps a later end); the clock is one every VGA has "
-      "(25.175 or "
-      "28.322 MHz, each also halved), on the block-I/O family the synthesizer's value for the "
-      "line. At those clocks a line holds at most %d characters at PAL, %d at NTSC, %d at 24 kHz. "
+      "(25.175 or 28.322 MHz, each also halved), on the block-I/O family the synthesizer's value "
+      "for the line. At those clocks a line holds at most %d characters at PAL, %d at NTSC, %d at "
+      "24 kHz. "
       "A field: the desktop's lines after removing line doubling, interlacing and one line skip "
       "within %u%% of the field (at most %d lines at PAL, %d at NTSC, %d at 24 kHz), the sync "
-      "placed as the tables place it. A cell still refused with them names the rule it breaks "
-      "under its table: more lines than the field holds, or no clock in reach.\n",
+      "placed as the tables place it. The stride, doubled where lines are skipped, must fit the "
+      "chip's offset bits. A cell still refused with them names the rule it breaks under its "
+      "table: more lines than the field holds, a stride the chip cannot address, or no clock in "
+      "reach (the measured field of a clock the chip makes for the row also counts).\n",
       engine::kLeastBlankShare * 100, engine::kComputedLineTolerance * 100,
       engine::WidestComputedColumns(engine::vsPAL), engine::WidestComputedColumns(engine::vsNTSC),
       engine::WidestComputedColumns(engine::vs24kHz), engine::kFieldSharePercent,
