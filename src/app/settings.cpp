@@ -1,4 +1,5 @@
 #include <string>
+#include <string_view>
 
 #include "app/main_form.h"
 #include "app/texts.h"
@@ -71,7 +72,8 @@ const char* TMain::ReadStandardSetting(RegistryKey& key) {
   std::string standard = StandardFromStored(key.ReadText(texts::kValueVideoStandard));
   const char* skipped = nullptr;
   bool sega = false;
-  if (command_line_.kind == CommandLineRequest::Kind::kStandard) {
+  const bool resident = command_line_.resident;
+  if (command_line_.kind == CommandLineRequest::Kind::kStandard && !resident) {
     // A standard named on the command line takes the stored one's place: it goes on screen the
     // same way, without questions, and is kept when it holds.
     standard = command_line_.standard == engine::vsPAL    ? texts::kStandardPal
@@ -79,9 +81,11 @@ const char* TMain::ReadStandardSetting(RegistryKey& key) {
                                                           : texts::kStandardVga;
     sega = command_line_.standard == engine::vs24kHz;
   } else if ((standard == texts::kStandardPal || standard == texts::kStandardNtsc) &&
-             services_.windows.ShiftKeyDown()) {
+             (resident || services_.windows.ShiftKeyDown())) {
     // Shift held down while the program starts is the way back from a stored TV standard when
     // no set is connected and the monitor stays dark: start in VGA without looking at the screen.
+    // A copy a script's call starts does the same: the call's standard follows at once, and the
+    // stored one stays stored unless that one is kept.
     skipped = standard == texts::kStandardPal ? texts::kStandardPal : texts::kStandardNtsc;
     standard = texts::kStandardVga;
   }
@@ -114,6 +118,19 @@ void TMain::NoteConfirmedStandard() {
   confirmed_polarity_ = Eng.SyncPolarityMask;
   confirmed_interlace_ = Eng.InterlaceEnabled;
   confirmed_odd_even_ = Eng.OddEvenVSyncSize;
+}
+
+bool TMain::SkippedStandardStored() const {
+  return confirmed_standard_ == engine::vsVGA &&
+         std::string_view(confirmed_stored_name_) != texts::kStandardVga;
+}
+
+void TMain::NoteBackOnKept() {
+  // After a start that skipped the stored TV standard (Shift, or a script's call), VGA in force
+  // is what the user has seen; the stored standard and the options it was kept with stay stored
+  // until the user keeps another. A switch answered No or refused keeps nothing.
+  if (Eng.CurrentStandard == engine::vsVGA && SkippedStandardStored()) return;
+  NoteConfirmedStandard();
 }
 
 bool TMain::WriteSettings() {
