@@ -28,4 +28,24 @@ void PrintCardList(std::ostream& out) {
   }
 }
 
+nlohmann::json CardListJson() {
+  nlohmann::json list = nlohmann::json::array();
+  for (const auto& name : virt::CardNames()) {
+    const auto card = virt::MakeCard(name);
+    const auto* ati = dynamic_cast<const virt::AtiMach64Card*>(card.get());
+    nlohmann::json modes = nlohmann::json::array();
+    for (const virt::DesktopMode& mode : virt::DesktopModes()) {
+      if (virt::DesktopModeTiming(*card, mode.width, mode.height))
+        modes.push_back({{"width", mode.width}, {"height", mode.height}});
+    }
+    list.push_back({{"card", name},
+                    {"family", card->family()},
+                    {"model", card->model()},
+                    {"chip", ChipName(card->family(), card->model(), ati ? ati->ext_io_base() : 0)},
+                    {"default", name == virt::kDefaultCardName},
+                    {"modes", modes}});
+  }
+  return list;
+}
+
 }  // namespace zanvo::scope

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/virtual/card_catalog.h"
+
 namespace zanvo::scope {
 
 enum class Move { kUp, kDown, kLeft, kRight };
@@ -20,7 +22,7 @@ struct ExtraCard {
 };
 
 struct ScopeOptions {
-  std::string card = "vga";
+  std::string card{virt::kDefaultCardName};
   uint16_t width = 640;
   uint16_t height = 480;
   bool mode_given = false;     // --mode on the command line
@@ -56,7 +58,8 @@ struct ScopeOptions {
   std::vector<std::string> matrix_cards;
   bool csv = false;
   bool markdown = false;
-  std::string png;  // --png: where to write the picture of the set and the signal
+  std::string png;  // --png: where to write the picture of the set and the signal ("-": stdout)
+  bool modeline = false;  // --modeline: the signal after the run as an X11 modeline
 };
 
 // Parses argv into `options`. Returns an exit status when the program should stop here: 0 after
