@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -68,7 +69,9 @@ TEST(CommandLine, TakesOneStandardSwitchInAnyCaseWithSlashOrDash) {
 // (one per process, shared here) and its port are the first copy's again once it has started.
 class SecondCopy {
  public:
-  SecondCopy(StartedShell& first, const char* arguments) : first_(first) {
+  SecondCopy(StartedShell& first, const char* arguments,
+             std::function<bool(std::string_view, bool)> start_copy = {})
+      : first_(first) {
     const engine::EngineState first_engine = Eng;
     shell_ = std::make_unique<ShellHarness>(first.machine);
     Eng = first_engine;
@@ -77,6 +80,7 @@ class SecondCopy {
       return first.w().SwitchFromScript(standard) ? ForwardResult::kSwitched
                                                   : ForwardResult::kRefused;
     };
+    shell_->windows.start_copy = std::move(start_copy);
     shell_->main->SetCommandLine(app::ParseCommandLine(arguments));
     shell_->Start();
   }
@@ -214,19 +218,9 @@ TEST(CommandLine, ACallWithNoCopyRunningLeavesAResidentCopyAndEndsWithItsAnswer)
   }
 }
 
-// Two calls at once: the resident copy of the second finds the first's and ends without a word;
-// its call hands the standard to the copy that runs.
-TEST(CommandLine, AResidentCopyThatFindsAnotherEndsSilently) {
-  StartedShell first;
-  SecondCopy late(first, "/resident /pal");
-  EXPECT_EQ(late.shell().application.exit_code(), app::kExitNotSwitched);
-  EXPECT_TRUE(late.shell().boxes.shown.empty());
-  EXPECT_TRUE(late.shell().windows.forwarded.empty());
-  EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
-}
-
-// An unknown switch: the call ends with 2 at once and a copy of its own shows the usage box,
-// naming what it did not understand; only when that copy cannot start does the call show it.
+// An unknown switch: the call ends with 2 and starts a copy of its own to show the usage box,
+// which names what was not understood; only when none starts does the call show it itself. And
+// two calls at once: the resident copy of the second finds the first's and ends without a word.
 TEST(CommandLine, AnUnknownSwitchShowsTheUsageApartAndChangesNothing) {
   StartedShell first;
   first.w().chkExitVGA.UserClick();
@@ -234,30 +228,20 @@ TEST(CommandLine, AnUnknownSwitchShowsTheUsageApartAndChangesNothing) {
   const auto stored = first.machine.registry.keys;
   for (const char* arguments : {"/secam", "pal", "/pal now"}) {
     SCOPED_TRACE(arguments);
-    SecondCopy second(first, arguments);
+    SecondCopy second(first, arguments, [](std::string_view, bool wait) { return !wait; });
     EXPECT_EQ(second.shell().application.exit_code(), app::kExitUsage);
     EXPECT_TRUE(second.shell().windows.forwarded.empty());
+    EXPECT_TRUE(second.shell().boxes.shown.empty()) << "the call waits on its own box";
     ASSERT_EQ(second.shell().windows.started.size(), 1u);
-    // No copy started here (the fake starts none): the call shows the box itself.
-    EXPECT_EQ(second.shell().boxes.Count(app::UsageText(arguments)), 1);
-
     SecondCopy box(first, second.shell().windows.started[0].c_str());
     EXPECT_EQ(box.shell().boxes.Count(app::UsageText(arguments)), 1);
     EXPECT_EQ(box.shell().application.exit_code(), app::kExitUsage);
-    EXPECT_TRUE(box.shell().windows.started.empty());
     second.shell().main->StoreSettingsAtSessionEnd();
   }
-  {
-    const engine::EngineState first_engine = Eng;
-    ShellHarness call(first.machine);
-    call.windows.start_copy = [](std::string_view, bool wait) { return !wait; };
-    call.main->SetCommandLine(app::ParseCommandLine("/secam"));
-    call.Start();
-    EXPECT_TRUE(call.boxes.shown.empty()) << "the call waits on its own box";
-    EXPECT_EQ(call.application.exit_code(), app::kExitUsage);
-    Eng = first_engine;
-    engine::BindPort(first.shell.pc);
-  }
+  EXPECT_EQ(SecondCopy(first, "/secam").shell().boxes.Count(app::UsageText("/secam")), 1);
+  SecondCopy late(first, "/resident /pal");
+  EXPECT_EQ(late.shell().application.exit_code(), app::kExitNotSwitched);
+  EXPECT_TRUE(late.shell().boxes.shown.empty() && late.shell().windows.forwarded.empty());
   EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
   EXPECT_TRUE(first.machine.registry.keys == stored);
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -52,7 +53,7 @@ TEST(ScopeUsability, NamesListsMovesSpansAndNotes) {
       {"a register file of another card",
        {"--card", "s3-trio64", "--load-registers", dump.c_str()},
        "",
-       "warning: " /* the file's card named */},
+       "holds the registers of cirrus-gd5434"},
       {"detection on another adapter",
        {"--card", "sis-300", "--extra-card", "intel-i740@200", "--detect"},
        "not the one that drives the screen: that is sis-300 (SiS: SiS300) in slot 32. Next",
@@ -66,25 +67,17 @@ TEST(ScopeUsability, NamesListsMovesSpansAndNotes) {
     EXPECT_TRUE(Has(run.out, c.in_out)) << run.out;
     EXPECT_TRUE(Has(run.err, c.in_err)) << run.err;
   }
-  EXPECT_TRUE(Has(RunScopeWith({"--card", "s3-trio64", "--load-registers", dump.c_str()}).err,
-                  "holds the registers of cirrus-gd5434"));
   EXPECT_TRUE(RunScopeWith({"--card", "cirrus-gd5434", "--load-registers", dump.c_str()})
                   .err.empty());
 
   // The JSON beside: the tally, the card list.
   const auto moves = RunJson(thirty_left)["moves_made"];
-  EXPECT_EQ(moves["left"]["made"], 6);
-  EXPECT_EQ(moves["left"]["stopped"], 24);
-  EXPECT_EQ(moves["up"]["made"], 0);
+  EXPECT_EQ(moves["left"], nlohmann::json({{"made", 6}, {"stopped", 24}}));
   const ScopeRun list = RunScopeWith({"--list-cards", "--json"});
   const auto cards = nlohmann::json::parse(list.out);
   ASSERT_EQ(cards.size(), virt::CardNames().size());
-  int defaults = 0;
-  for (const auto& card : cards) {
-    defaults += card["default"].get<bool>() ? 1 : 0;
-    EXPECT_FALSE(card["modes"].empty()) << card["card"];
-  }
-  EXPECT_EQ(defaults, 1);
+  EXPECT_EQ(std::count_if(cards.begin(), cards.end(), [](const auto& c) { return c["default"]; }),
+            1);
 
   // The picture on standard output, the report beside it on standard error; a file is named.
   const ScopeRun to_stdout = RunScopeWith({"--standard", "pal", "--png", "-"});

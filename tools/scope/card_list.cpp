@@ -15,9 +15,10 @@ void PrintCardList(std::ostream& out) {
   for (const auto& name : virt::CardNames()) {
     const auto card = virt::MakeCard(name);
     const auto* ati = dynamic_cast<const virt::AtiMach64Card*>(card.get());
-    out << Format("%-18s family %3u, model 0x%04X  %s\n", std::string(name).c_str(),
+    out << Format("%-18s family %3u, model 0x%04X  %s%s\n", std::string(name).c_str(),
                   unsigned{card->family()}, unsigned{card->model()},
-                  ChipName(card->family(), card->model(), ati ? ati->ext_io_base() : 0).c_str());
+                  ChipName(card->family(), card->model(), ati ? ati->ext_io_base() : 0).c_str(),
+                  name == virt::kDefaultCardName ? " (the default)" : "");
     std::string modes;
     for (const virt::DesktopMode& mode : virt::DesktopModes()) {
       if (!virt::DesktopModeTiming(*card, mode.width, mode.height)) continue;

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,40 +24,30 @@ namespace {
 // resident would hold it until the program were unloaded.
 constexpr DWORD kBatchTimeoutMs = 60000;
 
-std::string CommandInterpreter() {
-  char folder[MAX_PATH] = {};
-  GetSystemDirectoryA(folder, sizeof folder);
-  return std::string(folder) + "\\cmd.exe";
-}
-
-// Runs the program once per switch from a batch file with "cmd /c" and returns what the batch
-// wrote: per call, the switch without its slash and the exit code the batch saw.
-std::string RunBatch(const ScenarioContext& context, const char* name,
-                     const std::vector<const char*>& switches) {
+// Runs the program once per switch from a batch file with "cmd /c" and fails unless the batch
+// saw `expected`: per call, the switch without its slash and the exit code.
+void ExpectBatch(const ScenarioContext& context, const char* name,
+                 const std::vector<const char*>& switches, const std::string& expected) {
   const std::string batch = context.output_dir + "\\" + name + ".bat";
   const std::string result = context.output_dir + "\\" + name + ".txt";
   DeleteFileA(result.c_str());
-  {
-    std::ofstream out(batch, std::ios::binary);
-    out << "@echo off\r\n";
-    for (const char* s : switches) {
-      out << "\"" << context.program << "\" " << s << "\r\n";
-      out << "echo " << (s + 1) << " %ERRORLEVEL% >>\"" << result << "\"\r\n";
-    }
-    if (!out) Fail("could not write " + batch);
+  std::ofstream out(batch, std::ios::binary);
+  out << "@echo off\r\n";
+  for (const char* s : switches) {
+    out << "\"" << context.program << "\" " << s << "\r\necho " << (s + 1)
+        << " %ERRORLEVEL% >>\"" << result << "\"\r\n";
   }
-  Program interpreter(CommandInterpreter(), nullptr, "/c \"" + batch + "\"");
-  interpreter.WaitForExit(kBatchTimeoutMs, name);
+  out.close();
+  char folder[MAX_PATH] = {};
+  GetSystemDirectoryA(folder, sizeof folder);
+  Program(std::string(folder) + "\\cmd.exe", nullptr, "/c \"" + batch + "\"")
+      .WaitForExit(kBatchTimeoutMs, name);
   std::ifstream in(result);
   std::string word, seen;
   while (in >> word)
     seen += (seen.empty() ? "" : " ") + word;
-  return seen;
-}
-
-void ExpectBatchSaw(const std::string& seen, const char* expected) {
   if (seen != expected) Fail("the batch file saw \"" + seen + "\", expected \"" + expected + "\"");
-  Pass(std::string("the batch file ended and saw ") + expected);
+  Pass("the batch file ended and saw " + expected);
 }
 
 // The copy that stays resident, by its main window's class; the copy that showed a usage box
@@ -95,7 +84,7 @@ DWORD CloseUsageBox(const char* not_understood) {
 void ScriptCalls(const ScenarioContext& context) {
   ForgetSettings();
   LetWineDrawFrames();
-  ExpectBatchSaw(RunBatch(context, "script-pal", {"/pal", "/secam"}), "pal 0 secam 2");
+  ExpectBatch(context, "script-pal", {"/pal", "/secam"}, "pal 0 secam 2");
   const DWORD usage_copy = CloseUsageBox("/secam");
   Program resident(ResidentProcess(usage_copy));
   HWND main = WaitForMainWindow(resident);
@@ -103,7 +92,7 @@ void ScriptCalls(const ScenarioContext& context) {
   ExpectRates(main, kPalRates);
   ExpectNoQuestionFor(resident, 2000);
 
-  ExpectBatchSaw(RunBatch(context, "script-vga", {"/vga"}), "vga 0");
+  ExpectBatch(context, "script-vga", {"/vga"}, "vga 0");
   ExpectStandardButton(main, IDC_MODE_VGA, "VGA from the script");
   ExpectRates(main, kVgaRates);
   Unload(resident, main);
