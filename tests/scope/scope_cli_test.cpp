@@ -48,6 +48,7 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
        "option --standrad not understood; did you mean --standard?"},
       {{"--standard", "pal", "ntsc"}, "ntsc not understood: each value follows its option"},
       {{"--png", ""}, "--png needs a file name"},
+      {{"--standard", "pall"}, "did you mean pal?"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());

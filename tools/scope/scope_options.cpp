@@ -274,14 +274,18 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                                                        {"ntsc", engine::vsNTSC},
                                                        {"24khz", engine::vs24kHz}});
   if (!standard_code)
-    return refuse("--standard " + standard + ": expected vga, pal, ntsc or 24khz");
+    return refuse("--standard " + standard + ": expected vga, pal, ntsc or 24khz" +
+                  DidYouMean(standard, {"vga", "pal", "ntsc", "24khz"}));
   options.standard = *standard_code;
 
   for (const auto& text : moves) {
     const auto move = Named<Move>(
         text,
         {{"up", Move::kUp}, {"down", Move::kDown}, {"left", Move::kLeft}, {"right", Move::kRight}});
-    if (!move) return refuse("--move " + text + ": expected up, down, left or right");
+    if (!move) {
+      return refuse("--move " + text + ": expected up, down, left or right" +
+                    DidYouMean(text, {"up", "down", "left", "right"}));
+    }
     options.moves.push_back(*move);
   }
 
