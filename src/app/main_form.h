@@ -58,6 +58,9 @@ class TMain : public toolkit::Form {
   // question asked (the caller asked for it), kept when it holds. True when `standard` is in
   // force afterwards; false when it was refused or a switch of the user's is under way.
   bool SwitchFromScript(uint8_t standard);
+  // Whether this copy is the running one that takes forwarded standards: one that ended in its
+  // start-up (a second copy, a usage box's copy) has the same window, and passes them on.
+  bool TakesForwardedStandards() const { return settings_read_; }
 
   // Output centering.
   void btnUpClick();

@@ -11,9 +11,9 @@ namespace e2e {
 // screen with the text naming it, and closed with OK. Returns the process that showed it.
 DWORD CloseUsageBox(const char* not_understood);
 
-// Batch files run by "cmd /c": with no copy running, "/pal" ends at once with 0 and leaves a
-// resident copy in PAL; "/secam" ends at once with 2 while its box names it; "/vga" ends with 0
-// and the resident copy is back on the monitor timings.
+// Batch files run by "cmd /c": "/secam" ends at once with 2 while its box names it; with no copy
+// running, "/pal" ends at once with 0 and leaves a resident copy in PAL; "/vga" ends with 0 and
+// the resident copy is back on the monitor timings.
 void ScriptCalls(const ScenarioContext& context);
 
 }  // namespace e2e
