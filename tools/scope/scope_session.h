@@ -10,7 +10,7 @@
 
 #include "chipset/sibling_search.h"
 #include "engine/readout.h"
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
 #include "run_notes.h"
 #include "scope_options.h"
