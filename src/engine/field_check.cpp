@@ -28,6 +28,8 @@ bool Agree(uint32_t earlier_ticks, uint32_t later_ticks) {
 }
 
 inline constexpr uint8_t kMissReportPeriod = 4;
+// The longest time slice a program loses, with a margin (30 ms).
+inline constexpr uint32_t kLongestStallTicks = static_cast<uint32_t>(0.030 / kPitTickSeconds);
 
 enum class FieldVerdict : uint8_t { kPass, kCleanMiss, kNone };
 
@@ -67,8 +69,8 @@ FieldVerdict TimeFields(PeriodRun& run, int32_t target, uint32_t& last_ticks) {
 // timed has just reached. A stretch that a lost time slice spoiled is timed again a field later.
 void CheckLineRate(PeriodRun& run, int32_t target, uint32_t field_ticks) {
   run.budget_ticks = kCheckMaxTicks;
-  // A status bit that does not change in one and a half fields does not count lines.
-  run.wait_max_ticks = field_ticks + field_ticks / 2;
+  // A status bit that does not change in a field and a lost time slice does not count lines.
+  run.wait_max_ticks = field_ticks + kLongestStallTicks;
   for (;;) {
     double line_hz = 0;
     const LineTiming timing = TimeLineRate(run, kLineStretchLines, line_hz);
