@@ -1,6 +1,7 @@
 #include "engine/field_check.h"
 
 #include "engine/chip_codes.h"
+#include "engine/engine_port.h"
 #include "engine/engine_state.h"
 #include "engine/line_rate.h"
 
@@ -124,6 +125,8 @@ void CheckFieldRate() {
     Eng.LineRateInBand = 1;
     return;
   }
+  // The fraction of a second the check takes, with the processor held as far as the system lets.
+  const ScopedProcessorHold hold;
   PeriodRun run;
   BeginPeriodRun(run, kFieldCheckMaxTicks, kFieldCheckMaxPolls);
   run.min_lap_ticks = kSlowestLapTicks;

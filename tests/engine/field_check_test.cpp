@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/chip_codes.h"
+#include "engine/engine_port.h"
 #include "engine/field_check.h"
 #include "engine/standards.h"
 #include "engine/vga_regs.h"
@@ -14,6 +15,14 @@
 
 namespace zanvo::test {
 namespace {
+
+// Counts the holds of the processor; a hold still open is a fault.
+struct CountingHold final : ProcessorHold {
+  int holds = 0;
+  int releases = 0;
+  void Hold() override { ++holds; }
+  void Release() override { ++releases; }
+};
 
 using namespace zanvo::engine;
 
@@ -65,9 +74,14 @@ TEST_F(EngineTest, FieldCheckVerdictsOnScriptedSignals) {
     port.SetTicksPerStatusRead(c.ticks_per_poll);
     Eng = EngineState{};
     SetStandard(vsPAL);
+    CountingHold hold;
+    BindProcessorHold(&hold);
 
     CheckFieldRate();
 
+    BindProcessorHold(nullptr);
+    EXPECT_EQ(hold.holds, 1);
+    EXPECT_EQ(hold.releases, 1) << "the processor is given back whatever the verdict";
     EXPECT_EQ(Eng.FieldRateInBand, c.in_band);
     EXPECT_EQ(Eng.MissMeasuredClean, c.clean_miss);
     EXPECT_EQ(Eng.FieldCheckUnmeasurable, c.unmeasurable);

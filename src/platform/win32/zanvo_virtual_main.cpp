@@ -17,6 +17,7 @@
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_single_instance.h"
+#include "platform/win32/win32_thread_priority.h"
 #include "platform/win32/win32_window_system.h"
 
 namespace {
@@ -68,6 +69,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   app::ShellServices services{ports,   ports, port_access, single_instance, tray,       registry,
                               display, boxes, windows,     modal,           application};
 
+  win32::Win32ThreadPriority priority;
+  engine::BindProcessorHold(&priority);
   engine::BindPort(ports);
   const int exit_code =
       win32::RunProgram(instance, arguments, services, tray, modal, [&](HWND main) {
@@ -78,5 +81,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         win32::AddVirtualTvMenuItem(main, tv);
       });
   engine::UnbindPort();
+  engine::BindProcessorHold(nullptr);
   return exit_code;
 }
