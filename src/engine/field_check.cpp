@@ -48,7 +48,8 @@ FieldVerdict TimeFields(PeriodRun& run, int32_t target, uint32_t& last_ticks) {
       continue;
     }
     if (previous != 0 && Agree(previous, ticks)) {
-      const bool earlier_in = InsideBand(ComputeScanFigures(0, previous).V, target, kFieldGuardBand);
+      const bool earlier_in =
+          InsideBand(ComputeScanFigures(0, previous).V, target, kFieldGuardBand);
       const bool later_in = InsideBand(Eng.MeasuredFieldRate, target, kFieldGuardBand);
       last_ticks = ticks;
       if (earlier_in && later_in) return FieldVerdict::kPass;

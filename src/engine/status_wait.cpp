@@ -51,9 +51,9 @@ bool StatusWait::While(uint8_t bit, bool set) {
       run_.polls_ran_out = true;
       return false;
     }
-    const uint32_t run = std::min({kPollsPerTimerLatch - polls % kPollsPerTimerLatch,
-                                   kRetraceWaitMaxPolls - polls,
-                                   run_.budget_polls - run_.spent_polls});
+    const uint32_t run =
+        std::min({kPollsPerTimerLatch - polls % kPollsPerTimerLatch, kRetraceWaitMaxPolls - polls,
+                  run_.budget_polls - run_.spent_polls});
     uint8_t status = unchanged;
     const uint32_t made = Port().InByteWhile(run_.status_port, bit, unchanged, run, status);
     run_.spent_polls += made;

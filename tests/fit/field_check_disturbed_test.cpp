@@ -14,13 +14,13 @@
 #include "engine/engine_state.h"
 #include "engine/field_check.h"
 #include "engine/standards.h"
+#include "fit_check.h"
 #include "platform/port_io.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/pit.h"
 #include "platform/virtual/signal/signal.h"
 #include "platform/virtual/signal/standard_rates.h"
-#include "fit_check.h"
 #include "platform/virtual/virtual_pc.h"
 
 namespace zanvo {
@@ -147,10 +147,11 @@ void SetFieldLines(virt::VirtualPc& pc, uint16_t lines) {
   WriteCrtc(pc, 0x10, static_cast<uint8_t>(sync));
   WriteCrtc(pc, 0x12, static_cast<uint8_t>(display));
   WriteCrtc(pc, 0x11, static_cast<uint8_t>(((sync + 4) & 0x0F) | 0x20));
-  WriteCrtc(pc, 0x07, static_cast<uint8_t>((overflow & 0x18) | (total & 256 ? 0x01 : 0) |
-                                           (total & 512 ? 0x20 : 0) | (display & 256 ? 0x02 : 0) |
-                                           (display & 512 ? 0x40 : 0) | (sync & 256 ? 0x04 : 0) |
-                                           (sync & 512 ? 0x80 : 0)));
+  WriteCrtc(
+      pc, 0x07,
+      static_cast<uint8_t>((overflow & 0x18) | (total & 256 ? 0x01 : 0) | (total & 512 ? 0x20 : 0) |
+                           (display & 256 ? 0x02 : 0) | (display & 512 ? 0x40 : 0) |
+                           (sync & 256 ? 0x04 : 0) | (sync & 512 ? 0x80 : 0)));
 }
 
 void Reshape(virt::VirtualPc& pc, Shape shape) {
@@ -181,49 +182,52 @@ TEST(FieldCheckDisturbed, OneStallNeitherPassesAWrongFieldNorRefusesARightOne) {
                           Shape::kSlow12, Shape::kFast12, Shape::kLineDoubled};
   const double lengths_ms[] = {1, 5, 9.5, 14, 19.7, 25};
   std::vector<double> offsets_ms = {5, 9};
-  for (int step = -2; step <= 6; ++step) offsets_ms.push_back(0.05 * step);
+  for (int step = -2; step <= 6; ++step)
+    offsets_ms.push_back(0.05 * step);
   const uint64_t buses[] = {300'000, 500'000, 840'000, 1'000'000, 1'500'000};
   int checks = 0;
   for (size_t b = 0; b < std::size(buses); ++b)
-  for (const uint8_t standard : standards)
-  for (const Shape shape : shapes) {
-    // The 24 kHz switch runs the clock whole: there is no halving to undo.
-    if (shape == Shape::kLineDoubled && standard == engine::vs24kHz) continue;
-    const uint64_t bus = buses[b];
-    SCOPED_TRACE("bus " + std::to_string(bus) + " ps, standard " + std::to_string(standard) +
-                 ", shape " + std::to_string(static_cast<int>(shape)));
-    Switched sw("vga", 640, 480, standard);
-    Reshape(sw.pc, shape);
-    const virt::Signal signal = virt::AnalyzeSignal(sw.pc.card());
-    const bool right = shape == Shape::kRight;
-    const virt::StandardRates target = fit::TargetOf(standard);
-    ASSERT_EQ(virt::RelativeDeviation(signal.field_rate_hz, target.field_hz) < 0.01,
-              right || shape == Shape::kLineDoubled) << signal.field_rate_hz;
-    ASSERT_EQ(virt::RelativeDeviation(signal.line_rate_hz, target.line_hz) < 0.01,
-              shape != Shape::kLineDoubled) << signal.line_rate_hz;
-    for (uint32_t retrace = 1; retrace <= 7; ++retrace)
-    for (const double at_ms : offsets_ms)
-    for (size_t l = 0; l < std::size(lengths_ms); ++l) {
-      if ((l + b) % 3 != 0) continue;
-      const double length_ms = lengths_ms[l];
-      const virt::Stall stall{static_cast<uint64_t>(length_ms * 1e9),
-                              static_cast<int64_t>(at_ms * 1e9), retrace};
-      sw.pc.SetBusModel({bus, 0, {stall}, 0, 0, 0});
-      engine::BindPort(sw.pc);
-      const uint64_t start = sw.pc.now_ps();
-      engine::CheckFieldRate();
-      engine::UnbindPort();
-      ++checks;
-      const double seconds = static_cast<double>(sw.pc.now_ps() - start) * 1e-12;
-      if (Eng.FieldRateInBand != (right ? 1 : 0) || seconds >= 0.2 ||
-          Eng.FieldCheckUnmeasurable != 0) {
-        ADD_FAILURE() << length_ms << " ms stall at retrace " << retrace << " + " << at_ms
-                      << " ms: in band " << int{Eng.FieldRateInBand} << ", field "
-                      << Eng.MeasuredFieldRate << ", line " << Eng.MeasuredLineRate << ", "
-                      << seconds << " s, unmeasurable " << int{Eng.FieldCheckUnmeasurable};
+    for (const uint8_t standard : standards)
+      for (const Shape shape : shapes) {
+        // The 24 kHz switch runs the clock whole: there is no halving to undo.
+        if (shape == Shape::kLineDoubled && standard == engine::vs24kHz) continue;
+        const uint64_t bus = buses[b];
+        SCOPED_TRACE("bus " + std::to_string(bus) + " ps, standard " + std::to_string(standard) +
+                     ", shape " + std::to_string(static_cast<int>(shape)));
+        Switched sw("vga", 640, 480, standard);
+        Reshape(sw.pc, shape);
+        const virt::Signal signal = virt::AnalyzeSignal(sw.pc.card());
+        const bool right = shape == Shape::kRight;
+        const virt::StandardRates target = fit::TargetOf(standard);
+        ASSERT_EQ(virt::RelativeDeviation(signal.field_rate_hz, target.field_hz) < 0.01,
+                  right || shape == Shape::kLineDoubled)
+            << signal.field_rate_hz;
+        ASSERT_EQ(virt::RelativeDeviation(signal.line_rate_hz, target.line_hz) < 0.01,
+                  shape != Shape::kLineDoubled)
+            << signal.line_rate_hz;
+        for (uint32_t retrace = 1; retrace <= 7; ++retrace)
+          for (const double at_ms : offsets_ms)
+            for (size_t l = 0; l < std::size(lengths_ms); ++l) {
+              if ((l + b) % 3 != 0) continue;
+              const double length_ms = lengths_ms[l];
+              const virt::Stall stall{static_cast<uint64_t>(length_ms * 1e9),
+                                      static_cast<int64_t>(at_ms * 1e9), retrace};
+              sw.pc.SetBusModel({bus, 0, {stall}, 0, 0, 0});
+              engine::BindPort(sw.pc);
+              const uint64_t start = sw.pc.now_ps();
+              engine::CheckFieldRate();
+              engine::UnbindPort();
+              ++checks;
+              const double seconds = static_cast<double>(sw.pc.now_ps() - start) * 1e-12;
+              if (Eng.FieldRateInBand != (right ? 1 : 0) || seconds >= 0.2 ||
+                  Eng.FieldCheckUnmeasurable != 0) {
+                ADD_FAILURE() << length_ms << " ms stall at retrace " << retrace << " + " << at_ms
+                              << " ms: in band " << int{Eng.FieldRateInBand} << ", field "
+                              << Eng.MeasuredFieldRate << ", line " << Eng.MeasuredLineRate << ", "
+                              << seconds << " s, unmeasurable " << int{Eng.FieldCheckUnmeasurable};
+              }
+            }
       }
-    }
-  }
   EXPECT_EQ(checks, 5 * 17 * 7 * 11 * 2);
 }
 
@@ -252,20 +256,20 @@ TEST(FieldCheckDisturbed, ATimerThatCannotMeasureLetsTheSwitchGoAhead) {
       {"retrace stuck set", false, 0, 1, 0, 0},
   };
   for (const uint64_t bus : {300'000, 840'000, 1'500'000})
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.name) + ", bus " + std::to_string(bus) + " ps");
-    Switched sw("s3-trio64", 640, 480, engine::vsPAL);
-    sw.pc.SetBusModel({bus, 0, {}, 0, 0, 0});
-    if (c.stop_timer) sw.pc.StopTimer();
-    if (c.retrace >= 0) sw.pc.card().FreezeRetrace(true, c.retrace != 0);
-    DisturbedPort port(sw.pc);
-    port.timer_slowdown = c.timer_slowdown;
-    port.retrace_flip_reads = c.retrace_flip_reads;
-    const double seconds = sw.Check(port);
-    EXPECT_EQ(Eng.FieldCheckUnmeasurable, c.unmeasurable);
-    EXPECT_EQ(Eng.FieldRateInBand, c.unmeasurable != 0 ? 1 : 0);
-    EXPECT_LT(seconds, 0.2);
-  }
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", bus " + std::to_string(bus) + " ps");
+      Switched sw("s3-trio64", 640, 480, engine::vsPAL);
+      sw.pc.SetBusModel({bus, 0, {}, 0, 0, 0});
+      if (c.stop_timer) sw.pc.StopTimer();
+      if (c.retrace >= 0) sw.pc.card().FreezeRetrace(true, c.retrace != 0);
+      DisturbedPort port(sw.pc);
+      port.timer_slowdown = c.timer_slowdown;
+      port.retrace_flip_reads = c.retrace_flip_reads;
+      const double seconds = sw.Check(port);
+      EXPECT_EQ(Eng.FieldCheckUnmeasurable, c.unmeasurable);
+      EXPECT_EQ(Eng.FieldRateInBand, c.unmeasurable != 0 ? 1 : 0);
+      EXPECT_LT(seconds, 0.2);
+    }
 }
 
 }  // namespace

@@ -226,7 +226,6 @@ TEST(Retrace, TimerCountsOneFieldBetweenRetraceEnds) {
   }
 }
 
-
 // A lost time slice on the bus model: the program's next access comes `length` later, at the
 // moment asked (a time, or the n-th retrace's start with an offset), and the timer counted on
 // through it; reads before it cost the read cost and nothing else.
@@ -246,7 +245,8 @@ TEST(BusModel, AStallComesAtItsMomentAndTheTimerCountsThroughIt) {
     auto pc = PcWithMode(640, 480);
     pc->Advance(1'234'567);
     const uint64_t origin = pc->now_ps();
-    const uint64_t base = c.stall.retrace == 0 ? origin : pc->card().RetraceStart(origin, c.stall.retrace);
+    const uint64_t base =
+        c.stall.retrace == 0 ? origin : pc->card().RetraceStart(origin, c.stall.retrace);
     const uint64_t moment = base + static_cast<uint64_t>(c.stall.at_ps);
     if (c.stall.retrace != 0) {
       EXPECT_EQ(pc->card().PeekInputStatus1(base - 1) & 0x08, 0);
