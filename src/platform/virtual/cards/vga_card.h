@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/cards/pci_identity.h"
 #include "platform/virtual/signal/raster.h"
 #include "platform/virtual/signal/signal.h"
