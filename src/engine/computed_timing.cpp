@@ -4,16 +4,13 @@
 
 #include "engine/chip_codes.h"
 #include "engine/engine_state.h"
+#include "engine/field_check.h"
 #include "engine/register_access.h"
 #include "engine/vga_regs.h"
 
 namespace zanvo::engine {
 
 namespace {
-
-inline constexpr int32_t kPalLineRate = 15625;
-inline constexpr int32_t kNtscLineRate = 15734;
-inline constexpr int32_t k24kHzLineRate = 24394;
 
 // The two crystals every VGA has, selected by Misc Output bits 2-3, and SR01 bit 3's halving.
 struct ClockChoice {
@@ -104,13 +101,6 @@ void BuildRow(uint8_t columns, int total, uint8_t flags) {
 }
 
 }  // namespace
-
-int32_t StandardLineRate(uint8_t standard) {
-  if (standard == vsPAL) return kPalLineRate;
-  if (standard == vsNTSC) return kNtscLineRate;
-  if (standard == vs24kHz) return k24kHzLineRate;
-  return 0;
-}
 
 const HorzRow& ActiveHorzRow(uint8_t row) {
   if (row == kComputedHorzRow) return Eng.ComputedHorzRow;

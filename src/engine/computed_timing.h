@@ -17,9 +17,6 @@ inline constexpr double kLeastBlankShare = 0.12;
 inline constexpr double kComputedLineTolerance = 0.02;
 inline constexpr unsigned kFieldSharePercent = 95;
 
-// The standard's line rate in hertz (0 for VGA and unknown codes).
-int32_t StandardLineRate(uint8_t standard);
-
 // Row `row` of the active table, or the computed row for kComputedHorzRow.
 const HorzRow& ActiveHorzRow(uint8_t row);
 

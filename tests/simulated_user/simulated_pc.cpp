@@ -299,6 +299,13 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
     AfterStep(false);
     return;
   }
+  if (request.kind == app::CommandLineRequest::Kind::kStandard && !request.resident) {
+    // A script's call with no copy running starts the resident copy apart and hands it the
+    // standard as a second copy does.
+    StartProgram(std::move(moves_), app::ResidentArguments(request.standard), shift);
+    if (running()) StartProgram(std::move(moves_), arguments, false);
+    return;
+  }
   if (copy_) {
     // The old process is gone: a close command ran the window's end, a session end did not.
     if (!session_over_) copy_->main->OnDestroy();

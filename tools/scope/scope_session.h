@@ -10,8 +10,10 @@
 
 #include "chipset/own_clock_retry.h"
 #include "chipset/sibling_search.h"
+#include "engine/readout.h"
 #include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
+#include "run_notes.h"
 #include "scope_options.h"
 
 namespace zanvo::scope {
@@ -41,6 +43,13 @@ struct FieldCheckReport {
   double field_hz = 0;   // the last period timed (0: none)
   double target_hz = 0;  // the standard's field rate; the band is kFieldGuardBand around it
   bool in_band = false;  // two agreeing periods inside the band, or nothing could be measured
+  // The line rate counted after a field that passed (0: not counted) and the standard's; a
+  // miss on a clean measurement (an agreeing pair outside the field band, or the line outside
+  // its band) rather than a disturbed check or no retrace.
+  double line_hz = 0;
+  double target_line_hz = 0;
+  bool line_in_band = true;
+  bool clean_miss = false;
   // Why the timer's readings could not be used (the switch then goes ahead unchecked); empty
   // when the check measured.
   std::string cannot_measure;
@@ -84,6 +93,13 @@ struct ScopeReport {
   std::vector<std::string> messages;    // what the window would have told the user
   bool moves_ignored = false;           // --move given while monitor timings were in force
   std::optional<BlockRegisters> block;  // block-I/O family only
+  // The adapter that drives the screen (--card) and its PCI slot, beside what --detect found.
+  uint8_t card_family = 0;
+  uint16_t card_model = 0;
+  uint16_t card_slot = 0;
+  MoveTally move_tally;                             // --move steps made and stopped
+  std::optional<engine::ScanFigures> readout_figures;  // the numbers behind the readout texts
+  std::vector<std::string> warnings;                // doubts about the input, for standard error
 };
 
 // Returns false with a message in `error` when the card has no such desktop mode or the

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/command_line.h"
 #include "app/texts.h"
 #include "engine/engine_port.h"
 #include "platform/win32/card_write_watch.h"
@@ -17,6 +18,7 @@
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_single_instance.h"
+#include "platform/win32/win32_thread_priority.h"
 #include "platform/win32/win32_window_system.h"
 
 namespace {
@@ -53,7 +55,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   win32::VirtualTvWindow tv(pc);
   ports.SetOnWrite([&tv] { tv.CardWritten(); });
   const std::string tv_setting = Environment("ZANVO_VIRTUAL_TV");
-  const bool tv_shown = tv_setting != "off" && tv_setting != "0";
+  // A copy that only carries a script's call or shows the usage box ends at once: its Virtual
+  // TV would only flash up.
+  const app::CommandLineRequest request = app::ParseCommandLine(arguments ? arguments : "");
+  const bool passing = request.kind == app::CommandLineRequest::Kind::kInvalid ||
+                       request.kind == app::CommandLineRequest::Kind::kUsage ||
+                       (request.kind == app::CommandLineRequest::Kind::kStandard && !request.resident);
+  const bool tv_shown = tv_setting != "off" && tv_setting != "0" && !passing;
 
   VirtualPortAccess port_access;
   win32::Win32SingleInstance single_instance;
@@ -68,6 +76,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   app::ShellServices services{ports,   ports, port_access, single_instance, tray,       registry,
                               display, boxes, windows,     modal,           application};
 
+  win32::Win32ThreadPriority priority;
+  engine::BindProcessorHold(&priority);
   engine::BindPort(ports);
   const int exit_code =
       win32::RunProgram(instance, arguments, services, tray, modal, [&](HWND main) {
@@ -78,5 +88,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         win32::AddVirtualTvMenuItem(main, tv);
       });
   engine::UnbindPort();
+  engine::BindProcessorHold(nullptr);
   return exit_code;
 }
