@@ -378,8 +378,8 @@ TEST(ScopeCli, AStoppedTimerCannotMeasureTheField) {
 // ET4000 model chosen by hand on the ET3000 doubles the line with the field right, and the line
 // count refuses it on an ISA bus with time slices lost at random.
 TEST(ScopeCli, TheBusOptionsReplayAnUnkindPc) {
-  std::vector<const char*> blade = {"--card", "trident-blade3d", "--mode", "960x600", "--standard",
-                                    "pal",    "--bus-us",        "0.5"};
+  std::vector<const char*> blade = {"--card", "trident-blade3d", "--mode", "960x600",
+                                    "--standard", "pal", "--bus-us", "0.5"};
   for (const bool stall : {false, true}) {
     if (stall) {
       blade.push_back("--stall");

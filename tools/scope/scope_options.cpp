@@ -16,8 +16,8 @@
 #include "engine/chip_codes.h"
 #include "name_match.h"
 #include "option_errors.h"
-#include "platform/virtual/card_catalog.h"
 #include "scope_help.h"
+#include "platform/virtual/card_catalog.h"
 
 namespace zanvo::scope {
 namespace {
@@ -113,7 +113,8 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
       "PC timer are simulated; the signal is derived from the card's registers alone.",
       "zanvo-scope"};
   app.get_formatter()->column_width(34);
-  app.footer(ScopeHelpFooter());
+  app.footer(
+      ScopeHelpFooter());
 
   std::vector<std::string> cards;
   for (const auto& name : virt::CardNames())
@@ -125,7 +126,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   app.add_option("--card", chosen_cards,
                  "Graphics card to simulate (default " + std::string(virt::kDefaultCardName) +
                      "; see --list-cards), any case;\n"
-                     "with --matrix repeatable, to narrow the matrix to these cards")
+                 "with --matrix repeatable, to narrow the matrix to these cards")
       ->type_name("NAME")
       ->allow_extra_args(false);
 
