@@ -134,7 +134,7 @@ bool TMain::WriteSettings() {
   written &= key->WriteDword(texts::kValueOddEven, confirmed_odd_even_);
   written &= key->WriteText(texts::kValueVideoStandard, standard);
   written &= key->WriteDword(texts::kValueChipset, Eng.ChipFamily);
-  written &= key->WriteDword(texts::kValueModel, Eng.ChipModel);
+  written &= key->WriteDword(texts::kValueModel, ModelToStore());
   written &= key->WriteDword(texts::kValueVisible, visible ? 1 : 0);
   return written;
 }

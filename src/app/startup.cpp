@@ -92,10 +92,13 @@ void TMain::OnFormCreate() {
   // One skipped with Shift stays stored until the user keeps another.
   if (skipped != nullptr) confirmed_stored_name_ = skipped;
   // Both are the way back from a dark screen: whatever an earlier copy left on the card (a TV
-  // standard it kept at its close), the driver's monitor timings come back now.
+  // standard it kept at its close, or 24 kHz, which is stored as VGA), the driver's monitor
+  // timings come back now.
   const bool vga_asked = command_line_.kind == CommandLineRequest::Kind::kStandard &&
                          command_line_.standard == engine::vsVGA;
-  if (skipped != nullptr || vga_asked) ReconfigureDesktop();
+  const bool shift_start = command_line_.kind != CommandLineRequest::Kind::kStandard &&
+                           services_.windows.ShiftKeyDown();
+  if (skipped != nullptr || vga_asked || shift_start) ReconfigureDesktop();
   ReadVisibleSetting(key);
   opened.reset();
   settings_read_ = true;

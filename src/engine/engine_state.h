@@ -96,6 +96,10 @@ struct EngineState {
   uint8_t FieldCheckUnmeasurable = 0;
   int32_t MeasuredFieldRate = 0;
   uint8_t FieldMeasurements = 0;
+  // 1 only when the check refused on a clean measurement: two consecutive undisturbed periods
+  // that agree and lie outside the band. A refusal for want of a retrace or of two clean periods
+  // leaves it 0; only a clean miss may be blamed on the model's clock bits.
+  uint8_t MissMeasuredClean = 0;
 
   // PCI scan: the configuration mechanism found (0 none yet, 1 or 2) and the slot the
   // resumable scan stands at; it examines the slots below it.

@@ -37,6 +37,7 @@ void CheckFieldRate() {
   Eng.FieldCheckUnmeasurable = 0;
   Eng.MeasuredFieldRate = 0;
   Eng.FieldMeasurements = 0;
+  Eng.MissMeasuredClean = 0;
   const int32_t target = StandardFieldRate(Eng.CurrentStandard);
   if (target == 0) {
     Eng.FieldRateInBand = 1;
@@ -45,6 +46,8 @@ void CheckFieldRate() {
   PeriodRun run;
   BeginPeriodRun(run, kFieldCheckMaxTicks, kFieldCheckMaxPolls);
   uint32_t previous_ticks = 0;  // the period before, when it was inside the band
+  uint32_t previous_out = 0;    // the period before, when it was outside the band
+  bool clean_miss = false;
   while (Eng.FieldMeasurements < kFieldMeasurements) {
     uint32_t ticks = 0;
     if (!TimeNextPeriod(run, ticks)) break;
@@ -56,9 +59,12 @@ void CheckFieldRate() {
     // The line count plays no part in the field rate.
     Eng.MeasuredFieldRate = ComputeScanFigures(0, ticks).V;
     if (!InsideBand(Eng.MeasuredFieldRate, target)) {
+      clean_miss = clean_miss || (previous_out != 0 && Agree(previous_out, ticks));
+      previous_out = ticks;
       previous_ticks = 0;
       continue;
     }
+    previous_out = 0;
     if (previous_ticks != 0 && Agree(previous_ticks, ticks)) {
       Eng.FieldRateInBand = 1;
       break;
@@ -71,6 +77,7 @@ void CheckFieldRate() {
   // A timer that gives no usable reading cannot tell a wrong field from a right one: the switch
   // goes ahead as it would without the check, and the keep-settings question still guards it.
   if (Eng.FieldCheckUnmeasurable != 0) Eng.FieldRateInBand = 1;
+  if (Eng.FieldRateInBand == 0 && clean_miss) Eng.MissMeasuredClean = 1;
 }
 
 }  // namespace zanvo::engine

@@ -71,6 +71,60 @@ TEST(SiblingSearch, AMissUnderTheDetectedModelIsRecoveredByASibling) {
   }
 }
 
+TEST(SiblingSearch, AnUnkeptSwitchGivesBackTheUserModelShownAndStored) {
+  // PAL on the ET4000 model misses at 640x480 and Generic takes it over; the keep question then
+  // ends without a Yes in every way it can. The ET4000 model is in force, shown and stored again.
+  struct Case {
+    const char* name;
+    std::function<void(StartedShell&, toolkit::Form&)> answer;  // while the question is open
+  };
+  const Case cases[] = {
+      {"No", [](StartedShell&, toolkit::Form& form) { AnswerNo(form); }},
+      {"the countdown", [](StartedShell&, toolkit::Form& form) {
+         int ticks = 0;
+         LetCountdownRunOut(ticks)(form);
+       }},
+      {"tray Close", [](StartedShell& pc, toolkit::Form&) { pc.w().Close.Click(); }},
+      {"the session ends",
+       [](StartedShell& pc, toolkit::Form& form) {
+         pc.w().StoreSettingsAtSessionEnd();
+         AnswerNo(form);  // the process ends; what was stored is what counts
+       }},
+      // No row for PAL under either model at 800x600: the switch is refused at the new size,
+      // which closes the question.
+      {"a resolution change refused at the new size",
+       [](StartedShell& pc, toolkit::Form& form) {
+         ASSERT_TRUE(pc.shell.display.ChangeResolution(800, 600));
+         EXPECT_EQ(form.modal_result(), toolkit::mrCancel) << "the question stayed open";
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedShell pc("tseng-et4000", 640, 480, engine::cfTseng, engine::kModelTseng4000);
+    pc.shell.modal.scripts.push_back([&pc, &c](toolkit::Form& form) {
+      ASSERT_EQ(Eng.ChipModel, 0) << "Generic took the switch over";
+      c.answer(pc, form);
+    });
+    pc.w().chkModePAL.UserClick();
+
+    EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+    EXPECT_EQ(Eng.ChipModel, engine::kModelTseng4000);
+    EXPECT_EQ(ShownModel(pc), "ET4000");
+    if (!pc.shell.application.terminate_requested()) pc.w().btnCloseClick();
+    EXPECT_EQ(StoredDword(pc.machine, app::texts::kValueModel), engine::kModelTseng4000);
+    EXPECT_EQ(StoredText(pc.machine, app::texts::kValueVideoStandard), app::texts::kStandardVga);
+  }
+}
+
+TEST(SiblingSearch, TheArrowsMoveThePictureOfTheSiblingInForce) {
+  StartedShell pc("tseng-et4000", 640, 480, engine::cfTseng, engine::kModelTseng4000);
+  Keep(pc, &app::TMain::chkModePAL);
+  ASSERT_EQ(Eng.ChipModel, 0);
+  const int sync = SignalOf(pc.shell).crtc.h_sync_start;
+  pc.w().btnRight.Click();
+  EXPECT_EQ(SignalOf(pc.shell).crtc.h_sync_start, sync - 1);
+}
+
 TEST(SiblingSearch, AKeptStandardAfterAResolutionChangeIsRecoveredAndShown) {
   // The Trio64's clock step halves the clock at 960x600; the Vision864/964 model, tried after
   // Generic and Trio3D, leaves SR15 alone and measures right.

@@ -299,6 +299,9 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
     AfterStep(false);
     return;
   }
+  // What the card holds when the new copy starts: what the old one put there, or what it left
+  // there from the copy before it when it never touched the card.
+  const uint8_t left_on_card = StandardOnCard();
   if (copy_) {
     // The old process is gone: a close command ran the window's end, a session end did not.
     if (!session_over_) copy_->main->OnDestroy();
@@ -313,7 +316,7 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
   // was there before stays.
   const engine::EngineState last_copy = Eng;
   const bool mode_set_before = mode_set_without_program_;
-  inherited_standard_ = mode_set_without_program_ ? engine::vsVGA : Eng.CurrentStandard;
+  inherited_standard_ = mode_set_without_program_ ? engine::vsVGA : left_on_card;
   session_over_ = false;
   mode_set_without_program_ = false;
   ended_ = false;
