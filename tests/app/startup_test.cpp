@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/texts.h"
 #include "chipset/catalogue.h"
 #include "engine/chip_codes.h"
@@ -167,6 +168,31 @@ TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
     EXPECT_EQ(Eng.CurrentStandard, c.next_start);
     next.Stop();
   }
+}
+
+TEST(Startup, ShiftBringsTheMonitorTimingsBackFrom24kHzLeftOnTheCard) {
+  // A run started with -24KHZ keeps 24 kHz on the card at its close ("Exit to VGA" clear) and
+  // stores VGA: the next start skips nothing, and the card still sends 24 kHz.
+  Machine m;
+  m.registry.SetDword(kKey, app::texts::kValueChipset, engine::cfWD);
+  ShellHarness h(m, "wd-90c00", 800, 600);
+  const double monitor_khz = LineKhz(h);
+  h.main->SetCommandLine(app::ParseCommandLine("-24KHZ"));
+  h.Start();
+  h.main->chkExitVGA.UserClick();
+  h.main->Close.Click();
+  h.Stop();
+  ASSERT_NEAR(LineKhz(h), kSegaKhz, kKhzTolerance);
+
+  // The next process on the same machine, Shift held down.
+  m.mutexes.names.clear();
+  Eng = engine::EngineState{};
+  h.application = toolkit::Application{};
+  h.main = std::make_unique<app::TMain>(h.services);
+  h.windows.shift_down = true;
+  h.Start();
+  EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+  EXPECT_NEAR(LineKhz(h), monitor_khz, 0.01);
 }
 
 TEST(Startup, SecondCopyOnlySaysItWasRunning) {
