@@ -12,7 +12,7 @@
 #include "engine/chip_codes.h"
 #include "fit_check.h"
 #include "platform/virtual/card_catalog.h"
-#include "platform/virtual/signal/clock_miss_cause.h"
+#include "platform/virtual/miss_causes/clock_miss_cause.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/virtual_pc.h"
 

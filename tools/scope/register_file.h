@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 
 namespace zanvo::scope {
 

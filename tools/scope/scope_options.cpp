@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 
+#include "bus_options.h"
 #include "card_list.h"
 #include "chip_names.h"
 #include "engine/chip_codes.h"
@@ -166,6 +167,8 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   app.add_flag("--stopped-timer", options.stopped_timer,
                "The virtual PC's timer does not count: see what the field check and the\n"
                "readout make of it");
+  BusTexts bus;
+  AddBusOptions(app, bus);
   std::vector<std::string> extra_cards;
   app.add_option("--extra-card", extra_cards,
                  "Another adapter NAME in PCI slot SLOT (bus * 32 + device); repeatable.\n"
@@ -242,6 +245,9 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
       err << "zanvo-scope: --matrix runs on a working PC; it does not take --stopped-timer\n";
       return 2;
     }
+    if (AnyBusOption(bus)) {
+      return refuse("--matrix runs on the default bus; it does not take the bus options");
+    }
     if (int(options.json) + int(options.csv) + int(options.markdown) > 1) {
       return refuse("--matrix prints one of --json, --csv or --markdown");
     }
@@ -290,6 +296,9 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
       return refuse("--extra-card " + text + ": " + problem);
     }
     options.extra_cards.push_back(extra);
+  }
+  if (const auto problem = ParseBusOptions(bus, options.bus); !problem.empty()) {
+    return refuse(problem);
   }
   if (options.next > 0 && !options.detect) {
     return refuse("--next walks on from a detection: use it with --detect");

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/virtual/bus_model.h"
+
 namespace zanvo::scope {
 
 enum class Move { kUp, kDown, kLeft, kRight };
@@ -36,6 +38,8 @@ struct ScopeOptions {
 
   PciMode pci = PciMode::kMechanism1;
   bool stopped_timer = false;  // the virtual PC's timer channel 2 never counts
+  // The bus from the start; its stalls and drawn pauses count from the start of the field check.
+  virt::BusModel bus;
   std::vector<ExtraCard> extra_cards;
   bool detect = false;
   // The chipset chosen by hand; overrides detection.

@@ -15,7 +15,7 @@
 #include "engine/standards.h"
 #include "platform/virtual/cards/ati_mach64_card.h"
 #include "platform/virtual/card_catalog.h"
-#include "platform/virtual/signal/clock_miss_cause.h"
+#include "platform/virtual/miss_causes/clock_miss_cause.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/virtual_pc.h"
 #include "register_file.h"
@@ -207,6 +207,12 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   }
   virt::VirtualPc pc(std::move(card), pci);
   if (options.stopped_timer) pc.StopTimer();
+  // The read cost holds from the start; the pauses wait for the field check.
+  virt::BusModel steady_bus = options.bus;
+  steady_bus.stalls.clear();
+  steady_bus.stall_gap_ps = 0;
+  steady_bus.interrupt_gap_ps = 0;
+  pc.SetBusModel(steady_bus);
   // Every PCI machine has its host bridge at bus 0, device 0; detection walks down to it.
   if (options.pci != PciMode::kNone &&
       std::none_of(options.extra_cards.begin(), options.extra_cards.end(),
@@ -244,7 +250,10 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
       if (JudgeAgainstStandard(report.applied, options.standard) == virt::SignalVerdict::kOff) {
         report.clock_miss_cause = virt::ClockMissCause(pc.card(), report.applied, target.line_hz);
       }
-      if (options.measure_field) report.field_check = CheckField();
+      if (options.measure_field) {
+        pc.SetBusModel(options.bus);
+        report.field_check = CheckField();
+      }
     }
     const bool measured_miss = report.field_check && !report.field_check->in_band;
     // As the window does: a measured miss tries the brand's safe siblings, each on the mode

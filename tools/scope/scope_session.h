@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "chipset/sibling_search.h"
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
 #include "scope_options.h"
 

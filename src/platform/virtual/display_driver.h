@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/cards/vga_card.h"
 
 namespace zanvo::virt {

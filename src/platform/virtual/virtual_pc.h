@@ -8,6 +8,9 @@
 // how long the raster keeps the bits the last one saw (see VgaCard::ReadPort), and a run of
 // reads through InByteWhile moves the clock straight to where the bits it waits on change, the
 // timer counting the same time. Every read returns what it would one by one.
+//
+// The bus model (bus_model.h) sets what an access costs and when the program loses the
+// processor; the default is one bus cycle per access and no pause.
 
 #include <cstdint>
 #include <memory>
@@ -15,15 +18,13 @@
 
 #include "platform/physical_memory.h"
 #include "platform/port_io.h"
+#include "platform/virtual/bus_model.h"
 #include "platform/virtual/pci_bus.h"
 #include "platform/virtual/cards/pci_identity.h"
 #include "platform/virtual/pit.h"
 #include "platform/virtual/cards/vga_card.h"
 
 namespace zanvo::virt {
-
-// One ISA bus cycle, in picoseconds.
-inline constexpr uint64_t kBusCyclePs = 1'000'000;
 
 // Where the primary card sits unless told otherwise: bus 1, device 0, behind the host's
 // bridge, as an AGP card does.
@@ -67,6 +68,11 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   VgaCard& card() { return *card_; }
   const VgaCard& card() const { return *card_; }
 
+  // From now on: each access costs what `model` says, and the program loses the processor at
+  // its moments, which count from now (retraces on the picture the card sends now).
+  void SetBusModel(const BusModel& model);
+  const BusModel& bus_model() const { return bus_model_; }
+
   uint64_t now_ps() const { return now_ps_; }
   void Advance(uint64_t ps) { now_ps_ += ps; }
   // A broken PC timer: from now on its input clock stands still, so channel 2 never counts (the
@@ -86,13 +92,24 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   bool RoutesToPci(uint16_t port) const { return PciBus::MayDecode(port) && pci_.Claims(port); }
   uint8_t ReadByteNoTick(uint16_t port);
   void WriteByteNoTick(uint16_t port, uint8_t value);
-  void Tick();
+  void Tick() {
+    now_ps_ += bus_.NextCost();
+    ++accesses_;
+  }
+  // The pauses due before an access: the program gets the processor back later.
+  void CatchPauses() {
+    while (now_ps_ >= bus_.next_pause_ps() && bus_.next_pause_ps() != UINT64_MAX) {
+      now_ps_ += bus_.TakePause();
+    }
+  }
   uint64_t timer_time_ps() const { return timer_stopped_ ? timer_stopped_at_ps_ : now_ps_; }
 
   std::unique_ptr<VgaCard> card_;
   std::vector<std::unique_ptr<VgaCard>> extra_cards_;
   PciBus pci_;
   Pit pit_;
+  BusModel bus_model_;
+  BusClock bus_;
   uint64_t now_ps_ = 0;
   uint64_t accesses_ = 0;
   bool timer_stopped_ = false;

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
 #include "platform/virtual/tv/tv_image.h"
 #include "platform/virtual/virtual_pc.h"

@@ -43,6 +43,11 @@ uint8_t VgaCard::PeekInputStatus1(uint64_t now_ps) const {
   return status;
 }
 
+uint64_t VgaCard::RetraceStart(uint64_t from_ps, uint32_t n) const {
+  if (timing_dirty_) RefreshTiming();
+  return retrace_frozen_ ? UINT64_MAX : raster_.RetraceStart(from_ps, n);
+}
+
 void VgaCard::FreezeRetrace(bool frozen, bool level) {
   retrace_frozen_ = frozen;
   retrace_level_ = level;

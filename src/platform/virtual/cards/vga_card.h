@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/cards/pci_identity.h"
 #include "platform/virtual/signal/raster.h"
 #include "platform/virtual/signal/signal.h"
@@ -93,6 +93,10 @@ class VgaCard {
   CrtcTiming ExtractTiming() const;
   // AnalyzeTiming(ExtractTiming()), recomputed only after a register write.
   const Signal& signal() const;
+
+  // When the n-th vertical retrace (n >= 1) to begin at or after `from_ps` begins, as the
+  // status bit shows it; UINT64_MAX when the retrace never comes (none, or frozen).
+  uint64_t RetraceStart(uint64_t from_ps, uint32_t n) const;
 
   // Test knob: while frozen, Input Status 1 bit 3 reads `level` whatever the time.
   void FreezeRetrace(bool frozen, bool level = false);

@@ -75,6 +75,16 @@ uint8_t Raster::Status(uint64_t now_ps) const {
   return status;
 }
 
+uint64_t Raster::RetraceStart(uint64_t from_ps, uint32_t n) const {
+  if (!running_ || n == 0 || !(sync_end_ps_ > sync_start_ps_)) return UINT64_MAX;
+  double field = std::ceil((At(from_ps) - sync_start_ps_) / field_ps_);
+  if (field < 0) field = 0;
+  // Rounding may put the start a picosecond before `from_ps`: take the next field then.
+  if (field * field_ps_ + sync_start_ps_ < At(from_ps)) field += 1;
+  const double start = std::ceil((field + (n - 1)) * field_ps_ + sync_start_ps_);
+  return start >= kClockLimitPs ? UINT64_MAX : static_cast<uint64_t>(start);
+}
+
 // While the field stays, every comparison Status makes on the offset into it can only turn
 // once, from false to true, as time goes on; within a line the same holds for the line phase.
 // The stretch ends at the first of those still to turn that decides a bit asked about, or where

@@ -26,6 +26,10 @@ class Raster {
   // can be answered up to there without asking again.
   uint64_t SteadyUntil(uint64_t now_ps, uint8_t bits) const;
 
+  // When the n-th vertical retrace (n >= 1) to begin at or after `from_ps` begins; UINT64_MAX
+  // when the retrace never comes.
+  uint64_t RetraceStart(uint64_t from_ps, uint32_t n) const;
+
   bool running() const { return running_; }
   double field_period_ps() const { return field_ps_; }
 

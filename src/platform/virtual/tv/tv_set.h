@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/virtual/cards/mode_timing.h"
+#include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
 
 namespace zanvo::virt {

@@ -1,4 +1,4 @@
-#include "platform/virtual/signal/clock_miss_cause.h"
+#include "platform/virtual/miss_causes/clock_miss_cause.h"
 
 #include <cmath>
 #include <cstdio>
