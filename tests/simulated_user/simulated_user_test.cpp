@@ -64,8 +64,16 @@ RC_GTEST_PROP(SimulatedUser, EveryPathEndsOnTheMonitorOrASignalTheSetLocksTo, ()
   std::optional<uint8_t> stored_family;
   if (*rc::gen::arbitrary<bool>()) stored_family = *rc::gen::elementOf(families);
   RC_TAG(card);
+  // A machine as varied as real ones: a PCI or AGP card's fast bus up to an ISA card's slow
+  // one, a little jitter, interrupts, and the time slices a busy system takes at any moment.
+  virt::BusModel bus;
+  bus.read_cost_ps = *rc::gen::inRange(virt::kFastestBusPs, virt::kSlowestBusPs + 1);
+  bus.jitter_ps = *rc::gen::inRange<uint64_t>(0, 50 * 1000 + 1);
+  bus.interrupt_gap_ps = *rc::gen::inRange<uint64_t>(1, 50) * virt::kPsPerMs;
+  bus.stall_gap_ps = *rc::gen::inRange<uint64_t>(50, 2000) * virt::kPsPerMs;
+  bus.seed = *rc::gen::arbitrary<uint64_t>();
 
-  SimulatedPc pc(card, width, height, stored_family);
+  SimulatedPc pc(card, width, height, stored_family, bus);
   pc.StartProgram({});
   Verify(pc);
   const UserModel model{static_cast<int>(pc.modes().size())};
