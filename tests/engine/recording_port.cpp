@@ -119,17 +119,6 @@ uint8_t RecordingPort::ReadStatus() {
   attr_flip_data_ = false;
   bool retrace = frozen_retrace_;
   if (retrace_period_ != 0) retrace = (now_ % retrace_period_) < retrace_active_;
-  if (!retrace_periods_.empty()) {
-    uint64_t cycle = 0;
-    for (const uint32_t p : retrace_periods_)
-      cycle += p;
-    uint64_t into = now_ % cycle;
-    for (const uint32_t p : retrace_periods_) {
-      if (into < p) break;
-      into -= p;
-    }
-    retrace = into < retrace_active_;
-  }
   return retrace ? 0x08 : 0x00;
 }
 

@@ -64,13 +64,6 @@ class RecordingPort final : public PortIo {
     retrace_period_ = 0;
     frozen_retrace_ = in_retrace;
   }
-  // Retrace active for the first `active` ticks of each period in turn, the list repeating: a
-  // field whose periods vary.
-  void SetRetracePeriods(std::vector<uint32_t> periods, uint32_t active) {
-    retrace_period_ = 0;
-    retrace_periods_ = std::move(periods);
-    retrace_active_ = active;
-  }
   // 0: the timer never counts.
   void SetTicksPerStatusRead(uint32_t ticks) { ticks_per_status_read_ = ticks; }
   uint8_t port_b() const { return port_b_; }
@@ -105,7 +98,6 @@ class RecordingPort final : public PortIo {
   uint32_t ticks_per_status_read_ = 1;
   uint32_t retrace_period_ = 0;
   uint32_t retrace_active_ = 0;
-  std::vector<uint32_t> retrace_periods_;
   bool frozen_retrace_ = false;
   uint8_t port_b_ = 0x00;
   uint64_t pit_load_time_ = 0;
