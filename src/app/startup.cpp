@@ -96,8 +96,8 @@ void TMain::OnFormCreate() {
   // timings come back now.
   const bool vga_asked = command_line_.kind == CommandLineRequest::Kind::kStandard &&
                          command_line_.standard == engine::vsVGA;
-  const bool shift_start = command_line_.kind != CommandLineRequest::Kind::kStandard &&
-                           services_.windows.ShiftKeyDown();
+  const bool shift_start =
+      command_line_.kind != CommandLineRequest::Kind::kStandard && services_.windows.ShiftKeyDown();
   if (skipped != nullptr || vga_asked || shift_start) ReconfigureDesktop();
   ReadVisibleSetting(key);
   opened.reset();

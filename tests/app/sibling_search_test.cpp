@@ -88,7 +88,8 @@ TEST(SiblingSearch, AnUnkeptSwitchGivesBackTheUserModelShownAndStored) {
   };
   const Case cases[] = {
       {"No", [](StartedShell&, toolkit::Form& form) { AnswerNo(form); }},
-      {"the countdown", [](StartedShell&, toolkit::Form& form) {
+      {"the countdown",
+       [](StartedShell&, toolkit::Form& form) {
          int ticks = 0;
          LetCountdownRunOut(ticks)(form);
        }},

@@ -17,11 +17,11 @@
 #include "engine/engine_state.h"
 #include "engine/pci_scan.h"
 #include "engine/standards.h"
+#include "matrix.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/signal/signal.h"
 #include "platform/virtual/virtual_pc.h"
-#include "matrix.h"
 
 namespace zanvo::fit {
 namespace {
@@ -143,8 +143,8 @@ TEST(CenteringBounds, FortyClicksOfEachArrowKeepBothSyncsInsideTheirBlanking) {
   for (const scope::MatrixCell& cell : matrix.cells) {
     if (!Usable(cell)) continue;
     ++cells;
-    SCOPED_TRACE(cell.card + " " + std::to_string(cell.width) + "x" +
-                 std::to_string(cell.height) + " standard " + std::to_string(cell.standard) +
+    SCOPED_TRACE(cell.card + " " + std::to_string(cell.width) + "x" + std::to_string(cell.height) +
+                 " standard " + std::to_string(cell.standard) +
                  (cell.interlace_allowed ? "" : " no interlace"));
     int horizontal_moves = 0, vertical_moves = 0;
     for (const Arrow& arrow : kArrows) {

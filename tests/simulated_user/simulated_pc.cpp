@@ -80,38 +80,64 @@ std::string Describe(const Move& move) {
 }
 
 // Passes every access to the virtual PC and times how long the PC timer's gate stays open: the
-// field check opens it for its measurement and closes it when done.
+// field check opens it for its measurement and closes it when done. The time the program lost
+// the processor meanwhile (what an access took beyond the bus's dearest cost) is not the check's.
 class GateWatch final : public PortIo {
  public:
   explicit GateWatch(SimulatedPc& owner) : owner_(owner) {}
-  uint8_t InByte(uint16_t port) override { return pc().InByte(port); }
+  uint8_t InByte(uint16_t port) override {
+    const uint64_t before = pc().now_ps();
+    const uint8_t value = pc().InByte(port);
+    CountLost(before, 1);
+    return value;
+  }
   uint16_t InWord(uint16_t port) override { return pc().InWord(port); }
   uint32_t InDword(uint16_t port) override { return pc().InDword(port); }
   void OutByte(uint16_t port, uint8_t value) override {
     if (port == kSystemControlB) Gate((value & kTimer2Gate) != 0);
+    const uint64_t before = pc().now_ps();
     pc().OutByte(port, value);
+    CountLost(before, 1);
   }
   void OutWord(uint16_t port, uint16_t value) override { pc().OutWord(port, value); }
   void OutDword(uint16_t port, uint32_t value) override { pc().OutDword(port, value); }
+  uint32_t InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged, uint32_t max_reads,
+                       uint8_t& last) override {
+    const uint64_t before = pc().now_ps();
+    const uint32_t reads = pc().InByteWhile(port, mask, unchanged, max_reads, last);
+    CountLost(before, reads);
+    return reads;
+  }
 
  private:
   virt::VirtualPc& pc() { return owner_.pc_; }
+  void CountLost(uint64_t before, uint64_t accesses) {
+    if (!open_) return;
+    const virt::BusModel& bus = pc().bus_model();
+    const uint64_t dearest = accesses * (bus.read_cost_ps + bus.jitter_ps);
+    const uint64_t took = pc().now_ps() - before;
+    if (took > dearest) lost_ps_ += took - dearest;
+  }
   void Gate(bool open) {
     const uint64_t now = pc().now_ps();
     if (open && !open_) {
       owner_.gate_opened_ps_ = now;
+      lost_ps_ = 0;
       if (!owner_.idle_step_) {
         owner_.applied_chipset_ = {Eng.ChipFamily, Eng.ChipModel};
         owner_.copy_applied_ = true;
       }
     }
     if (!open && open_) {
-      owner_.longest_gate_ps_ = std::max(owner_.longest_gate_ps_, now - owner_.gate_opened_ps_);
+      const uint64_t held =
+          now - owner_.gate_opened_ps_ - std::min(lost_ps_, now - owner_.gate_opened_ps_);
+      owner_.longest_gate_ps_ = std::max(owner_.longest_gate_ps_, held);
     }
     open_ = open;
   }
   SimulatedPc& owner_;
   bool open_ = false;
+  uint64_t lost_ps_ = 0;
 };
 
 // Answers message boxes from the step's moves.

@@ -24,8 +24,7 @@ uint64_t g_steps = 0;
 // The suite's own walk, a few thousand steps on a fixed seed, so that a failure stays put between
 // runs of the same code; RC_PARAMS asks for another walk (without a seed, RapidCheck draws a new
 // one and prints it). RapidCheck reads it when the first property runs.
-[[maybe_unused]] const bool kDefaultWalk =
-    setenv("RC_PARAMS", "seed=2326 max_success=400", 0) == 0;
+[[maybe_unused]] const bool kDefaultWalk = setenv("RC_PARAMS", "seed=2326 max_success=400", 0) == 0;
 
 // Reports the steps walked and their pace when the suite ends.
 class StepCount final : public ::testing::Environment {
