@@ -51,5 +51,7 @@ inline constexpr uint16_t kModelTseng4000 = 4000;
 inline constexpr uint16_t kModelWD90C00 = 0x0000;
 inline constexpr uint16_t kModelWD90C30 = 0x3330;  // CR36/CR37 read "30"
 inline constexpr uint16_t kModelSiS300 = 0x0300;
+// Detection gives SiS chips their PCI device id; the 6326 keeps its offset bits 8-11 in SR0A.
+inline constexpr uint16_t kModelSiS6326 = 0x6326;
 
 }  // namespace zanvo::engine

@@ -62,6 +62,9 @@ struct EngineState {
   // The vertical counterpart: the displayed line count found its row and the vertical image
   // was written. Clear whenever the horizontal step found no row (the vertical one never ran).
   uint8_t VertRowFound = 0;
+  // The line offset the vertical step refused because the chip's offset bits cannot hold it
+  // (the row was found but the standard stays unfitted); 0 when none was refused.
+  uint16_t CutLineOffset = 0;
 
   // Active timing tables. Until a standard's tables are loaded the horizontal table holds only
   // its terminator, so no column count can match a row.

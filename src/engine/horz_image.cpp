@@ -37,6 +37,16 @@ inline constexpr uint8_t kCR07DispEnd8 = 0x02;
 inline constexpr uint8_t kCR07DispEnd9 = 0x40;
 inline constexpr uint8_t kCR17CountByTwo = 0x04;
 
+// The i740's extended CRTC compares the horizontal blank end with seven bits, the seventh in
+// CR39 bit 0; a driver's mode may have left it set, which would blank 64 characters more.
+inline constexpr uint8_t kIntelCR39BlankEnd6 = 0x01;
+
+void WriteIntelBlankEndBit6() {
+  if ((ReadIndexedReg(kIntelXrIndex, XR09) & kXR09ExtendedCrtc) == 0) return;
+  UpdateCrtcReg(CR39, static_cast<uint8_t>(~kIntelCR39BlankEnd6),
+                static_cast<uint8_t>((Eng.HBlankEndReg >> 6) & kIntelCR39BlankEnd6));
+}
+
 uint8_t ReadDisplayEnd() {
   if (Eng.ChipFamily == cfATI) {
     return static_cast<uint8_t>(Port().InDword(BlockIoPort(kBlkHTotalDisp)) >> 16);
@@ -111,6 +121,7 @@ void WriteHorzImage() {
   UpdateCrtcReg(CR05, kCR05Keep,
                 static_cast<uint8_t>(((Eng.HBlankEndReg & 0x20) << 2) | (Eng.HSyncEndReg & 0x1F)));
 
+  if (Eng.ChipFamily == cfIntel) WriteIntelBlankEndBit6();
   if (Eng.ChipFamily == cfSiS && Eng.ChipModel == kModelSiS300) {
     WriteIndexedBytes(kSeqIndex, SR0B, 0x00);
     UpdateIndexedReg(

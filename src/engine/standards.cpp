@@ -55,6 +55,7 @@ void ApplyStandard() {
   SelectCrtcPort();
   UnlockExtRegs();
   Eng.VertRowFound = 0;
+  Eng.CutLineOffset = 0;
   ProgramHorizontal();
   if (Eng.HorzRowFound != 0) ProgramVertical();
   Port().OutByte(kSeqIndex, seq_index);

@@ -14,6 +14,8 @@ struct VertFit {
 };
 
 uint16_t ReadLineOffset();
+// How many bits the chip's line offset holds: CR13 and the family's extension bits.
+int LineOffsetBits();
 void WriteLineOffset(uint16_t line_offset);
 
 // Turns on the family's interlace when InterlaceEnabled is 1, halving the lines (and where the

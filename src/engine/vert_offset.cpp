@@ -15,6 +15,10 @@ namespace {
 inline constexpr unsigned kBlkPitchShift = 6;
 inline constexpr uint16_t kBlkPitchKeep = 0x003F;
 
+bool SiS6326Offset() {
+  return Eng.ChipFamily == cfSiS && Eng.ChipModel == kModelSiS6326;
+}
+
 uint8_t ReadOffsetHigh() {
   const uint8_t family = Eng.ChipFamily;
   if (family == cfS3) {
@@ -25,6 +29,7 @@ uint8_t ReadOffsetHigh() {
   }
   if (family == cfTrident) return static_cast<uint8_t>((ReadCrtcReg(CR29) & 0x30) >> 4);
   if (family == cfIntel) return ReadCrtcReg(CR41);
+  if (SiS6326Offset()) return static_cast<uint8_t>(ReadIndexedReg(kSeqIndex, SR0A) >> 4);
   if (family == cfSiS) return ReadIndexedReg(kSeqIndex, SR0E) & 0x0F;
   return 0;  // Cirrus and Tseng are written but not read; the rest have no extension
 }
@@ -45,12 +50,30 @@ void WriteOffsetHigh(uint8_t high) {
     WriteCrtcReg(CR41, high);
   } else if (family == cfTseng) {
     UpdateCrtcReg(CR3F, 0x7F, high != 0 ? 0x80 : 0x00);
+  } else if (SiS6326Offset()) {
+    // Bits 0-3 are the 6326's vertical overflow: they stay.
+    UpdateIndexedReg(kSeqIndex, SR0A, 0x0F, static_cast<uint8_t>(high << 4));
   } else if (family == cfSiS) {
     UpdateIndexedReg(kSeqIndex, SR0E, 0xF0, high);
   }
 }
 
 }  // namespace
+
+int LineOffsetBits() {
+  const uint8_t family = Eng.ChipFamily;
+  const uint16_t model = Eng.ChipModel;
+  if (family == cfATI || family == cfS3) return 10;
+  if (family == cfIntel || family == cfSiS) return 12;
+  if (family == cfCirrus) return 9;
+  if (family == cfTseng) return model == kModelTseng3000 ? 8 : 9;
+  if (family == cfTrident) {
+    // The 8800BR has no CR29 (docs/chips.md); the 0xF3 chip has bit 9 beside bit 8.
+    if (model == kModelTridentOld) return 8;
+    return model == kModelTridentBlade3D ? 10 : 9;
+  }
+  return 8;  // CR13 alone
+}
 
 uint16_t ReadLineOffset() {
   if (Eng.ChipFamily == cfATI) {

@@ -93,6 +93,13 @@ void ProgramVertical() {
     Eng.CountFrameLines = 0;
     return;
   }
+  // A stride the chip's offset bits cannot hold would show every line from the wrong place in
+  // memory: the standard is refused as an unfitted one, before the offset is written.
+  if (fit.line_offset >= (1u << LineOffsetBits())) {
+    Eng.CutLineOffset = fit.line_offset;
+    Eng.CountFrameLines = 0;
+    return;
+  }
   Eng.VertRowFound = 1;
   const uint16_t reference_line = (*row)[kRowReferenceLine];
   if (fit.lines > reference_line) fit.lines = static_cast<uint16_t>(reference_line - 1);

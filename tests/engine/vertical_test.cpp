@@ -137,8 +137,8 @@ TEST_F(EngineTest, VerticalStepWorkedExamples) {
        {{C, 0x2D, 0x35}, {C, 0x2C, 0x36}}},
       {"pal_realtek", cfRealtek, 6, vsPAL, k640x480, 1, 0, {}, kPal480, 0xA0, {{C, 0x19, 0x01}}},
       {"pal_umc", cfUMC, 0, vsPAL, k640x480, 1, 0, {}, kPal480, 0xA0, {{C, 0x2F, 0x01}}},
-      // Offset 0x150 (CR29 bits 4-5 = 1) doubles to 0x2A0.
-      {"pal_trident", cfTrident, 0x43, vsPAL, k640x480, 1, 0, {{C, 0x29, 0x10}}, kPal480, 0xA0,
+      // Offset 0x150 (CR29 bits 4-5 = 1) doubles to 0x2A0: ten bits, which the 0xF3 chip has.
+      {"pal_trident", cfTrident, 0xF3, vsPAL, k640x480, 1, 0, {{C, 0x29, 0x10}}, kPal480, 0xA0,
        {{C, 0x1E, 0x04}, {C, 0x29, 0x20}, {S, 0x0E, 0x00}}},
       // The desktop already interlaces: nothing is written there, skipping fits the lines.
       {"pal_s3_already_interlaced", cfS3, 0x11, vsPAL, k640x480, 1, 0,

@@ -7,6 +7,7 @@
 #include "engine/standards.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
+#include "platform/virtual/signal/picture.h"
 
 namespace zanvo::fit {
 
@@ -88,6 +89,13 @@ void CheckFitCase(const FitCase& c) {
       EXPECT_EQ(s.display_lines_per_field, c.lines);
       EXPECT_EQ(s.interlaced, c.interlaced);
       EXPECT_TRUE(s.contradictions.empty()) << s.contradictions.front();
+      EXPECT_EQ(virt::JudgePicture(s, virt::DesktopOf(monitor)).reason, "");
+      break;
+    case Outcome::kStrideCut:
+      EXPECT_TRUE(report.vertical_row_found);
+      EXPECT_NE(report.cut_line_offset, 0);
+      EXPECT_FALSE(report.fitted);
+      ExpectMonitorTimingsBack(report);
       break;
     case Outcome::kHorizontalOnly:
       // The line timings were written, then the line count found no row: refused, and the

@@ -20,6 +20,8 @@ enum class Outcome {
   kHorizontalOnly,  // the width has a row, the line count has none: refused after the line
                     // timings were written, and the display-mode re-set brings the monitor back
   kUntouched,       // no row for the width: refused, the monitor timings stay as the driver set
+  kStrideCut,       // both rows found, but the line offset the fit needs has more bits than the
+                    // chip's offset registers: refused as kHorizontalOnly is
 };
 
 struct FitCase {
@@ -52,6 +54,7 @@ inline double Deviation(double value, double target) {
 constexpr auto F = Outcome::kFitted;
 constexpr auto H = Outcome::kHorizontalOnly;
 constexpr auto U = Outcome::kUntouched;
+constexpr auto C = Outcome::kStrideCut;
 
 // Applies a standard to a card's desktop mode as the window does, through zanvo-scope's session;
 // false (with a gtest failure) when the card has no such mode.

@@ -158,8 +158,9 @@ TEST(Matrix, FinalOutcomesFollowTheMeasuredField) {
   }
   // Doubled clocks on the ET3000 and the SiS 6326, the Mach64's fixed clock 12% too fast for
   // the 24 kHz rows (the Trio64's and the ET4000's misses are recovered by a sibling); none is
-  // left off, and every retrace came.
-  EXPECT_GT(refused_measured, 25);
+  // left off, and every retrace came. (Fits whose doubled line offset the chip cannot hold are
+  // refused before any field is measured.)
+  EXPECT_GT(refused_measured, 20);
   EXPECT_EQ(no_retrace, 0);
   EXPECT_EQ(kept_off, 0);
   int summed = 0;

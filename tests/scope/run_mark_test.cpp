@@ -8,6 +8,12 @@
 
 #include "engine/chip_codes.h"
 #include "matrix.h"
+#include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
+#include "platform/virtual/signal/picture.h"
+#include "platform/virtual/tv/test_card.h"
+#include "platform/virtual/tv/tv_render.h"
+#include "platform/virtual/virtual_pc.h"
 #include "scope_options.h"
 #include "scope_run.h"
 
@@ -43,6 +49,11 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
       // The vertical bits 8-11 in CR30-CR33 follow CR07 while the extended CRTC is on.
       {"intel-i740", "800x600", engine::vsNTSC, true, "exact", "exact"},
       {"vga", "1024x768", engine::vsPAL, false, "refused", "refused"},
+      // Skipped lines double the offset past CR13's 8 bits: refused before anything is written.
+      {"vga", "1056x480", engine::vsPAL, false, "refused", "refused"},
+      // The 8800BR has no CR29; the 6326 takes offset bits 8-11 in SR0A.
+      {"trident-8800br", "1024x768", engine::vsPAL, false, "refused", "refused"},
+      {"sis-6326", "1024x768", engine::vsPAL, false, "exact", "exact"},
   };
   for (const MarkCase& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " " + c.mode + " " + StandardName(c.standard));
@@ -64,12 +75,51 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
 
     const ScopeRun text = RunScopeWith(args);
     ASSERT_EQ(text.status, 0) << text.err;
-    const std::string line =
-        "Mark (as in the compatibility matrix): " +
-        MarkText(cell->outcome, cell->final_outcome, cell->sibling_caption) +
-        (cell->reason.empty() ? "\n" : " (" + cell->reason + ")\n");
+    const std::string line = "Mark (as in the compatibility matrix): " +
+                             MarkText(cell->outcome, cell->final_outcome, cell->sibling_caption) +
+                             (cell->reason.empty() ? "\n" : " (" + cell->reason + ")\n");
     EXPECT_NE(text.out.find(line), std::string::npos) << text.out;
   }
+}
+
+// The registers the engine used to leave for the standard VGA at 1056x480 PAL: the skipped
+// lines' doubled offset, 264, cut to CR13's 8 bits. The set locks; the desktop does not arrive.
+TEST(ScopeMark, ACutStrideIsNamedByTheVerdictTheCaptionAndTheMark) {
+  virt::VirtualPc pc(virt::MakeCard("vga"));
+  ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 1056, 480));
+  ScopeReport report;
+  report.monitor = virt::AnalyzeSignal(pc.card());
+  report.mode = pc.card().current_mode();
+  const uint8_t crtc[] = {0xAE, 0x83, 0x8C, 0x81, 0x91, 0x1E, 0x37, 0x1D, 0x00, 0x40, 0x20, 0x00,
+                          0x00, 0x00, 0x00, 0x00, 0x0A, 0x0E, 0xEF, 0x08, 0x40, 0x07, 0x20, 0xA3};
+  pc.OutByte(0x3D4, 0x11);
+  pc.OutByte(0x3D5, 0x00);  // CR00-CR07 writable
+  for (uint8_t i = 0; i < sizeof crtc; ++i) {
+    pc.OutByte(0x3D4, i);
+    pc.OutByte(0x3D5, crtc[i]);
+  }
+  pc.OutByte(0x3C2, 0x23);
+  pc.OutByte(0x3C4, 0x01);
+  pc.OutByte(0x3C5, 0x00);  // 9-dot characters
+  report.applied = report.signal = virt::AnalyzeSignal(pc.card());
+
+  const std::string cut = "line offset 8, the desktop needs 264: CRTC 0x13 holds 8 bits";
+  const virt::PictureVerdict verdict =
+      virt::JudgePicture(report.signal, virt::DesktopOf(report.monitor));
+  EXPECT_FALSE(verdict.whole);
+  EXPECT_EQ(verdict.reason, cut);
+  const virt::TvPicture picture = virt::RenderTv(report.signal, report.mode, virt::Receiver::kPal,
+                                                 virt::DrawTestCard(1056, 480));
+  EXPECT_TRUE(picture.locked()) << picture.failure;
+  EXPECT_EQ(picture.scrambled, cut);
+  const RunMark mark = MarkRun(report, engine::vsPAL);
+  EXPECT_EQ(OutcomeName(mark.outcome), std::string("off"));
+  EXPECT_EQ(mark.reason, "desktop scrambled: " + cut);
+
+  // Today's engine refuses that fit and names the stride it would have cut.
+  const auto j = RunJson({"--card", "vga", "--mode", "1056x480", "--standard", "pal"});
+  EXPECT_EQ(j["mark"]["reason"], "line offset 264 needs 9 bits, the chip's offset has 8");
+  EXPECT_EQ(j["cut_line_offset"], 264);
 }
 
 TEST(ScopeMark, MonitorTimingsHaveNoMark) {

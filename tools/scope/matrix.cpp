@@ -5,6 +5,7 @@
 #include "engine/field_check.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
+#include "platform/virtual/signal/picture.h"
 #include "platform/virtual/signal/standard_rates.h"
 #include "scope_session.h"
 #include "standard_targets.h"
@@ -152,6 +153,31 @@ std::optional<BetterChoice> FindBetterChoice(const std::string& card, const Card
 
 }  // namespace
 
+namespace {
+
+// The set's verdict on the rates and the viewer's on the picture: exact or locks only where the
+// desktop arrives whole; otherwise off, with the reason the picture gives.
+MatrixOutcome JudgeShown(const virt::Signal& shown, const virt::DesktopLayout& desktop,
+                         uint8_t standard, std::string& reason) {
+  const MatrixOutcome outcome = OutcomeOf(JudgeAgainstStandard(shown, standard));
+  if (outcome != MatrixOutcome::kExact && outcome != MatrixOutcome::kLocks) return outcome;
+  virt::PictureVerdict picture = virt::JudgePicture(shown, desktop);
+  if (picture.whole) return outcome;
+  reason = "desktop scrambled: " + std::move(picture.reason);
+  return MatrixOutcome::kOff;
+}
+
+}  // namespace
+
+std::string CutStrideText(const ScopeReport& report) {
+  int needed = 0;
+  while (needed < 16 && (report.cut_line_offset >> needed) != 0)
+    ++needed;
+  return "line offset " + std::to_string(report.cut_line_offset) + " needs " +
+         std::to_string(needed) + " bits, the chip's offset has " +
+         std::to_string(report.offset_bits);
+}
+
 RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
   RunMark mark;
   const bool refused_measured = report.field_check && !report.field_check->in_band;
@@ -161,12 +187,14 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
   if (!report.fitted) {
     mark.outcome = MatrixOutcome::kRefused;
     mark.final_outcome = MatrixOutcome::kRefused;
-    mark.reason =
-        report.row_found ? "no timing row for the line count" : "no timing row for the width";
+    mark.reason = report.cut_line_offset != 0 ? CutStrideText(report)
+                  : report.row_found          ? "no timing row for the line count"
+                                              : "no timing row for the width";
     return mark;
   }
-  mark.outcome = OutcomeOf(JudgeAgainstStandard(mark.judged, standard));
-  if (mark.outcome == MatrixOutcome::kOff) {
+  const virt::DesktopLayout desktop = virt::DesktopOf(report.monitor);
+  mark.outcome = JudgeShown(mark.judged, desktop, standard, mark.reason);
+  if (mark.outcome == MatrixOutcome::kOff && mark.reason.empty()) {
     mark.reason = report.clock_miss_cause;
     // What the analyzer found wrong in the registers themselves, in its own words.
     for (const std::string& contradiction : mark.judged.contradictions)
@@ -180,7 +208,8 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
     mark.sibling_model = kept;
     mark.sibling_caption = ModelCaption(report.family, kept);
     mark.sibling_field_hz = report.sibling_search->tries.back().field_hz;
-    mark.final_outcome = OutcomeOf(JudgeAgainstStandard(report.signal, standard));
+    std::string sibling_reason;
+    mark.final_outcome = JudgeShown(report.signal, desktop, standard, sibling_reason);
   }
   return mark;
 }

@@ -63,6 +63,10 @@ struct RunMark {
   double sibling_field_hz = 0;
 };
 
+// "line offset 264 needs 9 bits, the chip's offset has 8": why the engine refused a fit whose
+// stride its offset registers cannot hold.
+std::string CutStrideText(const ScopeReport& report);
+
 // Judges a run of `standard` (PAL, NTSC or 24 kHz) as the matrix does.
 RunMark MarkRun(const ScopeReport& report, uint8_t standard);
 

@@ -6,6 +6,7 @@
 #include "chip_names.h"
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
+#include "matrix_causes.h"
 #include "matrix_summary.h"
 #include "platform/virtual/signal/standard_rates.h"
 #include "scope_options.h"
@@ -171,13 +172,16 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "generates. The virtual cards model each chip as its public sources describe it (see "
          "[chips.md](chips.md)).\n\n"
          "| mark | meaning |\n|---|---|\n"
-         "| exact | line and field rate within 1% of the standard |\n"
+         "| exact | line and field rate within 1% of the standard, and the desktop arrives "
+         "whole |\n"
          "| locks | line within 2% and field within 5%: ordinary TV sets and arcade monitors "
-         "hold the picture |\n"
-         "| off | the engine fitted the mode but the rates miss the standard, or the registers "
+         "hold the picture; the desktop arrives whole |\n"
+         "| off | the engine fitted the mode but the rates miss the standard, the registers "
          "contradict themselves (a sync past the total or outside its blank, which no set locks "
-         "to cleanly); the cause is listed under the table |\n"
-         "| refused | \"Video mode unsupported!\": no timing row, the monitor timings are back |\n"
+         "to cleanly), or the set locks but the desktop arrives scrambled (its rows start in the "
+         "wrong place in memory); the cause is listed under the table |\n"
+         "| refused | \"Video mode unsupported!\": no timing row, or a line offset the chip "
+         "cannot hold; the monitor timings are back |\n"
          "| off -> refused (measured) | what the user finally gets: the program timed the field "
          "with the PC timer, found it outside the guard band, or saw no vertical retrace at all, "
          "tried the brand's other models that are safe on the chip, none passed, and it refused "
@@ -212,6 +216,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
                   off_reaching_set, off_reaching_set == 1 ? "" : "s",
                   off_reaching_set == 1 ? "es" : "");
   }
+  PrintPictureAndRefusalsMarkdown(matrix, out);
   PrintMatrixSummaryMarkdown(matrix, out);
 
   uint8_t family_shown = 0xFF;
@@ -224,7 +229,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
                   ChipName(s.family, s.model).c_str(), unsigned{s.family}, unsigned{s.model});
     out << "| mode | PAL | PAL ni | NTSC | NTSC ni | 24 kHz | 24 kHz ni |\n"
            "|---|---|---|---|---|---|---|\n";
-    std::vector<const MatrixCell*> off;
+    std::vector<const MatrixCell*> off, cut;
     std::string row_mode;
     for (const MatrixCell& c : matrix.cells) {
       if (c.card != s.card) continue;
@@ -236,6 +241,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       }
       out << " " << OutcomeText(c) << " |";
       if (c.outcome == MatrixOutcome::kOff) off.push_back(&c);
+      if (IsCutStride(c)) cut.push_back(&c);
     }
     if (!row_mode.empty()) out << "\n";
     out << "\n" << s.card << ": " << SummaryText(s) << ".\n";
@@ -254,6 +260,13 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
                         c->sibling_caption.c_str());
         }
         out << "\n";
+      }
+    }
+    if (!cut.empty()) {
+      out << "\nRefused for the line offset:\n\n";
+      for (const MatrixCell* c : cut) {
+        out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
+            << (c->interlace_allowed ? "" : " ni") << ": " << c->reason << "\n";
       }
     }
   }

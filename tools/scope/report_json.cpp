@@ -61,6 +61,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   j["moves_ignored"] = report.moves_ignored;
   j["row_found"] = report.row_found;
   j["vertical_row_found"] = report.vertical_row_found;
+  j["cut_line_offset"] = report.cut_line_offset;
   j["fitted"] = report.fitted;
   j["clock_miss_cause"] = report.clock_miss_cause;
   // The compatibility matrix's mark for the run; none for the monitor timings.

@@ -164,6 +164,10 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
                   : "Signal the engine left before the refusal:\n");
       PrintSignal(report.applied, out);
     }
+  } else if (report.cut_line_offset != 0) {
+    out << ": " << CutStrideText(report) << "; refused, the display mode is re-set.\n";
+    out << "Signal the engine left before the refusal:\n";
+    PrintSignal(report.applied, out);
   } else if (report.row_found) {
     out << ": no timing row for this line count; refused, the display mode is re-set.\n";
     out << "Signal the engine left before the refusal:\n";

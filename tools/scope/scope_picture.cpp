@@ -65,6 +65,15 @@ void Text(cairo_t* cr, double x, double y, double size, const std::string& text)
   cairo_show_text(cr, text.c_str());
 }
 
+// Text at the caption size, smaller where it would run past `width`.
+void FittedText(cairo_t* cr, double x, double y, double width, const std::string& text) {
+  cairo_set_font_size(cr, kTextSize);
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text.c_str(), &extents);
+  const double size = extents.x_advance > width ? kTextSize * width / extents.x_advance : kTextSize;
+  Text(cr, x, y, size, text);
+}
+
 std::string Title(const ScopeOptions& options, virt::Receiver receiver) {
   std::string title = std::string(virt::ReceiverName(receiver)) + " - " + options.card + " " +
                       std::to_string(options.width) + "x" + std::to_string(options.height);
@@ -109,9 +118,13 @@ void DrawDiagram(cairo_t* cr, const ScopeReport& report, const virt::TvPicture& 
   std::snprintf(line, sizeof line, "%d of %d characters, %d of %.1f lines displayed",
                 s.display_chars, s.chars_per_line, s.display_lines_per_field, s.lines_per_field);
   Text(cr, kDiagramX, caption_y + 20, kTextSize, line);
-  // A reason such as "vertical sync outside blank: no lock" gets a line of its own.
-  Text(cr, kDiagramX, caption_y + 40, kTextSize,
-       picture.locked() ? "the set locks" : picture.failure.c_str());
+  // A reason such as "vertical sync outside blank: no lock", or why the desktop does not arrive
+  // whole on a set that locks, gets a line of its own, narrowed to the diagram's width.
+  const std::string verdict = !picture.locked() ? picture.failure
+                              : picture.scrambled.empty()
+                                  ? "the set locks"
+                                  : "desktop scrambled: " + picture.scrambled;
+  FittedText(cr, kDiagramX, caption_y + 40, kDiagramWidth, verdict);
   Text(cr, kDiagramX, caption_y + 60, kTextSize,
        "black sync, grey blanking, blue active; outline: the set's screen");
   Text(cr, kDiagramX, kDiagramY - 12, kTextSize, "one field from the syncs' leading edges");
@@ -135,8 +148,9 @@ virt::Receiver ReceiverFor(uint8_t standard) {
 std::string WriteScopePicture(const ScopeOptions& options, const ScopeReport& report,
                               const std::string& path) {
   const virt::Receiver receiver = ReceiverFor(options.standard);
-  const virt::Image desktop = virt::DrawTestCard(report.mode.width, report.mode.height);
-  const virt::TvPicture picture = virt::RenderTv(report.signal, report.mode, receiver, desktop);
+  const virt::Image desktop = virt::DrawTestCard(report.width, report.height);
+  const virt::TvPicture picture = virt::RenderTv(
+      report.signal, report.mode, virt::DesktopOf(report.monitor), receiver, desktop);
 
   Surface canvas(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kCanvasWidth, kCanvasHeight),
                  &cairo_surface_destroy);

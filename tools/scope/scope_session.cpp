@@ -13,10 +13,11 @@
 #include "engine/pci_scan.h"
 #include "engine/readout.h"
 #include "engine/standards.h"
-#include "platform/virtual/cards/ati_mach64_card.h"
+#include "engine/vert_fit.h"
 #include "platform/virtual/card_catalog.h"
-#include "platform/virtual/miss_causes/clock_miss_cause.h"
+#include "platform/virtual/cards/ati_mach64_card.h"
 #include "platform/virtual/display_driver.h"
+#include "platform/virtual/miss_causes/clock_miss_cause.h"
 #include "platform/virtual/virtual_pc.h"
 #include "register_file.h"
 #include "standard_targets.h"
@@ -241,7 +242,9 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
     engine::LoadStandardTables(options.standard);
     engine::ApplyStandard();
     report.row_found = Eng.HorzRowFound != 0;
-    report.vertical_row_found = Eng.VertRowFound != 0;
+    report.cut_line_offset = Eng.CutLineOffset;
+    report.offset_bits = engine::LineOffsetBits();
+    report.vertical_row_found = Eng.VertRowFound != 0 || report.cut_line_offset != 0;
     report.fitted = engine::StandardFitted();
     report.applied = virt::AnalyzeSignal(pc.card());
     if (report.fitted) {

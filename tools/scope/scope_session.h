@@ -48,12 +48,16 @@ struct FieldCheckReport {
 struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
-  uint16_t width = 0, height = 0;               // the desktop size shown
-  bool size_from_registers = false;             // read from the loaded registers, not --mode
-  std::vector<std::string> not_loaded;          // keys of the register file that were not loaded
-  bool row_found = false;                       // the engine found a row for the mode's width
-  bool vertical_row_found = false;              // ... and one for its line count
-  bool fitted = true;                           // both: the engine's outcome (VGA always fits)
+  uint16_t width = 0, height = 0;       // the desktop size shown
+  bool size_from_registers = false;     // read from the loaded registers, not --mode
+  std::vector<std::string> not_loaded;  // keys of the register file that were not loaded
+  bool row_found = false;               // the engine found a row for the mode's width
+  bool vertical_row_found = false;      // ... and one for its line count
+  bool fitted = true;                   // both: the engine's outcome (VGA always fits)
+  // Rows found, but the line offset the fit needs (nonzero) has more bits than the chip's
+  // offset registers (offset_bits): refused as unfitted.
+  uint16_t cut_line_offset = 0;
+  int offset_bits = 0;
   std::optional<FieldCheckReport> field_check;  // run when the engine fitted a standard
   // After a measured miss: the brand's safe siblings tried, and the one kept if any.
   std::optional<chipset::SiblingSearchResult> sibling_search;

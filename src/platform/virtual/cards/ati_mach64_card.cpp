@@ -228,6 +228,10 @@ void AtiMach64Card::ApplyExtensions(CrtcTiming& t) const {
   t.hsync_negative = (hs & kSyncNegative) != 0;
   t.vsync_negative = (vs & kSyncNegative) != 0;
   t.offset = static_cast<int>(block_dword(kOffPitch / 4) >> 22);
+  t.offset_bits = 10;
+  t.offset_registers = "the OFF_PITCH pitch field";
+  // Interlaced, the block CRTC steps two rows per field line with the pitch as programmed.
+  t.interlace_reads_frame = false;
   t.sync_enabled = (gen & kGenCrtcEnable) != 0;
 }
 

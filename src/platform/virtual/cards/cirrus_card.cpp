@@ -134,6 +134,8 @@ void CirrusCard::ApplyExtensions(CrtcTiming& t) const {
   // Interlace: vertical values count field lines; CR19 places the second field's retrace.
   t.interlaced = (cr(CR1A) & 0x01) != 0;
   t.offset += ((cr(CR1B) >> 4) & 0x01) << 8;
+  t.offset_bits = 9;
+  t.offset_registers = "CRTC 0x13 with CR1B bit 4";
 }
 
 }  // namespace zanvo::virt

@@ -144,6 +144,9 @@ void IntelI740Card::ApplyExtensions(CrtcTiming& t) const {
   t.v_sync_start = cr(0x10) + high(CR32);
   t.v_blank_start = cr(0x15) + high(CR33);
   t.offset = cr(0x13) | high(CR41);
+  t.offset_bits = 12;
+  t.offset_registers = "CRTC 0x13 with CR41 bits 0-3";
+  t.interlace_reads_frame = true;
   // Interlaced values count frame lines (docs/chips.md, Intel i740).
   t.interlaced = (cr(CR70) & kCR70Interlace) != 0;
   t.v_frame_lines = t.interlaced;

@@ -107,6 +107,7 @@ void RealtekCard::ApplyExtensions(CrtcTiming& t) const {
   t.clock_hz = PixelClockHz();
   t.clock_defined = t.clock_hz > 0;
   t.interlaced = (Stored(RegFile::kCrtc, CR19) & kCR19Interlace) != 0;
+  t.interlace_reads_frame = true;
   t.v_frame_lines = false;
 }
 

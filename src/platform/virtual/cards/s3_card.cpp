@@ -176,6 +176,8 @@ void S3Card::ApplyExtensions(CrtcTiming& t) const {
   int high = (cr(CR51) >> 4) & 0x03;
   if (high == 0) high = (cr(CR43) >> 2) & 0x01;
   t.offset += high << 8;
+  t.offset_bits = 10;
+  t.offset_registers = "CRTC 0x13 with CR51 bits 4-5";
 
   // 15- and 16-bit pixels (CR67 bits 7-4 = 3 or 5) take two clocks each on the Trio, and its
   // CRTC then counts horizontal values in half characters.

@@ -135,11 +135,15 @@ void SisCard::ApplyExtensions(CrtcTiming& t) const {
   // Interlaced, the vertical values stay those of one field.
   t.interlaced = (sr(SR06) & kSR06Interlace) != 0;
   t.v_frame_lines = false;
+  t.interlace_reads_frame = true;
+  t.offset_bits = 12;
   if (!is_300()) {
     t.offset |= (sr(SR0A) >> 4) << 8;
+    t.offset_registers = "CRTC 0x13 with SR0A bits 4-7";
     return;
   }
   t.offset |= (sr(SR0E) & 0x0F) << 8;
+  t.offset_registers = "CRTC 0x13 with SR0E bits 0-3";
   t.h_blank_end |= (sr(SR0C) & 0x03) << 6;
   t.h_blank_end_bits = 8;
   t.h_sync_end |= ((sr(SR0C) >> 2) & 1) << 5;

@@ -240,9 +240,18 @@ void TridentCard::ApplyExtensions(CrtcTiming& t) const {
     t.clock_divisor *= 2;
 
   t.interlaced = (Stored(RegFile::kCrtc, CR1E) & kCr1eInterlace) != 0;
+  t.interlace_reads_frame = true;
+  // The 8800BR has no CR29 (docs/chips.md): its offset is CR13 alone.
+  if (chip_ == TridentChip::k8800BR) return;
   const uint8_t offset_high = Stored(RegFile::kCrtc, CR29);
   t.offset += ((offset_high >> 4) & 0x01) << 8;
-  if (chip_ == TridentChip::kBlade3D) t.offset += ((offset_high >> 5) & 0x01) << 9;
+  t.offset_bits = 9;
+  t.offset_registers = "CRTC 0x13 with CR29 bit 4";
+  if (chip_ == TridentChip::kBlade3D) {
+    t.offset += ((offset_high >> 5) & 0x01) << 9;
+    t.offset_bits = 10;
+    t.offset_registers = "CRTC 0x13 with CR29 bits 4-5";
+  }
 }
 
 void TridentCard::ProgramMode(const ModeTiming& m) {

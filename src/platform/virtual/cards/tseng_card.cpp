@@ -163,6 +163,8 @@ void TsengCard::ApplyExtensions(CrtcTiming& t) const {
     t.h_blank_start += Bit(h, 2) << 8;
     t.h_sync_start += Bit(h, 4) << 8;
     t.offset += Bit(h, 7) << 8;
+    t.offset_bits = 9;
+    t.offset_registers = "CRTC 0x13 with CR3F bit 7";
   }
   const uint8_t v = Stored(RegFile::kCrtc, et4000 ? CR35 : CR25);
   t.v_blank_start += Bit(v, 0) << 10;

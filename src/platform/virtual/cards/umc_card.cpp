@@ -41,6 +41,7 @@ void UmcCard::WriteExtraPort(uint16_t port, uint8_t value) {
 void UmcCard::ApplyExtensions(CrtcTiming& t) const {
   if ((Stored(RegFile::kSequencer, SR09) & kSR09HalfClock) != 0) t.clock_divisor *= 2;
   t.interlaced = (Stored(RegFile::kCrtc, CR2F) & kCR2FInterlace) != 0;
+  t.interlace_reads_frame = true;
   t.v_frame_lines = false;
 }
 

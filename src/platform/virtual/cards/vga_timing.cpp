@@ -7,6 +7,9 @@ namespace zanvo::virt {
 
 namespace {
 
+constexpr uint8_t kCrtcStartHigh = 0x0C;  // Start Address High
+constexpr uint8_t kCrtcStartLow = 0x0D;   // Start Address Low
+
 int Bit(uint8_t value, int bit, int weight) {
   return ((value >> bit) & 1) * weight;
 }
@@ -52,6 +55,7 @@ CrtcTiming VgaCard::ExtractTiming() const {
   t.hsync_negative = (misc_ & kMiscHsyncNegative) != 0;
   t.vsync_negative = (misc_ & kMiscVsyncNegative) != 0;
   t.offset = cr(CR13);
+  t.start_address = (cr(kCrtcStartHigh) << 8) | cr(kCrtcStartLow);
 
   ApplyExtensions(t);
   return t;

@@ -41,7 +41,14 @@ struct CrtcTiming {
   bool hsync_negative = false;  // Miscellaneous Output bit 6
   bool vsync_negative = false;  // Miscellaneous Output bit 7
   int offset = 0;               // line offset with extension bits (memory words per line / 2)
-  bool clock_defined = true;    // false when the selected clock does not exist on this card
+  int offset_bits = 8;          // how many bits the chip's line offset holds
+  const char* offset_registers = "CRTC 0x13";  // where they sit, as a reason names them
+  int start_address = 0;  // CR0C-CR0D: where in memory the first displayed line begins
+  // Interlaced, a chip either steps two memory rows per field line by itself (the odd field one
+  // row on), or reads both fields from one frame with the offset as programmed (the odd field
+  // half an offset on), so that its driver doubles the offset. True for the second kind.
+  bool interlace_reads_frame = false;
+  bool clock_defined = true;      // false when the selected clock does not exist on this card
   bool sequencer_running = true;  // SR00 bits 0-1 both set
   bool sync_enabled = true;       // CR17 bit 7: clear holds the CRTC and its sync outputs
 

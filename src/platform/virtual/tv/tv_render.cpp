@@ -62,32 +62,15 @@ std::vector<ColumnSource> Columns(const Signal& s, const ScreenWindow& window, i
   return columns;
 }
 
-// Desktop rows fetched per field line. The driver's offset lays out one desktop row; a larger
-// programmed offset skips rows. In interlace the second field shows the rows in between: a chip
-// that interleaves the fields by itself keeps the desktop's offset and steps two rows per field
-// line, one that does not is given the doubled offset; either way a field steps at least two.
-struct RowStep {
-  double stride = 1;
-  double second_field = 0;
-};
-
-RowStep StepOf(const Signal& s, const ModeTiming& mode) {
-  RowStep step;
-  step.stride = mode.offset > 0 ? static_cast<double>(s.crtc.offset) / mode.offset : 1.0;
-  if (s.interlaced) {
-    if (step.stride > 0 && step.stride < 2) step.stride *= 2;
-    step.second_field = step.stride / 2;
-  }
-  return step;
-}
-
-std::vector<int> Rows(const Signal& s, const ModeTiming& mode, const ScreenWindow& window,
+std::vector<int> Rows(const Signal& s, const DesktopLayout& layout, const ScreenWindow& window,
                       int height) {
   std::vector<int> rows(static_cast<size_t>(height), -1);
   const int total = static_cast<int>(std::floor(s.lines_per_field));
   if (total <= 0) return rows;
   const int per_row = std::max(1, s.scan_lines_per_row);
-  const RowStep step = StepOf(s, mode);
+  // The driver's offset lays out one desktop row; the CRTC's addressing says how many rows a
+  // field line steps and where the second field begins.
+  const FieldRows step = RowsPerFieldLine(s.crtc, layout.offset);
   for (int y = 0; y < height; ++y) {
     const double position = window.start_line + (y + 0.5) * window.lines / height;
     if (!std::isfinite(position) || position < 0 || position > 1e9) continue;
@@ -104,11 +87,12 @@ std::vector<int> Rows(const Signal& s, const ModeTiming& mode, const ScreenWindo
   return rows;
 }
 
-void DrawLocked(TvPicture& picture, const Signal& s, const ModeTiming& mode, const Image& desktop) {
+void DrawLocked(TvPicture& picture, const Signal& s, const DesktopLayout& layout,
+                const Image& desktop) {
   Image& screen = picture.screen;
   if (desktop.width <= 0 || desktop.height <= 0) return;
   const auto columns = Columns(s, picture.window, screen.width, desktop.width);
-  const auto rows = Rows(s, mode, picture.window, screen.height);
+  const auto rows = Rows(s, layout, picture.window, screen.height);
   for (int y = 0; y < screen.height; ++y) {
     if (rows[y] < 0) continue;
     Rgb* out = screen.Row(y);
@@ -119,6 +103,20 @@ void DrawLocked(TvPicture& picture, const Signal& s, const ModeTiming& mode, con
       if (row < desktop.height) out[x] = desktop.At(column.x, static_cast<int>(row));
     }
   }
+}
+
+// A message on the screen, centred on row `middle`, as large as the width allows.
+void DrawMessage(Image& screen, const std::string& text, int middle) {
+  int scale = std::max(1, screen.width / 256);
+  while (scale > 1 && TextWidth(text, scale) > screen.width)
+    --scale;
+  const int text_width = TextWidth(text, scale);
+  const int text_height = kGlyphHeight * scale;
+  const int x = (screen.width - text_width) / 2;
+  const int y = middle - text_height / 2;
+  FillRect(screen, x - 2 * scale, y - 2 * scale, text_width + 4 * scale, text_height + 4 * scale,
+           kMessageBox);
+  DrawText(screen, x, y, text, kMessageText, scale);
 }
 
 // A set that cannot lock shows no stable picture: the lines tear into slanting streaks. It
@@ -135,20 +133,18 @@ void DrawNoLock(TvPicture& picture, bool any_signal) {
       }
     }
   }
-  const int scale = std::max(1, screen.width / 256);
-  const int text_width = TextWidth(picture.failure, scale);
-  const int text_height = kGlyphHeight * scale;
-  const int x = (screen.width - text_width) / 2;
-  const int y = (screen.height - text_height) / 2;
-  FillRect(screen, x - 2 * scale, y - 2 * scale, text_width + 4 * scale, text_height + 4 * scale,
-           kMessageBox);
-  DrawText(screen, x, y, picture.failure, kMessageText, scale);
+  DrawMessage(screen, picture.failure, screen.height / 2);
 }
 
 }  // namespace
 
 TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, Receiver receiver,
                    const Image& desktop, int width, int height) {
+  return RenderTv(signal, mode, DesktopOf(mode), receiver, desktop, width, height);
+}
+
+TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, const DesktopLayout& layout,
+                   Receiver receiver, const Image& desktop, int width, int height) {
   TvPicture picture;
   picture.screen =
       Image(std::clamp(width, 1, kMaxScreenSide), std::clamp(height, 1, kMaxScreenSide));
@@ -158,7 +154,11 @@ TvPicture RenderTv(const Signal& signal, const ModeTiming& mode, Receiver receiv
     picture.failure = "no picture";
   }
   if (picture.locked()) {
-    DrawLocked(picture, signal, mode, desktop);
+    picture.scrambled = JudgePicture(signal, layout).reason;
+    DrawLocked(picture, signal, layout, desktop);
+    // A desktop that does not arrive whole is captioned with the reason near the bottom.
+    if (!picture.scrambled.empty())
+      DrawMessage(picture.screen, picture.scrambled, picture.screen.height * 7 / 8);
   } else {
     DrawNoLock(picture, picture.failure != "no signal");
   }

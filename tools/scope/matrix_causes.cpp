@@ -1,0 +1,61 @@
+#include "matrix_causes.h"
+
+#include <ostream>
+#include <string>
+
+#include "text_format.h"
+
+namespace zanvo::scope {
+
+namespace {
+
+bool IsUsableFinal(const MatrixCell& c) {
+  return c.final_outcome == MatrixOutcome::kExact || c.final_outcome == MatrixOutcome::kLocks;
+}
+
+bool StartsWith(const std::string& text, const char* prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+}  // namespace
+
+bool IsCutStride(const MatrixCell& cell) {
+  return cell.outcome == MatrixOutcome::kRefused && StartsWith(cell.reason, "line offset ");
+}
+
+void PrintPictureAndRefusalsMarkdown(const Matrix& matrix, std::ostream& out) {
+  int scrambled = 0, usable = 0, width = 0, lines = 0, stride = 0;
+  for (const MatrixCell& c : matrix.cells) {
+    if (c.outcome == MatrixOutcome::kOff && StartsWith(c.reason, "desktop scrambled")) ++scrambled;
+    if (IsUsableFinal(c)) ++usable;
+    if (c.outcome != MatrixOutcome::kRefused) continue;
+    if (IsCutStride(c)) {
+      ++stride;
+    } else if (c.reason == "no timing row for the width") {
+      ++width;
+    } else {
+      ++lines;
+    }
+  }
+  out << "No exact or locks cell scrambles the desktop: in each, every displayed line shows a "
+         "desktop row, in order, at the step the fit intends (every row, or every other row when "
+         "lines are skipped), starting where that row starts in memory.";
+  if (scrambled > 0) {
+    out << Format(" %d cell%s would, and %s marked off with the cause.", scrambled,
+                  scrambled == 1 ? "" : "s", scrambled == 1 ? "is" : "are");
+  }
+  out << "\n"
+      << Format(
+             "Usable cells (exact or locks as the user finally gets them, misses a sibling "
+             "model recovered included): %d of %zu.\n",
+             usable, matrix.cells.size())
+      << Format(
+             "Refused by the engine (\"Video mode unsupported!\", the monitor timings back): "
+             "%d for want of a timing row for the width, %d for the line count, %d because "
+             "the line offset the fit needs (doubled for skipped lines, and for interlace on "
+             "the chips that read both fields from one frame) has more bits than the chip's "
+             "offset registers hold; those are listed under each card.\n",
+             width, lines, stride);
+}
+
+}  // namespace zanvo::scope
