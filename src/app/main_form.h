@@ -59,6 +59,9 @@ class TMain : public toolkit::Form {
   // question asked (the caller asked for it), kept when it holds. True when `standard` is in
   // force afterwards; false when it was refused or a switch of the user's is under way.
   bool SwitchFromScript(uint8_t standard);
+  // Whether this copy is the running one that takes forwarded standards: one that ended in its
+  // start-up (a second copy, a usage box's copy) has the same window, and passes them on.
+  bool TakesForwardedStandards() const { return settings_read_; }
 
   // Output centering.
   void btnUpClick();
@@ -122,6 +125,10 @@ class TMain : public toolkit::Form {
   TAboutBox AboutBox;
 
  private:
+  // A command line that ends this copy before the usual start-up (see script_calls.cpp): true
+  // when the copy has been told to end.
+  bool EndsBeforeStartUp();
+
   // Settings, read at start-up and written by the close commands.
   void ReadOptionSettings(RegistryKey& key);
   void ReadChipsetSettings(RegistryKey& key);
@@ -161,6 +168,11 @@ class TMain : public toolkit::Form {
   // The standard now in force is one the user has seen and kept (or VGA): remember it and the
   // text the settings store for it.
   void NoteConfirmedStandard();
+  // The same after a switch that was not kept (answered No, refused, undone) or VGA chosen: a
+  // TV standard skipped at start-up stays stored.
+  void NoteBackOnKept();
+  // A TV standard skipped at start-up is stored while VGA, not kept, is in force.
+  bool SkippedStandardStored() const;
   // The stored name of the standard the radio buttons show.
   const char* StandardShownByButtons() const;
   // The model list for a family; the ATI entry shows the I/O base found.

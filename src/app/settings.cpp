@@ -1,4 +1,5 @@
 #include <string>
+#include <string_view>
 
 #include "app/main_form.h"
 #include "app/texts.h"
@@ -70,29 +71,25 @@ void TMain::ReadChipsetSettings(RegistryKey& key) {
 const char* TMain::ReadStandardSetting(RegistryKey& key) {
   std::string standard = StandardFromStored(key.ReadText(texts::kValueVideoStandard));
   const char* skipped = nullptr;
-  bool sega = false;
-  if (command_line_.kind == CommandLineRequest::Kind::kStandard) {
-    // A standard named on the command line takes the stored one's place: it goes on screen the
-    // same way, without questions, and is kept when it holds.
-    standard = command_line_.standard == engine::vsPAL    ? texts::kStandardPal
-               : command_line_.standard == engine::vsNTSC ? texts::kStandardNtsc
-                                                          : texts::kStandardVga;
-    sega = command_line_.standard == engine::vs24kHz;
-  } else if ((standard == texts::kStandardPal || standard == texts::kStandardNtsc) &&
-             services_.windows.ShiftKeyDown()) {
+  // A copy with a standard's switch on its command line is here only as the resident copy a
+  // script's call started: the call's standard follows through it at once.
+  const bool resident = command_line_.kind == CommandLineRequest::Kind::kStandard;
+  if ((standard == texts::kStandardPal || standard == texts::kStandardNtsc) &&
+      (resident || services_.windows.ShiftKeyDown())) {
     // Shift held down while the program starts is the way back from a stored TV standard when
     // no set is connected and the monitor stays dark: start in VGA without looking at the screen.
+    // The resident copy does the same: the stored standard stays stored unless the call's
+    // standard is kept.
     skipped = standard == texts::kStandardPal ? texts::kStandardPal : texts::kStandardNtsc;
     standard = texts::kStandardVga;
   }
-  chkModeVGA.SetChecked(!sega && (standard.empty() || standard == texts::kStandardVga));
+  chkModeVGA.SetChecked(standard.empty() || standard == texts::kStandardVga);
   VGAMode.checked = chkModeVGA.checked();
   TVMode.checked = !VGAMode.checked;
   // Checking a TV button runs its click, which applies the standard without questions while
   // Initialising is set.
   chkModePAL.SetChecked(standard == texts::kStandardPal);
   chkModeNTSC.SetChecked(standard == texts::kStandardNtsc);
-  chkModeSega.SetChecked(sega);
   return skipped;
 }
 
@@ -114,6 +111,19 @@ void TMain::NoteConfirmedStandard() {
   confirmed_polarity_ = Eng.SyncPolarityMask;
   confirmed_interlace_ = Eng.InterlaceEnabled;
   confirmed_odd_even_ = Eng.OddEvenVSyncSize;
+}
+
+bool TMain::SkippedStandardStored() const {
+  return confirmed_standard_ == engine::vsVGA &&
+         std::string_view(confirmed_stored_name_) != texts::kStandardVga;
+}
+
+void TMain::NoteBackOnKept() {
+  // After a start that skipped the stored TV standard (Shift, or a script's call), VGA in force
+  // is what the user has seen; the stored standard and the options it was kept with stay stored
+  // until the user keeps another. A switch answered No or refused keeps nothing.
+  if (Eng.CurrentStandard == engine::vsVGA && SkippedStandardStored()) return;
+  NoteConfirmedStandard();
 }
 
 bool TMain::WriteSettings() {

@@ -44,7 +44,7 @@ void TMain::chkModeVGAClick() {
   engine::SetStandard(engine::vsVGA);
   ReconfigureDesktop();
   ResetChecks();
-  NoteConfirmedStandard();
+  NoteBackOnKept();
   CloseStaleKeepQuestion();
 }
 
@@ -161,12 +161,7 @@ void TMain::FollowOptionChange() {
   // Under VGA an option only waits for the next switch, and VGA needs no keeping: the changed
   // option is what the settings store from now on. Under a TV standard it is asked about.
   if (Eng.CurrentStandard == engine::vsVGA) {
-    // After a start that skipped the stored TV standard (Shift), that standard stays stored
-    // with the options it was kept with until the user keeps another.
-    const bool skipped_standard_stored =
-        confirmed_standard_ == engine::vsVGA &&
-        std::string_view(confirmed_stored_name_) != texts::kStandardVga;
-    if (!skipped_standard_stored) NoteConfirmedStandard();
+    NoteBackOnKept();
     return;
   }
   ReconfigureDesktop();
@@ -216,7 +211,7 @@ void TMain::WMDisplayChange(uint32_t lparam) {
       IsOwnAnnouncement(lparam) && !kept_standard_refused ? confirmed_standard_ : engine::vsVGA;
   RecoverFromRefusedStandard(target);
   ResetChecks();
-  NoteConfirmedStandard();
+  NoteBackOnKept();
   CloseStaleKeepQuestion();
   // A script learns of the refusal from the exit code of the copy that asked; a box here would
   // hold that copy, and the script, until somebody at the screen answers it.

@@ -31,34 +31,7 @@ constexpr uint32_t kNifTip = 4;
 }  // namespace
 
 void TMain::OnFormCreate() {
-  const bool scripted = command_line_.kind == CommandLineRequest::Kind::kStandard;
-  if (command_line_.kind == CommandLineRequest::Kind::kInvalid) {
-    services_.boxes.Show(MessageKind::kInformationOk, texts::kUsage, texts::kAppTitle);
-    visible = false;
-    services_.application.Terminate(kExitUsage);
-    return;
-  }
-  switch (services_.instance.Acquire(texts::kMutexName)) {
-    case InstanceResult::kFailed:
-      services_.application.Terminate(scripted ? kExitNotSwitched : kExitSwitched);
-      return;
-    case InstanceResult::kAlreadyRunning:
-      visible = false;
-      if (scripted) {
-        // The running copy switches; this one only carries the request and its answer.
-        const ForwardResult answer = services_.windows.ForwardStandard(command_line_.standard);
-        if (answer != ForwardResult::kUnreachable) {
-          services_.application.Terminate(answer == ForwardResult::kSwitched ? kExitSwitched
-                                                                             : kExitNotSwitched);
-          return;
-        }
-      }
-      services_.boxes.Show(MessageKind::kInformationOk, texts::kAlreadyRunning, texts::kAppTitle);
-      services_.application.Terminate(scripted ? kExitNotSwitched : kExitSwitched);
-      return;
-    case InstanceResult::kFirst:
-      break;
-  }
+  if (EndsBeforeStartUp()) return;
 
   if (!services_.port_access.Initialize()) {
     services_.boxes.Show(MessageKind::kErrorAbort, texts::kDriverLoadFailed, texts::kAppTitle);
@@ -92,13 +65,16 @@ void TMain::OnFormCreate() {
   // One skipped with Shift stays stored until the user keeps another.
   if (skipped != nullptr) confirmed_stored_name_ = skipped;
   // Both are the way back from a dark screen: whatever an earlier copy left on the card (a TV
-  // standard it kept at its close, or 24 kHz, which is stored as VGA), the driver's monitor
-  // timings come back now.
+  // standard it kept at its close, or 24 kHz, which is stored as VGA and so skipped by nothing),
+  // the driver's monitor timings come back now. (A resident copy asked for a TV standard re-sets
+  // the mode with the switch that follows.)
   const bool vga_asked = command_line_.kind == CommandLineRequest::Kind::kStandard &&
                          command_line_.standard == engine::vsVGA;
   const bool shift_start =
       command_line_.kind != CommandLineRequest::Kind::kStandard && services_.windows.ShiftKeyDown();
-  if (skipped != nullptr || vga_asked || shift_start) ReconfigureDesktop();
+  if ((skipped != nullptr && !command_line_.resident) || vga_asked || shift_start) {
+    ReconfigureDesktop();
+  }
   ReadVisibleSetting(key);
   opened.reset();
   settings_read_ = true;
@@ -110,6 +86,8 @@ void TMain::OnFormCreate() {
   services_.application.OnMinimize = [this] { AppMinimize(); };
 
   Initialising = false;
+  // The script's call that started this copy hands it its standard now.
+  if (command_line_.resident) services_.windows.AnnounceReady();
 }
 
 void TMain::OnDestroy() {

@@ -15,7 +15,8 @@ inline constexpr const char* kDriverLoadFailed = "Error loading service driver. 
 inline constexpr const char* kModeUnsupported = "Video mode unsupported!";
 inline constexpr const char* kChipsetNotFound = "Video chipset not found!!";
 inline constexpr const char* kSettingsNotSaved = "The settings could not be saved.";
-// A command line the program does not take.
+// A command line the program does not take: what it did not understand, then the usage.
+inline constexpr const char* kNotUnderstood = "Not understood:";
 inline constexpr const char* kUsage =
     "Usage: zanvo.exe [/pal | /ntsc | /24khz | /vga]\r\n\r\n"
     "Switches the output to that standard, in the copy that is running or in a new one.\r\n"

@@ -15,6 +15,8 @@ class SingleInstance {
  public:
   virtual ~SingleInstance() = default;
   virtual InstanceResult Acquire(std::string_view name) = 0;
+  // Gives up the marker this copy acquired, so that another copy can be the first.
+  virtual void Release() = 0;
 };
 
 }  // namespace zanvo

@@ -3,6 +3,7 @@
 // it asks the keyboard.
 
 #include <cstdint>
+#include <string_view>
 
 namespace zanvo {
 
@@ -29,6 +30,13 @@ class WindowSystem {
   // Whether a Shift key is held down now: the key's physical state, which a process that has
   // just started can ask before it has any input of its own.
   virtual bool ShiftKeyDown() = 0;
+  // Starts another copy of this program with `arguments`, apart from this one so that it
+  // outlives it. With `wait_until_ready` this waits (at most 30 s) until that copy has called
+  // AnnounceReady or has ended: true when it announced itself. Without, true when it started.
+  virtual bool StartCopy(std::string_view arguments, bool wait_until_ready) = 0;
+  // Start-up is over and the main window takes forwarded standards: the copy that started this
+  // one, if it waits, goes on.
+  virtual void AnnounceReady() = 0;
 };
 
 inline constexpr int kSwHide = 0;

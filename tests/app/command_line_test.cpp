@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,10 @@ TEST(CommandLine, TakesOneStandardSwitchInAnyCaseWithSlashOrDash) {
       {"/pal /ntsc", Kind::kInvalid, 0},
       {"/pa", Kind::kInvalid, 0},
       {"//pal", Kind::kInvalid, 0},
+      // What one copy gives another.
+      {"/resident /ntsc", Kind::kStandard, engine::vsNTSC},
+      {"/resident", Kind::kInvalid, 0},
+      {"/usage /secam", Kind::kUsage, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -48,8 +53,15 @@ TEST(CommandLine, TakesOneStandardSwitchInAnyCaseWithSlashOrDash) {
     EXPECT_EQ(request.kind, c.kind);
     if (c.kind == Kind::kStandard) {
       EXPECT_EQ(request.standard, c.standard);
+      EXPECT_EQ(request.resident, std::string(c.arguments).starts_with("/resident"));
+      EXPECT_EQ(app::ParseCommandLine(app::ResidentArguments(c.standard)).standard, c.standard);
+    }
+    // The usage box names what it did not understand.
+    if (c.kind == Kind::kInvalid) {
+      EXPECT_NE(app::UsageText(request.not_understood).find(c.arguments), std::string::npos);
     }
   }
+  EXPECT_EQ(app::ParseCommandLine("/usage /pal now").not_understood, "/pal now");
 }
 
 // A second copy started with `arguments` while `first` runs; its forwarded standard reaches the
@@ -57,7 +69,9 @@ TEST(CommandLine, TakesOneStandardSwitchInAnyCaseWithSlashOrDash) {
 // (one per process, shared here) and its port are the first copy's again once it has started.
 class SecondCopy {
  public:
-  SecondCopy(StartedShell& first, const char* arguments) : first_(first) {
+  SecondCopy(StartedShell& first, const char* arguments,
+             std::function<bool(std::string_view, bool)> start_copy = {})
+      : first_(first) {
     const engine::EngineState first_engine = Eng;
     shell_ = std::make_unique<ShellHarness>(first.machine);
     Eng = first_engine;
@@ -66,6 +80,7 @@ class SecondCopy {
       return first.w().SwitchFromScript(standard) ? ForwardResult::kSwitched
                                                   : ForwardResult::kRefused;
     };
+    shell_->windows.start_copy = std::move(start_copy);
     shell_->main->SetCommandLine(app::ParseCommandLine(arguments));
     shell_->Start();
   }
@@ -142,35 +157,91 @@ TEST(CommandLine, NoSwitchInterruptsAUserSwitchThatWaitsForItsAnswer) {
   EXPECT_EQ(Eng.CurrentStandard, engine::vsPAL) << "the user's own switch was kept";
 }
 
-TEST(CommandLine, AStartWithAStandardAppliesItWithoutQuestionsAndKeepsIt) {
-  Machine machine;
-  ShellHarness shell(machine);
-  machine.registry.SetDword(shell::kKey, app::texts::kValueChipset, engine::cfS3);
-  machine.registry.SetDword(shell::kKey, app::texts::kValueModel, engine::kModelS3Trio64);
-  shell.main->SetCommandLine(app::ParseCommandLine("/pal"));
-  shell.Start();
-  EXPECT_EQ(Eng.CurrentStandard, engine::vsPAL);
-  EXPECT_TRUE(shell.modal.shown_captions.empty());
-  EXPECT_EQ(shell.boxes.Count(app::texts::kConfirmCaption), 0);
-  ExpectRates(SignalOf(shell), kPalLineKhz, kPalFieldHz, "started with /pal");
-  shell.main->chkExitVGA.UserClick();
-  shell.main->btnCloseClick();
-  EXPECT_EQ(StoredText(machine, app::texts::kValueVideoStandard), app::texts::kStandardPal);
+// A script's call with no copy running: it starts the resident copy apart (here a second
+// harness), hands it the standard as to any running copy and ends with its answer. The resident
+// copy skips the stored standard, which stays stored unless the call's standard is kept.
+TEST(CommandLine, ACallWithNoCopyRunningLeavesAResidentCopyAndEndsWithItsAnswer) {
+  struct Case {
+    const char* name;
+    uint16_t width, height;
+    const char* stored;
+    const char* arguments;
+    uint8_t standard_after;
+    int exit_code;
+    const char* stored_after;  // at Unload, with "Exit to VGA mode" cleared
+  };
+  const Case cases[] = {
+      {"PAL", 640, 480, "VGA", "/pal", engine::vsPAL, app::kExitSwitched, "PAL"},
+      {"VGA over a stored NTSC", 640, 480, "NTSC", "/vga", engine::vsVGA, app::kExitSwitched,
+       "NTSC"},
+      {"NTSC refused at 800x600", 800, 600, "PAL", "/ntsc", engine::vsVGA, app::kExitNotSwitched,
+       "PAL"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine machine;
+    StoreChipset(machine, engine::cfS3, engine::kModelS3Trio64);
+    machine.registry.SetText(shell::kKey, app::texts::kValueVideoStandard, c.stored);
+    std::unique_ptr<ShellHarness> resident;
+    ShellHarness call(machine, "s3-trio64", c.width, c.height);
+    call.windows.start_copy = [&](std::string_view arguments, bool wait_until_ready) {
+      EXPECT_TRUE(wait_until_ready);
+      // The mutex is free again: the resident copy becomes the first.
+      EXPECT_TRUE(machine.mutexes.names.empty());
+      resident = std::make_unique<ShellHarness>(machine, "s3-trio64", c.width, c.height);
+      resident->main->SetCommandLine(app::ParseCommandLine(arguments));
+      resident->Start();
+      return resident->windows.ready_announcements == 1;
+    };
+    call.windows.running_copy = [&](uint8_t standard) {
+      return resident->main->SwitchFromScript(standard) ? ForwardResult::kSwitched
+                                                        : ForwardResult::kRefused;
+    };
+    call.main->SetCommandLine(app::ParseCommandLine(c.arguments));
+    call.Start();
+    ASSERT_TRUE(resident);
+    EXPECT_TRUE(call.application.terminate_requested());
+    EXPECT_EQ(call.application.exit_code(), c.exit_code);
+    EXPECT_FALSE(resident->application.terminate_requested());
+    EXPECT_TRUE(call.boxes.shown.empty() && resident->boxes.shown.empty()) << "a box holds the script";
+    EXPECT_TRUE(resident->modal.shown_captions.empty()) << "a script was asked a question";
+    EXPECT_EQ(Eng.CurrentStandard, c.standard_after);
+    if (c.standard_after == engine::vsPAL) {
+      ExpectRates(SignalOf(*resident), kPalLineKhz, kPalFieldHz, c.name);
+    } else {
+      EXPECT_NEAR(SignalOf(*resident).line_rate_hz / 1000.0, 37.9, 6.5) << "monitor timings";
+      EXPECT_TRUE(resident->main->chkModeVGA.checked());
+    }
+    resident->main->chkExitVGA.UserClick();
+    resident->main->btnCloseClick();
+    EXPECT_EQ(StoredText(machine, app::texts::kValueVideoStandard), c.stored_after);
+  }
 }
 
-TEST(CommandLine, AnUnknownSwitchShowsTheUsageAndChangesNothing) {
+// An unknown switch: the call ends with 2 and starts a copy of its own to show the usage box,
+// which names what was not understood; only when none starts does the call show it itself. And
+// two calls at once: the resident copy of the second finds the first's and ends without a word.
+TEST(CommandLine, AnUnknownSwitchShowsTheUsageApartAndChangesNothing) {
   StartedShell first;
   first.w().chkExitVGA.UserClick();
   first.w().btnCloseClick();
   const auto stored = first.machine.registry.keys;
   for (const char* arguments : {"/secam", "pal", "/pal now"}) {
     SCOPED_TRACE(arguments);
-    SecondCopy second(first, arguments);
-    EXPECT_EQ(second.shell().boxes.Count(app::texts::kUsage), 1);
+    SecondCopy second(first, arguments, [](std::string_view, bool wait) { return !wait; });
     EXPECT_EQ(second.shell().application.exit_code(), app::kExitUsage);
     EXPECT_TRUE(second.shell().windows.forwarded.empty());
+    EXPECT_TRUE(second.shell().boxes.shown.empty()) << "the call waits on its own box";
+    ASSERT_EQ(second.shell().windows.started.size(), 1u);
+    SecondCopy box(first, second.shell().windows.started[0].c_str());
+    EXPECT_EQ(box.shell().boxes.Count(app::UsageText(arguments)), 1);
+    EXPECT_EQ(box.shell().application.exit_code(), app::kExitUsage);
     second.shell().main->StoreSettingsAtSessionEnd();
   }
+  EXPECT_EQ(SecondCopy(first, "/secam").shell().boxes.Count(app::UsageText("/secam")), 1);
+  SecondCopy late(first, "/resident /pal");
+  EXPECT_EQ(late.shell().application.exit_code(), app::kExitNotSwitched);
+  EXPECT_TRUE(late.shell().boxes.shown.empty() && late.shell().windows.forwarded.empty());
   EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
   EXPECT_TRUE(first.machine.registry.keys == stored);
 

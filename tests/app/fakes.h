@@ -134,6 +134,11 @@ class FakeSingleInstance : public SingleInstance {
     held_.emplace_back(name);
     return InstanceResult::kFirst;
   }
+  void Release() override {
+    for (const std::string& name : held_)
+      table_.names.erase(name);
+    held_.clear();
+  }
 
  private:
   MutexTable& table_;
@@ -173,6 +178,16 @@ class FakeWindowSystem : public WindowSystem {
     ++shift_queries;
     return shift_down;
   }
+  // Another copy of the program started with these arguments: `start_copy` plays it (none
+  // starts without it); `started` records the command lines.
+  std::function<bool(std::string_view arguments, bool wait_until_ready)> start_copy;
+  std::vector<std::string> started;
+  int ready_announcements = 0;
+  bool StartCopy(std::string_view arguments, bool wait_until_ready) override {
+    started.emplace_back(arguments);
+    return start_copy ? start_copy(arguments, wait_until_ready) : false;
+  }
+  void AnnounceReady() override { ++ready_announcements; }
 };
 
 // ---- Message boxes -----------------------------------------------------------------------------

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "app/command_line.h"
 #include "app/texts.h"
 #include "chipset/catalogue.h"
 #include "engine/chip_codes.h"
@@ -114,27 +113,40 @@ TEST(Startup, StoredStandardIsAppliedWithoutQuestions) {
 }
 
 TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
+  // What the user does in the run started with Shift.
+  enum class Then { kNothing, kKeepPal, kPalAnsweredNo, kNtscRefusedByTheCheck };
   struct Case {
     const char* name;
+    const char* card;
     const char* stored;
-    bool keep_pal;             // the user keeps PAL in the run started with Shift
+    Then then;
     bool close_to_vga;         // ended with the tray's "Close to VGA", else with Unload
     const char* stored_after;  // what is stored then
     uint8_t next_start;        // the standard the next start (no Shift) applies
   };
   const Case cases[] = {
-      {"PAL skipped", "PAL", false, false, "PAL", engine::vsPAL},
-      {"NTSC skipped", "NTSC", false, false, "NTSC", engine::vsNTSC},
-      {"NTSC skipped, PAL kept", "NTSC", true, false, "PAL", engine::vsPAL},
-      {"PAL skipped, Close to VGA", "PAL", false, true, "VGA", engine::vsVGA},
-      {"VGA stored", "VGA", false, false, "VGA", engine::vsVGA},
+      {"PAL skipped", "s3-trio64", "PAL", Then::kNothing, false, "PAL", engine::vsPAL},
+      {"NTSC skipped", "s3-trio64", "NTSC", Then::kNothing, false, "NTSC", engine::vsNTSC},
+      {"NTSC skipped, PAL kept", "s3-trio64", "NTSC", Then::kKeepPal, false, "PAL", engine::vsPAL},
+      {"NTSC skipped, PAL answered No", "s3-trio64", "NTSC", Then::kPalAnsweredNo, false, "NTSC",
+       engine::vsNTSC},
+      // The SiS 6326 doubles NTSC's field at 640x480: refused by the check, the stored PAL stays
+      // (which the check refuses at the next start on this card too).
+      {"PAL skipped, NTSC refused", "sis-6326", "PAL", Then::kNtscRefusedByTheCheck, false, "PAL",
+       engine::vsVGA},
+      {"PAL skipped, Close to VGA", "s3-trio64", "PAL", Then::kNothing, true, "VGA", engine::vsVGA},
+      {"VGA stored", "s3-trio64", "VGA", Then::kNothing, false, "VGA", engine::vsVGA},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Machine m;
     m.registry.SetText(kKey, "VideoStandard", c.stored);
+    // Options other than the defaults: they stay stored with the skipped standard.
+    m.registry.SetDword(kKey, "Interlaced", 0);
+    m.registry.SetDword(kKey, "Polarity", 0xF3);
+    if (std::string(c.card) == "sis-6326") m.registry.SetDword(kKey, "Chipset", engine::cfSiS);
     {
-      ShellHarness h(m);
+      ShellHarness h(m, c.card);
       h.windows.shift_down = true;
       h.Start();
       auto& w = *h.main;
@@ -150,9 +162,21 @@ TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
       EXPECT_TRUE(h.boxes.shown.empty());
       EXPECT_TRUE(h.modal.shown_captions.empty());
 
-      if (c.keep_pal) {
+      if (c.then == Then::kKeepPal) {
         ChooseAndKeep(h, w.chkModePAL);
         ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
+      }
+      if (c.then == Then::kPalAnsweredNo) {
+        h.modal.scripts.push_back(AnswerNo);
+        w.chkModePAL.UserClick();
+      }
+      if (c.then == Then::kNtscRefusedByTheCheck) {
+        w.chkModeNTSC.UserClick();
+        EXPECT_EQ(h.boxes.Count(app::texts::kModeUnsupported), 1);
+      }
+      if (c.then != Then::kKeepPal) {
+        EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+        EXPECT_NEAR(LineKhz(h), kVgaKhz, kKhzTolerance);
       }
       if (c.close_to_vga) {
         w.ClosetoVGA.Click();
@@ -162,8 +186,12 @@ TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
       h.Stop();
     }
     EXPECT_EQ(StoredText(m, "VideoStandard"), std::optional<std::string>(c.stored_after));
+    if (c.then != Then::kKeepPal) {
+      EXPECT_EQ(StoredDword(m, "Interlaced"), 0u);
+      EXPECT_EQ(StoredDword(m, "Polarity"), 0xF3u);
+    }
 
-    ShellHarness next(m);
+    ShellHarness next(m, c.card);
     next.Start();
     EXPECT_EQ(Eng.CurrentStandard, c.next_start);
     next.Stop();
@@ -171,14 +199,14 @@ TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
 }
 
 TEST(Startup, ShiftBringsTheMonitorTimingsBackFrom24kHzLeftOnTheCard) {
-  // A run started with -24KHZ keeps 24 kHz on the card at its close ("Exit to VGA" clear) and
-  // stores VGA: the next start skips nothing, and the card still sends 24 kHz.
+  // A run keeps 24 kHz on the card at its close ("Exit to VGA" clear) and stores VGA: the next
+  // start skips nothing, and the card still sends 24 kHz.
   Machine m;
   m.registry.SetDword(kKey, app::texts::kValueChipset, engine::cfWD);
   ShellHarness h(m, "wd-90c00", 800, 600);
   const double monitor_khz = LineKhz(h);
-  h.main->SetCommandLine(app::ParseCommandLine("-24KHZ"));
   h.Start();
+  ChooseAndKeep(h, h.main->chkModeSega);
   h.main->chkExitVGA.UserClick();
   h.main->Close.Click();
   h.Stop();

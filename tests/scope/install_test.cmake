@@ -22,10 +22,10 @@ if(NOT result EQUAL 0 OR NOT version STREQUAL "zanvo-scope ${VERSION}")
 endif()
 
 file(READ ${PREFIX}/share/man/man1/zanvo-scope.1 page)
-# help2man's title line, the options as --help lists them (dashes escaped for troff), the exit
-# statuses of the help's footer.
+# help2man's title line, the options as --help lists them (dashes escaped for troff), and the
+# sections of the help's footer: the card names, the exit statuses, examples.
 foreach(part [[.TH ZANVO-SCOPE "1"]] ${VERSION} [[\-\-standard]] [[\-\-load\-registers]]
-             [[\-\-version]] "Exit status")
+             [[\-\-version]] ".SH CARDS" [[tseng\-et4000]] ".SH EXIT STATUS" ".SH EXAMPLES")
   string(FIND "${page}" "${part}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the manual page lacks \"${part}\"")

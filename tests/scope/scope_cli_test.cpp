@@ -41,6 +41,14 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--matrix", "--csv", "--json"}, "one of"},
       {{"--matrix", "--load-registers", "mode.json"}, "--load-registers"},
       {{"--matrix", "--stopped-timer"}, "--stopped-timer"},
+      // Unknown names and options are named, with the nearest known one.
+      {{"--card", "et4000"}, "no card named et4000; did you mean tseng-et4000?"},
+      {{"--extra-card", "I740@3"}, "did you mean intel-i740?"},
+      {{"--standard", "pal", "--standrad", "pal"},
+       "option --standrad not understood; did you mean --standard?"},
+      {{"--standard", "pal", "ntsc"}, "ntsc not understood: each value follows its option"},
+      {{"--png", ""}, "--png needs a file name"},
+      {{"--standard", "pall"}, "did you mean pal?"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -72,9 +80,12 @@ TEST(ScopeCli, HelpDocumentsEveryOptionByItsNamesAndTheExitStatuses) {
                                "--load-registers",
                                "--version",
                                "--stopped-timer",
-                               "Exit status: 0",
-                               "1 the --png",
-                               "2 a bad option"};
+                               "--modeline",
+                               "Exit status:",
+                               "1  the --png",
+                               "2  a bad option",
+                               "Examples:",
+                               "tseng-et4000"};
   for (const char* option : shown) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
@@ -185,7 +196,7 @@ TEST(ScopeCli, ReportsNameTheChipAndIgnoredMoves) {
   EXPECT_EQ(RunJson({"--as", "7"})["chip"]["name"], "no brand in the list");
 
   const ScopeRun vga = RunScopeWith({"--move", "up", "--move", "left"});
-  EXPECT_NE(vga.out.find("Moves: up left (ignored: monitor timings are in force"),
+  EXPECT_NE(vga.out.find("Moves: 2 asked (ignored: monitor timings are in force"),
             std::string::npos)
       << vga.out;
   EXPECT_EQ(RunJson({"--move", "up"})["moves_ignored"], true);
@@ -197,7 +208,8 @@ TEST(ScopeCli, ReportsNameTheChipAndIgnoredMoves) {
 }
 
 TEST(ScopeCli, JsonReportsThePalSwitchOfA640x480Desktop) {
-  const auto j = RunJson({"--mode", "640x480", "--standard", "PAL", "--readout", "--registers"});
+  const auto j = RunJson(
+      {"--card", "vga", "--mode", "640x480", "--standard", "PAL", "--readout", "--registers"});
   EXPECT_EQ(j["chip"]["family"], 1);
   EXPECT_EQ(j["chip"]["model"], 0);
   EXPECT_EQ(j["mode"]["width"], 640);
@@ -222,6 +234,9 @@ TEST(ScopeCli, JsonReportsThePalSwitchOfA640x480Desktop) {
 
   EXPECT_EQ(j["readout"]["h"], " 15.7 Khz");
   EXPECT_EQ(j["readout"]["v"], "  50 Hz");
+  // The numbers behind the window's texts.
+  EXPECT_NEAR(j["readout"]["h_hz"].get<double>(), 15665.0, 80.0);
+  EXPECT_NEAR(j["readout"]["v_hz"].get<double>(), 50.05, 0.25);
 
   const auto& r = j["registers"];
   EXPECT_EQ(r["crtc"].size(), 256u);

@@ -326,6 +326,13 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
     AfterStep(false);
     return;
   }
+  if (request.kind == app::CommandLineRequest::Kind::kStandard && !request.resident) {
+    // A script's call with no copy running starts the resident copy apart and hands it the
+    // standard as a second copy does.
+    StartProgram(std::move(moves_), app::ResidentArguments(request.standard), shift);
+    if (running()) StartProgram(std::move(moves_), arguments, false);
+    return;
+  }
   // What the card holds when the new copy starts: what the old one put there, or what it left
   // there from the copy before it when it never touched the card.
   const uint8_t left_on_card = StandardOnCard();

@@ -4,8 +4,12 @@
 
 #include <iosfwd>
 
+#include <nlohmann/json.hpp>
+
 namespace zanvo::scope {
 
 void PrintCardList(std::ostream& out);
+// The same for scripts: name, family, model, chip and desktop modes of each card.
+nlohmann::json CardListJson();
 
 }  // namespace zanvo::scope

@@ -212,6 +212,14 @@ struct FirstError : nlohmann::json_sax<json> {
   }
 };
 
+// The card of a whole report ("chip": {"card": ...}), as --registers --json prints it.
+std::string CardNamed(const json& report) {
+  const auto chip = report.find("chip");
+  if (chip == report.end() || !chip->is_object()) return {};
+  const auto card = chip->find("card");
+  return card != chip->end() && card->is_string() ? card->get<std::string>() : std::string();
+}
+
 }  // namespace
 
 bool ParseRegisterFile(std::string_view text, const std::string& name, RegisterFile& file,
@@ -246,6 +254,7 @@ bool ParseRegisterFile(std::string_view text, const std::string& name, RegisterF
     problem = "expected a JSON object with misc, crtc, seq, gc and attr, found " + TypeOf(document);
   } else if (document.contains("registers") && document["registers"].is_object()) {
     problem = ReadRegisters(document["registers"], "registers.", file);
+    file.card = CardNamed(document);
   } else {
     problem = ReadRegisters(document, "", file);
   }

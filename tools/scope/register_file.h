@@ -20,6 +20,8 @@ struct RegisterFile {
   virt::LoadedRegisters registers;
   // Keys a dump of the block-I/O adapter holds beside the VGA files; read, not loaded.
   std::vector<std::string> not_loaded;
+  // The card a whole report names in its "chip" object (empty when the file does not say).
+  std::string card;
 };
 
 // Returns false with a message that names the file (`name`) and the place of the fault.

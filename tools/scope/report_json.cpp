@@ -4,6 +4,8 @@
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
 #include "matrix.h"
+#include "modeline.h"
+#include "run_notes.h"
 
 namespace zanvo::scope {
 
@@ -59,6 +61,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
     moves.push_back(MoveName(move));
   j["moves"] = moves;
   j["moves_ignored"] = report.moves_ignored;
+  j["moves_made"] = MoveTallyJson(report.move_tally);
   j["row_found"] = report.row_found;
   j["vertical_row_found"] = report.vertical_row_found;
   j["cut_line_offset"] = report.cut_line_offset;
@@ -116,11 +119,23 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   j["ext_io_base"] = report.ext_io_base;
   j["pci_cursor"] = report.pci_cursor;
   j["messages"] = report.messages;
+  j["warnings"] = report.warnings;
+  if (const std::string note = DetectionNote(options, report); !note.empty()) {
+    j["detected"]["note"] = note;
+  }
+  if (options.modeline) j["modeline"] = ModelineJson(ModelineOf(report.signal));
   j["monitor_signal"] = SignalToJson(report.monitor);
   j["signal"] = SignalToJson(report.signal);
   if (options.readout) {
     j["readout"] = {
         {"h", report.readout_h}, {"v", report.readout_v}, {"measured", report.readout_measured}};
+    // The numbers behind the texts: whole hertz for the line (none where the window shows
+    // "N/A"), hertz for the field, and the lines per field the line rate is derived from.
+    const auto& figures = report.readout_figures;
+    const bool line_shown = figures && report.family != engine::cfATI;
+    j["readout"]["h_hz"] = line_shown ? nlohmann::json(figures->H) : nlohmann::json(nullptr);
+    j["readout"]["v_hz"] = figures ? nlohmann::json(figures->fV) : nlohmann::json(nullptr);
+    j["readout"]["lines_per_field"] = figures ? nlohmann::json(figures->T) : nlohmann::json(nullptr);
   }
   if (options.registers) {
     const RegisterDump& r = report.registers;

@@ -8,6 +8,8 @@
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
 #include "matrix.h"
+#include "modeline.h"
+#include "run_notes.h"
 #include "text_format.h"
 
 namespace zanvo::scope {
@@ -23,15 +25,18 @@ void PrintSignal(const virt::Signal& s, std::ostream& out) {
   } else {
     out << Format("    pixel clock %.3f MHz, %d dots per character\n", s.pixel_clock_hz / 1e6,
                   s.dots_per_char);
+    out << Format("    line: %d characters (%d shown), %.3f kHz; blank %s, sync %s (%.2f us, %s)\n",
+                  s.chars_per_line, s.display_chars, s.line_rate_hz / 1e3,
+                  SpanText(s.h_blank_start_char, s.h_blank_end_char, s.chars_per_line, "next line")
+                      .c_str(),
+                  SpanText(s.h_sync_start_char, s.h_sync_end_char, s.chars_per_line, "next line")
+                      .c_str(),
+                  s.hsync_width_us, Polarity(s.hsync_positive));
     out << Format(
-        "    line: %d characters (%d shown), %.3f kHz; blank %d-%d, sync %d-%d (%.2f us, %s)\n",
-        s.chars_per_line, s.display_chars, s.line_rate_hz / 1e3, s.h_blank_start_char,
-        s.h_blank_end_char, s.h_sync_start_char, s.h_sync_end_char, s.hsync_width_us,
-        Polarity(s.hsync_positive));
-    out << Format(
-        "    field: %.1f lines (%d shown, %d memory rows), %.3f Hz; blank %d-%d, sync %d-%d (%s)\n",
+        "    field: %.1f lines (%d shown, %d memory rows), %.3f Hz; blank %s, sync %s (%s)\n",
         s.lines_per_field, s.display_lines_per_field, s.memory_rows_per_field, s.field_rate_hz,
-        s.v_blank_start_line, s.v_blank_end_line, s.v_sync_start_line, s.v_sync_end_line,
+        SpanText(s.v_blank_start_line, s.v_blank_end_line, s.lines_per_field, "next field").c_str(),
+        SpanText(s.v_sync_start_line, s.v_sync_end_line, s.lines_per_field, "next field").c_str(),
         Polarity(s.vsync_positive));
     out << "    " << (s.interlaced ? "interlaced" : "progressive")
         << (s.double_scan ? ", double scanned" : "") << "\n";
@@ -144,6 +149,8 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     out << Format("Detected: %s (family %u, model 0x%04X); PCI cursor at slot %u\n",
                   ChipName(d.family, d.model, report.ext_io_base).c_str(), unsigned{d.family},
                   unsigned{d.model}, unsigned{report.pci_cursor});
+    if (const std::string note = DetectionNote(options, report); !note.empty())
+      out << note << "\n";
   }
   if (report.family == 8) out << Format("Block I/O base: 0x%04X\n", unsigned{report.ext_io_base});
   for (const auto& message : report.messages)
@@ -176,13 +183,11 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     out << ": no timing row for this width; refused, the monitor timings stay.\n";
   }
   if (!options.moves.empty()) {
-    out << "Moves:";
-    for (const Move move : options.moves)
-      out << " " << MoveName(move);
+    out << Format("Moves: %zu asked", options.moves.size());
     out << (report.moves_ignored
                 ? " (ignored: monitor timings are in force, and the arrow buttons move a TV "
                   "picture only)\n"
-                : "\n");
+                : ": " + MoveTallyText(options.moves, report.move_tally) + "\n");
   }
   out << "Signal now:\n";
   PrintSignal(report.signal, out);
@@ -193,6 +198,11 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     out << "\n";
   }
 
+  if (options.modeline) {
+    const auto modeline = ModelineOf(report.signal);
+    out << "Modeline (X11, the signal now):\n"
+        << (modeline ? ModelineText(*modeline) : "# no usable signal\n");
+  }
   if (options.readout) {
     out << "Readout (as the window shows it):\n";
     out << "    H.Frequency : [" << report.readout_h << "]\n";

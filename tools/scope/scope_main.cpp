@@ -7,7 +7,7 @@
 #include "report_json.h"
 #include "report_text.h"
 #include "scope_options.h"
-#include "scope_picture.h"
+#include "png_output.h"
 #include "scope_session.h"
 
 namespace zanvo::scope {
@@ -36,15 +36,23 @@ int ScopeMain(int argc, const char* const* argv, std::ostream& out, std::ostream
     err << "zanvo-scope: " << error << "\n";
     return 2;
   }
+  for (const auto& warning : report.warnings)
+    err << "zanvo-scope: warning: " << warning << "\n";
+  // With the picture on standard output, the report goes to standard error.
+  const bool picture_to_stdout = options.png == "-";
+  std::ostream& report_out = picture_to_stdout ? err : out;
   if (options.json) {
-    out << ReportToJson(options, report).dump(2) << "\n";
+    report_out << ReportToJson(options, report).dump(2) << "\n";
   } else {
-    PrintTextReport(options, report, out);
+    PrintTextReport(options, report, report_out);
   }
   if (!options.png.empty()) {
-    if (const auto problem = WriteScopePicture(options, report, options.png); !problem.empty()) {
+    if (const auto problem = WritePicture(options, report, out); !problem.empty()) {
       err << "zanvo-scope: --png: " << problem << "\n";
       return 1;
+    }
+    if (!picture_to_stdout) {
+      (options.json ? err : out) << "Picture written to " << options.png << "\n";
     }
   }
   return 0;

@@ -14,6 +14,9 @@
 #include "card_list.h"
 #include "chip_names.h"
 #include "engine/chip_codes.h"
+#include "name_match.h"
+#include "option_errors.h"
+#include "scope_help.h"
 #include "platform/virtual/card_catalog.h"
 
 namespace zanvo::scope {
@@ -21,7 +24,7 @@ namespace {
 
 // "640x480" -> width and height; anything else is refused with a message for the user.
 std::string ParseMode(const std::string& text, uint16_t& width, uint16_t& height) {
-  const auto x = text.find('x');
+  const auto x = text.find_first_of("xX");
   if (x == std::string::npos) return "expected WIDTHxHEIGHT, for example 640x480";
   auto parse = [](std::string_view part, uint16_t& value) {
     unsigned v = 0;
@@ -65,11 +68,11 @@ std::string ParseExtraCard(const std::string& text, const std::vector<std::strin
   if (at == std::string::npos || !ParseNumber(std::string_view(text).substr(at + 1), 511, slot)) {
     return "expected NAME@SLOT with SLOT from 0 to 511 (bus * 32 + device)";
   }
-  extra.name = text.substr(0, at);
+  const std::string typed = text.substr(0, at);
   extra.slot = static_cast<uint16_t>(slot);
-  if (std::find(cards.begin(), cards.end(), extra.name) == cards.end()) {
-    return "no card named " + extra.name + " (see --list-cards)";
-  }
+  const auto name = FindName(typed, cards);
+  if (!name) return "no card named " + typed + DidYouMean(typed, cards) + " (see --list-cards)";
+  extra.name = *name;
   return {};
 }
 
@@ -111,9 +114,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
       "zanvo-scope"};
   app.get_formatter()->column_width(34);
   app.footer(
-      "Exit status: 0 done; 1 the --png picture could not be written; 2 a bad option, a\n"
-      "desktop mode the card's driver does not offer, or a register file that cannot be used\n"
-      "(the message says which).");
+      ScopeHelpFooter());
 
   std::vector<std::string> cards;
   for (const auto& name : virt::CardNames())
@@ -123,13 +124,15 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   // help shows the names alone and nothing but a name is taken.
   std::vector<std::string> chosen_cards;
   app.add_option("--card", chosen_cards,
-                 "Graphics card to simulate (default vga; see --list-cards); with --matrix\n"
-                 "repeatable, to narrow the matrix to these cards")
+                 "Graphics card to simulate (default " + std::string(virt::kDefaultCardName) +
+                     "; see --list-cards), any case;\n"
+                 "with --matrix repeatable, to narrow the matrix to these cards")
       ->type_name("NAME")
       ->allow_extra_args(false);
 
   std::string mode = "640x480";
-  app.add_option("--mode", mode, "Desktop mode set by the card's driver (default 640x480)")
+  app.add_option("--mode", mode,
+                 "Desktop mode set by the card's driver (default 640x480; 640X480 too)")
       ->type_name("WIDTHxHEIGHT");
   app.add_option("--load-registers", options.load_registers,
                  "Write a card's registers from FILE (JSON as --registers --json prints it)\n"
@@ -196,9 +199,13 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   app.add_flag("--markdown", options.markdown,
                "With --matrix: print the Markdown page of the project's documentation");
   app.add_option("--png", options.png,
-                 "Also write a picture to FILE (PNG): the set's screen as it shows the signal,\n"
-                 "and one field of the signal to scale with the part the screen shows")
+                 "Also write a picture to FILE (PNG; - for standard output): the set's screen\n"
+                 "as it shows the signal, and one field of the signal to scale with the part\n"
+                 "the screen shows")
       ->type_name("FILE");
+  app.add_flag("--modeline", options.modeline,
+               "Also print the signal the card sends after the run as an X11 modeline\n"
+               "(pixel clock in MHz, horizontal counts in pixels, vertical in lines)");
   bool version = false;
   app.add_flag("--version", version, "Print the version and exit");
 
@@ -208,7 +215,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     out << app.help();
     return 0;
   } catch (const CLI::ParseError& e) {
-    err << "zanvo-scope: " << e.what() << "\n"
+    err << "zanvo-scope: " << ExplainParseError(app, e, argc, argv) << "\n"
         << "Run with --help for the options.\n";
     return 2;
   }
@@ -221,11 +228,18 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     return 2;
   };
 
-  for (const auto& card : chosen_cards) {
-    if (std::find(cards.begin(), cards.end(), card) == cards.end()) {
-      return refuse("--card " + card + ": no card named " + card + " (see --list-cards)");
+  for (auto& card : chosen_cards) {
+    const auto name = FindName(card, cards);
+    if (!name) {
+      return refuse("--card " + card + ": no card named " + card + DidYouMean(card, cards) +
+                    " (see --list-cards)");
     }
+    card = *name;
   }
+  if (app.count("--png") > 0 && options.png.empty()) {
+    return refuse("--png needs a file name (- writes the picture to standard output)");
+  }
+
   if (!chosen_cards.empty()) options.card = chosen_cards.front();
   if (options.matrix) {
     options.matrix_cards = chosen_cards;
@@ -234,7 +248,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     for (const char* name :
          {"--load-registers", "--mode", "--standard", "--positive-sync", "--no-interlace",
           "--odd-even-vsync", "--move", "--readout", "--registers", "--pci", "--extra-card",
-          "--detect", "--as", "--next", "--list-cards", "--png"}) {
+          "--detect", "--as", "--next", "--list-cards", "--png", "--modeline"}) {
       if (app.count(name) > 0) {
         return refuse(std::string("--matrix runs every card's own chipset over its driver's "
                                   "modes and every standard; it does not take ") +
@@ -266,14 +280,18 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                                                        {"ntsc", engine::vsNTSC},
                                                        {"24khz", engine::vs24kHz}});
   if (!standard_code)
-    return refuse("--standard " + standard + ": expected vga, pal, ntsc or 24khz");
+    return refuse("--standard " + standard + ": expected vga, pal, ntsc or 24khz" +
+                  DidYouMean(standard, {"vga", "pal", "ntsc", "24khz"}));
   options.standard = *standard_code;
 
   for (const auto& text : moves) {
     const auto move = Named<Move>(
         text,
         {{"up", Move::kUp}, {"down", Move::kDown}, {"left", Move::kLeft}, {"right", Move::kRight}});
-    if (!move) return refuse("--move " + text + ": expected up, down, left or right");
+    if (!move) {
+      return refuse("--move " + text + ": expected up, down, left or right" +
+                    DidYouMean(text, {"up", "down", "left", "right"}));
+    }
     options.moves.push_back(*move);
   }
 
@@ -304,7 +322,11 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     return refuse("--next walks on from a detection: use it with --detect");
   }
   if (options.list_cards) {
-    PrintCardList(out);
+    if (options.json) {
+      out << CardListJson().dump(2) << "\n";
+    } else {
+      PrintCardList(out);
+    }
     return 0;
   }
   return std::nullopt;

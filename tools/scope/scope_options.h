@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/virtual/bus_model.h"
+#include "platform/virtual/card_catalog.h"
 
 namespace zanvo::scope {
 
@@ -22,7 +23,7 @@ struct ExtraCard {
 };
 
 struct ScopeOptions {
-  std::string card = "vga";
+  std::string card{virt::kDefaultCardName};
   uint16_t width = 640;
   uint16_t height = 480;
   bool mode_given = false;     // --mode on the command line
@@ -60,7 +61,8 @@ struct ScopeOptions {
   std::vector<std::string> matrix_cards;
   bool csv = false;
   bool markdown = false;
-  std::string png;  // --png: where to write the picture of the set and the signal
+  std::string png;  // --png: where to write the picture of the set and the signal ("-": stdout)
+  bool modeline = false;  // --modeline: the signal after the run as an X11 modeline
 };
 
 // Parses argv into `options`. Returns an exit status when the program should stop here: 0 after

@@ -19,6 +19,7 @@
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/miss_causes/clock_miss_cause.h"
 #include "platform/virtual/virtual_pc.h"
+#include "chip_names.h"
 #include "register_file.h"
 #include "standard_targets.h"
 
@@ -30,23 +31,6 @@ using engine::Eng;
 // Where the --card adapter sits on a mechanism-#2 machine.
 constexpr uint32_t kCardSlotMechanism2 = 8;
 constexpr virt::PciIdentity kHostBridge{true, 0x8086, 0x7190, 0x0600, 0};
-
-void ApplyMove(Move move) {
-  switch (move) {
-    case Move::kUp:
-      engine::ScrollOutputUp();
-      break;
-    case Move::kDown:
-      engine::ScrollOutputDown();
-      break;
-    case Move::kLeft:
-      engine::ShiftOutputLeft();
-      break;
-    case Move::kRight:
-      engine::ShiftOutputRight();
-      break;
-  }
-}
 
 // Read as a register dump tool reads a card: with its locks open, so that the extended
 // registers show their values rather than the floating bus of a locked chip, and a dump loaded
@@ -165,6 +149,11 @@ bool SetMode(const ScopeOptions& options, virt::VgaCard& card, ScopeReport& repo
   if (!options.load_registers.empty()) {
     if (!ReadRegisterFile(options.load_registers, file, error)) return false;
     report.not_loaded = file.not_loaded;
+    if (!file.card.empty() && !SameIgnoringCase(file.card, options.card)) {
+      report.warnings.push_back(options.load_registers + " holds the registers of " + file.card +
+                                ", loaded here into " + options.card +
+                                ": a chip's extended registers mean other things on another chip");
+    }
   }
   if (!virt::SetDesktopModeWithRegisters(card, options.width, options.height,
                                          std::move(file.registers))) {
@@ -206,6 +195,9 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
       return false;
     }
   }
+  report.card_family = card->family();
+  report.card_model = card->model();
+  report.card_slot = static_cast<uint16_t>(pci.card_slot);
   virt::VirtualPc pc(std::move(card), pci);
   if (options.stopped_timer) pc.StopTimer();
   // The read cost holds from the start; the pauses wait for the field check.
@@ -274,8 +266,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   }
   // The arrow buttons do nothing while VGA is in force, after a refusal too.
   if (Eng.CurrentStandard != engine::vsVGA) {
-    for (const Move move : options.moves)
-      ApplyMove(move);
+    report.move_tally = ApplyMoves(options.moves, pc.card());
   } else {
     report.moves_ignored = !options.moves.empty();
   }
@@ -287,7 +278,9 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
 
   if (options.readout) {
     engine::ScanTexts texts{};
-    report.readout_measured = engine::MeasureScanFrequencies(texts);
+    engine::ScanFigures figures;
+    report.readout_measured = engine::MeasureScanFrequencies(texts, &figures);
+    if (report.readout_measured) report.readout_figures = figures;
     report.readout_h = texts.h;
     report.readout_v = texts.v;
   }

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "chipset/sibling_search.h"
+#include "engine/readout.h"
 #include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
+#include "run_notes.h"
 #include "scope_options.h"
 
 namespace zanvo::scope {
@@ -77,6 +79,13 @@ struct ScopeReport {
   std::vector<std::string> messages;    // what the window would have told the user
   bool moves_ignored = false;           // --move given while monitor timings were in force
   std::optional<BlockRegisters> block;  // block-I/O family only
+  // The adapter that drives the screen (--card) and its PCI slot, beside what --detect found.
+  uint8_t card_family = 0;
+  uint16_t card_model = 0;
+  uint16_t card_slot = 0;
+  MoveTally move_tally;                             // --move steps made and stopped
+  std::optional<engine::ScanFigures> readout_figures;  // the numbers behind the readout texts
+  std::vector<std::string> warnings;                // doubts about the input, for standard error
 };
 
 // Returns false with a message in `error` when the card has no such desktop mode or the

@@ -237,6 +237,8 @@ LRESULT MainWindow::OnCopyData(LPARAM lparam) {
       copy->lpData == nullptr) {
     return 0;
   }
+  // A copy that is not the running one answers as a window that does not know the message.
+  if (!main_.TakesForwardedStandards()) return 0;
   const uint8_t standard = *static_cast<const BYTE*>(copy->lpData);
   return main_.SwitchFromScript(standard) ? kForwardSwitched : kForwardRefused;
 }

@@ -11,7 +11,7 @@ namespace zanvo::win32 {
 
 namespace {
 
-constexpr std::string_view kDefaultCard = "s3-trio64";
+constexpr std::string_view kDefaultCard = virt::kDefaultCardName;
 constexpr std::string_view kDefaultMode = "640x480";
 
 struct Size {

@@ -29,22 +29,21 @@ bool Win32WindowSystem::ShiftKeyDown() {
 namespace zanvo::win32 {
 
 ForwardResult Win32WindowSystem::ForwardStandard(uint8_t standard) {
-  // Our own main window has the same class: the first other one is the running copy's.
-  HWND running = nullptr;
-  do {
-    running = ::FindWindowExA(nullptr, running, kMainWindowClass, nullptr);
-  } while (running != nullptr && running == main_window_);
-  if (running == nullptr) return ForwardResult::kUnreachable;
-
+  // Every main window of the class but our own: the running copy's answers; those of copies that
+  // are ending (another call, a usage box's copy) answer nothing, and the next is asked.
   BYTE data = standard;
   COPYDATASTRUCT copy{kForwardedStandardTag, sizeof data, &data};
-  DWORD_PTR answer = 0;
-  const LRESULT sent = ::SendMessageTimeoutA(
-      running, WM_COPYDATA, reinterpret_cast<WPARAM>(main_window_), reinterpret_cast<LPARAM>(&copy),
-      SMTO_ABORTIFHUNG, kForwardTimeoutMs, &answer);
-  if (sent == 0) return ForwardResult::kUnreachable;
-  if (static_cast<LRESULT>(answer) == kForwardSwitched) return ForwardResult::kSwitched;
-  if (static_cast<LRESULT>(answer) == kForwardRefused) return ForwardResult::kRefused;
+  for (HWND running = nullptr;
+       (running = ::FindWindowExA(nullptr, running, kMainWindowClass, nullptr)) != nullptr;) {
+    if (running == main_window_) continue;
+    DWORD_PTR answer = 0;
+    const LRESULT sent = ::SendMessageTimeoutA(
+        running, WM_COPYDATA, reinterpret_cast<WPARAM>(main_window_),
+        reinterpret_cast<LPARAM>(&copy), SMTO_ABORTIFHUNG, kForwardTimeoutMs, &answer);
+    if (sent == 0) continue;
+    if (static_cast<LRESULT>(answer) == kForwardSwitched) return ForwardResult::kSwitched;
+    if (static_cast<LRESULT>(answer) == kForwardRefused) return ForwardResult::kRefused;
+  }
   return ForwardResult::kUnreachable;
 }
 

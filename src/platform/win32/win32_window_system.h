@@ -16,6 +16,8 @@ class Win32WindowSystem final : public WindowSystem {
   void ShowWindow(int command) override;
   ForwardResult ForwardStandard(uint8_t standard) override;
   bool ShiftKeyDown() override;
+  bool StartCopy(std::string_view arguments, bool wait_until_ready) override;
+  void AnnounceReady() override;
 
  private:
   HWND main_window_ = nullptr;

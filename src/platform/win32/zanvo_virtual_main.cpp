@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/command_line.h"
 #include "app/texts.h"
 #include "engine/engine_port.h"
 #include "platform/win32/card_write_watch.h"
@@ -53,7 +54,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   win32::VirtualTvWindow tv(pc);
   ports.SetOnWrite([&tv] { tv.CardWritten(); });
   const std::string tv_setting = Environment("ZANVO_VIRTUAL_TV");
-  const bool tv_shown = tv_setting != "off" && tv_setting != "0";
+  // A copy that only carries a script's call or shows the usage box ends at once: its Virtual
+  // TV would only flash up.
+  const app::CommandLineRequest request = app::ParseCommandLine(arguments ? arguments : "");
+  const bool passing = request.kind == app::CommandLineRequest::Kind::kInvalid ||
+                       request.kind == app::CommandLineRequest::Kind::kUsage ||
+                       (request.kind == app::CommandLineRequest::Kind::kStandard && !request.resident);
+  const bool tv_shown = tv_setting != "off" && tv_setting != "0" && !passing;
 
   VirtualPortAccess port_access;
   win32::Win32SingleInstance single_instance;

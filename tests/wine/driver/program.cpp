@@ -20,12 +20,19 @@ Program::Program(const std::string& exe_path, const char* working_dir,
   }
 }
 
+Program::Program(DWORD pid) {
+  info_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE,
+                               pid);
+  if (info_.hProcess == nullptr) Fail(Format("could not open process %lu", pid));
+  info_.dwProcessId = pid;
+}
+
 Program::~Program() {
   if (Running()) {
     TerminateProcess(info_.hProcess, 99);
     WaitForSingleObject(info_.hProcess, 5000);
   }
-  CloseHandle(info_.hThread);
+  if (info_.hThread != nullptr) CloseHandle(info_.hThread);
   CloseHandle(info_.hProcess);
 }
 

@@ -15,6 +15,8 @@ class Program {
   // on its command line.
   explicit Program(const std::string& exe_path, const char* working_dir = nullptr,
                    const std::string& arguments = "");
+  // A run that another process started (the resident copy a script's call leaves behind).
+  explicit Program(DWORD pid);
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

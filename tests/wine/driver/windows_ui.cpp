@@ -62,7 +62,7 @@ HWND FindTopLevel(DWORD pid, const char* caption, bool visible_only) {
 
 HWND FindTopLevelShowing(DWORD pid, const char* wanted) {
   for (HWND w : TopLevelWindows()) {
-    if (OwnerOf(w) != pid || !IsWindowVisible(w)) continue;
+    if ((pid != 0 && OwnerOf(w) != pid) || !IsWindowVisible(w)) continue;
     for (HWND child : Descendants(w)) {
       std::string text;
       if (TryTextOf(child, text) && text == wanted) return w;

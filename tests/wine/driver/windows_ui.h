@@ -12,7 +12,8 @@ namespace e2e {
 // The top-level window of process `pid` with this caption (visible ones only when asked), or 0.
 HWND FindTopLevel(DWORD pid, const char* caption, bool visible_only);
 
-// A visible top-level window of `pid` that has a descendant showing exactly `text`, or 0.
+// A visible top-level window of `pid` (of any process when 0) that has a descendant showing
+// exactly `text`, or 0.
 HWND FindTopLevelShowing(DWORD pid, const char* text);
 
 // A visible window of class `class_name` that belongs to `pid` (pop-up menus are "#32768").

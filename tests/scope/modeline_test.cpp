@@ -1,0 +1,88 @@
+// --modeline: the line X takes (as cvt and gtf print theirs), and its rates by X's own rule
+// equal the analyzer's.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "scope_run.h"
+
+namespace zanvo::scope {
+namespace {
+
+struct ParsedModeline {
+  double clock_mhz = 0;
+  int h[4] = {}, v[4] = {};
+  bool interlace = false, double_scan = false;
+};
+
+// The modeline line as xorg.conf and cvt spell it; sync flags in either case.
+bool Parse(const std::string& line, ParsedModeline& m) {
+  static const std::regex kLine(
+      R"(Modeline "[^"]+" +([0-9.]+) +(\d+) (\d+) (\d+) (\d+) +(\d+) (\d+) (\d+) (\d+) )"
+      R"(([+-])hsync ([+-])vsync( interlace)?( doublescan)?)",
+      std::regex::icase);
+  std::smatch match;
+  if (!std::regex_match(line, match, kLine)) return false;
+  m.clock_mhz = std::stod(match[1]);
+  for (int i = 0; i < 4; ++i) {
+    m.h[i] = std::stoi(match[2 + i]);
+    m.v[i] = std::stoi(match[6 + i]);
+  }
+  m.interlace = match[12].matched;
+  m.double_scan = match[13].matched;
+  return true;
+}
+
+TEST(Modeline, ReadsAsCvtsAndItsRatesAreTheAnalyzers) {
+  // What Debian's cvt prints for 640x480 at 60 Hz (its second line): the same form is read.
+  ParsedModeline cvt;
+  ASSERT_TRUE(Parse(R"(Modeline "640x480_60.00"   23.75  640 664 720 800  480 483 487 500 -hsync +vsync)",
+                    cvt));
+
+  struct Case {
+    std::vector<const char*> args;
+    bool interlace, double_scan;
+  };
+  const Case cases[] = {
+      {{"--card", "vga"}, false, false},
+      {{"--card", "vga", "--mode", "320x200"}, false, true},  // 449 lines halve: rounded
+      {{"--card", "s3-trio64", "--standard", "pal"}, true, false},
+      {{"--card", "s3-trio64", "--standard", "ntsc", "--no-interlace"}, false, false},
+      {{"--card", "tseng-et4000", "--standard", "24khz"}, true, false},  // 480 lines interlaced
+      {{"--card", "cirrus-gd5434", "--mode", "800x600", "--standard", "pal", "--positive-sync"},
+       true, false},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> args = c.args;
+    args.push_back("--modeline");
+    std::string trace;
+    for (const char* arg : args)
+      trace += std::string(arg) + " ";
+    SCOPED_TRACE(trace);
+    const auto j = RunJson(args);
+    const auto& signal = j["signal"];
+    ParsedModeline m;
+    ASSERT_TRUE(Parse(j["modeline"]["text"].get<std::string>(), m)) << j["modeline"]["text"];
+    EXPECT_EQ(m.interlace, c.interlace);
+    EXPECT_EQ(m.double_scan, c.double_scan);
+    EXPECT_TRUE(m.h[0] <= m.h[1] && m.h[1] <= m.h[2] && m.h[2] <= m.h[3]);
+    EXPECT_TRUE(m.v[0] <= m.v[1] && m.v[1] <= m.v[2] && m.v[2] <= m.v[3]);
+    // X's rule: line = clock / htotal; field = line / vtotal, twice when interlaced (frame
+    // lines), half when double scanned.
+    const double line_hz = m.clock_mhz * 1e6 / m.h[3];
+    const double field_hz =
+        line_hz / m.v[3] * (m.interlace ? 2 : 1) / (m.double_scan ? 2 : 1);
+    const double line_analyzed = signal["line_rate_hz"].get<double>();
+    const double field_analyzed = signal["field_rate_hz"].get<double>();
+    // The clock is printed to the kHz; half a line is the most a halved count rounds.
+    EXPECT_NEAR(line_hz, line_analyzed, line_analyzed * 1e-4);
+    const double rounding = (m.double_scan ? 0.5 / m.v[3] : 0) + 1e-4;
+    EXPECT_NEAR(field_hz, field_analyzed, field_analyzed * rounding);
+  }
+}
+
+}  // namespace
+}  // namespace zanvo::scope

@@ -1,0 +1,103 @@
+#include "script_scenarios.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/texts.h"
+#include "check.h"
+#include "main_window.h"
+#include "platform/win32/forwarded_standard.h"
+#include "platform/win32/resource.h"
+#include "program.h"
+#include "settings_store.h"
+#include "windows_ui.h"
+
+namespace e2e {
+namespace texts = zanvo::app::texts;
+
+namespace {
+
+// A batch file waits for each program it calls, a windowed one too: a call that stayed
+// resident would hold it until the program were unloaded.
+constexpr DWORD kBatchTimeoutMs = 60000;
+
+// Runs the program once per switch from a batch file with "cmd /c" and fails unless the batch
+// saw `expected`: per call, the switch without its slash and the exit code.
+void ExpectBatch(const ScenarioContext& context, const char* name,
+                 const std::vector<const char*>& switches, const std::string& expected) {
+  const std::string batch = context.output_dir + "\\" + name + ".bat";
+  const std::string result = context.output_dir + "\\" + name + ".txt";
+  DeleteFileA(result.c_str());
+  std::ofstream out(batch, std::ios::binary);
+  out << "@echo off\r\n";
+  for (const char* s : switches) {
+    out << "\"" << context.program << "\" " << s << "\r\necho " << (s + 1)
+        << " %ERRORLEVEL% >>\"" << result << "\"\r\n";
+  }
+  out.close();
+  char folder[MAX_PATH] = {};
+  GetSystemDirectoryA(folder, sizeof folder);
+  Program(std::string(folder) + "\\cmd.exe", nullptr, "/c \"" + batch + "\"")
+      .WaitForExit(kBatchTimeoutMs, name);
+  std::ifstream in(result);
+  std::string word, seen;
+  while (in >> word)
+    seen += (seen.empty() ? "" : " ") + word;
+  if (seen != expected) Fail("the batch file saw \"" + seen + "\", expected \"" + expected + "\"");
+  Pass("the batch file ended and saw " + expected);
+}
+
+// The copy that stays resident, by its main window's class; the copy that showed a usage box
+// (`other`) has one too until it has ended.
+DWORD ResidentProcess(DWORD other) {
+  DWORD found = 0;
+  WaitFor("a resident copy's main window", 20000, [&] {
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, zanvo::win32::kMainWindowClass,
+                                              nullptr)) != nullptr;) {
+      GetWindowThreadProcessId(w, &found);
+      if (found != other) return true;
+    }
+    return false;
+  });
+  return found;
+}
+
+}  // namespace
+
+DWORD CloseUsageBox(const char* not_understood) {
+  const std::string text = std::string(texts::kNotUnderstood) + " " + not_understood + "\r\n\r\n" +
+                           texts::kUsage;
+  HWND box = WaitFor(Format("the usage box naming %s", not_understood), 30000,
+                     [&] { return FindTopLevelShowing(0, text.c_str()); });
+  PressDialogButton(box, IDOK);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(box, &pid);
+  PressDialogButton(box, IDOK);
+  WaitFor("the usage box to close", 10000, [&] { return !IsWindow(box); });
+  Pass(Format("the usage box named %s", not_understood));
+  return pid;
+}
+
+void ScriptCalls(const ScenarioContext& context) {
+  ForgetSettings();
+  LetWineDrawFrames();
+  // The usage box of /secam is still up (its copy's window too) when /pal finds no copy running.
+  ExpectBatch(context, "script-pal", {"/secam", "/pal"}, "secam 2 pal 0");
+  const DWORD usage_copy = CloseUsageBox("/secam");
+  Program resident(ResidentProcess(usage_copy));
+  HWND main = WaitForMainWindow(resident);
+  ExpectStandardButton(main, IDC_MODE_PAL, "PAL from the script's first call");
+  ExpectRates(main, kPalRates);
+  ExpectNoQuestionFor(resident, 2000);
+
+  ExpectBatch(context, "script-vga", {"/vga"}, "vga 0");
+  ExpectStandardButton(main, IDC_MODE_VGA, "VGA from the script");
+  ExpectRates(main, kVgaRates);
+  Unload(resident, main);
+  ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
+}
+
+}  // namespace e2e
