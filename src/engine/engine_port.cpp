@@ -18,6 +18,8 @@ class FloatingBus final : public PortIo {
 
 FloatingBus floating_bus;
 PortIo* bound_port = &floating_bus;
+ProcessorHold* bound_hold = nullptr;
+int hold_depth = 0;
 
 }  // namespace
 
@@ -31,6 +33,20 @@ void UnbindPort() {
 
 PortIo& Port() {
   return *bound_port;
+}
+
+void BindProcessorHold(ProcessorHold* hold) {
+  bound_hold = hold;
+}
+
+ScopedProcessorHold::ScopedProcessorHold() : held_(hold_depth == 0 ? bound_hold : nullptr) {
+  ++hold_depth;
+  if (held_ != nullptr) held_->Hold();
+}
+
+ScopedProcessorHold::~ScopedProcessorHold() {
+  --hold_depth;
+  if (held_ != nullptr) held_->Release();
 }
 
 }  // namespace zanvo::engine

@@ -93,16 +93,17 @@ struct EngineState {
   uint8_t CountFrameLines = 0;
 
   // The field-rate check after a fitted standard: whether two agreeing timed fields were inside
-  // the guard band (or the check could not measure), why it could not measure (0 when it did),
-  // the field rate timed (thousandths of a hertz) and how many periods were timed.
+  // the guard band and the line rate inside its own (or the check could not measure), whether
+  // a refusal rests on a clean measurement, why it could not measure (0 when it did), the field
+  // rate timed (thousandths of a hertz), how many periods were timed, the line rate measured
+  // (whole hertz, 0 when none) and whether it was inside its band.
   uint8_t FieldRateInBand = 0;
+  uint8_t MissMeasuredClean = 0;
   uint8_t FieldCheckUnmeasurable = 0;
   int32_t MeasuredFieldRate = 0;
   uint8_t FieldMeasurements = 0;
-  // 1 only when the check refused on a clean measurement: two consecutive undisturbed periods
-  // that agree and lie outside the band. A refusal for want of a retrace or of two clean periods
-  // leaves it 0; only a clean miss may be blamed on the model's clock bits.
-  uint8_t MissMeasuredClean = 0;
+  int32_t MeasuredLineRate = 0;
+  uint8_t LineRateInBand = 0;
 
   // PCI scan: the configuration mechanism found (0 none yet, 1 or 2) and the slot the
   // resumable scan stands at; it examines the slots below it.

@@ -1,25 +1,20 @@
 #include "engine/readout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
+#include "engine/line_rate.h"
 #include "engine/register_access.h"
+#include "engine/status_wait.h"
 #include "engine/vga_regs.h"
 
 namespace zanvo::engine {
 
 namespace {
-
-// Port 0x61:  1 speaker data  0 timer 2 gate
-inline constexpr uint8_t kGateTimer2 = 0x01;
-inline constexpr uint8_t kSpeakerData = 0x02;
-// Channel 2, low then high byte, mode 0 (count down once), binary.
-inline constexpr uint8_t kPitCh2Mode0 = 0xB0;
-// Counter latch command for channel 2.
-inline constexpr uint8_t kPitCh2Latch = 0x80;
 
 // CR07 bits 0 and 5: vertical total bits 8 and 9.
 inline constexpr uint8_t kCR07VTotal8 = 0x01;
@@ -34,99 +29,16 @@ uint16_t ReadLinesPerField() {
   return lines;
 }
 
-// Loads 65536 (written as 0) into channel 2; it counts down from there.
-void StartCountdown() {
-  PortIo& io = Port();
-  io.OutByte(kPitCommand, kPitCh2Mode0);
-  io.OutByte(kPitChannel2, 0x00);
-  io.OutByte(kPitChannel2, 0x00);
-}
-
-uint16_t LatchCount() {
-  PortIo& io = Port();
-  io.OutByte(kPitCommand, kPitCh2Latch);
-  const uint8_t low = io.InByte(kPitChannel2);
-  const uint8_t high = io.InByte(kPitChannel2);
-  return static_cast<uint16_t>(low | (high << 8));
-}
-
-// Polls the retrace bit of one countdown, giving up on a bound measured on the running timer
-// itself. Wrap-arounds of the 16-bit count add up as long as latches come less than 65536
-// ticks apart, which a few hundred polls always are. Every poll and latch also charges the run.
-class RetraceWait {
- public:
-  explicit RetraceWait(PeriodRun& run) : run_(run) {}
-
-  // Polls while the retrace bit equals `in_retrace`; false when a bound ran out first or the
-  // timer was found not to count. The polls between two latches go to the port as one run.
-  bool While(bool in_retrace) {
-    const uint8_t unchanged = in_retrace ? kStatusVRetrace : 0;
-    uint32_t elapsed = 0;
-    uint32_t polls = 0;
-    while (polls < kRetraceWaitMaxPolls) {
-      if (run_.spent_polls >= run_.budget_polls) {
-        run_.polls_ran_out = true;
-        return false;
-      }
-      const uint32_t run = std::min({kPollsPerTimerLatch - polls % kPollsPerTimerLatch,
-                                     kRetraceWaitMaxPolls - polls,
-                                     run_.budget_polls - run_.spent_polls});
-      uint8_t status = unchanged;
-      const uint32_t made =
-          Port().InByteWhile(run_.status_port, kStatusVRetrace, unchanged, run, status);
-      run_.spent_polls += made;
-      if ((status & kStatusVRetrace) != unchanged) return true;
-      if (made != run) return false;  // a port that stops short answers nothing more
-      polls += made;
-      if (polls % kPollsPerTimerLatch == 0) {
-        const uint16_t lap = Latch();
-        if (lap == 0) {
-          run_.timer_stopped = true;
-          return false;
-        }
-        elapsed += lap;
-        if (elapsed > kRetraceWaitMaxTicks || run_.spent_ticks > run_.budget_ticks) return false;
-      }
-    }
-    return false;
-  }
-
-  // Latches the count; returns the ticks since the previous latch (or the restart).
-  uint16_t Latch() {
-    const uint16_t count = LatchCount();
-    const auto lap = static_cast<uint16_t>(last_count_ - count);
-    last_count_ = count;
-    run_.spent_ticks += lap;
-    since_start_ += lap;
-    return lap;
-  }
-  // The timer's time since the countdown started, over every latch so far.
-  uint32_t since_start() const { return since_start_; }
-
- private:
-  PeriodRun& run_;
-  uint16_t last_count_ = 0;  // a freshly loaded 65536 reads as 0
-  uint32_t since_start_ = 0;
-};
-
 // One countdown until the end of the next retrace. `ticks` gets the time since the start: the
 // laps between the latches added up, so a period longer than the 16-bit counter still counts in
 // full. False when a wait gave up.
 bool TimeOnePass(PeriodRun& run, uint32_t& ticks) {
   StartCountdown();
-  RetraceWait wait(run);
-  if (!wait.While(false) || !wait.While(true)) return false;
+  StatusWait wait(run);
+  if (!wait.While(kStatusVRetrace, false) || !wait.While(kStatusVRetrace, true)) return false;
   wait.Latch();
   ticks = wait.since_start();
   return true;
-}
-
-void GateTimer(bool open) {
-  PortIo& io = Port();
-  const uint8_t port_b = io.InByte(kSystemControlB);
-  const auto speaker_off = static_cast<uint8_t>(port_b & ~kSpeakerData);
-  io.OutByte(kSystemControlB, open ? static_cast<uint8_t>(speaker_off | kGateTimer2)
-                                   : static_cast<uint8_t>(speaker_off & ~kGateTimer2));
 }
 
 }  // namespace
@@ -188,10 +100,20 @@ bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures) {
   BeginPeriodRun(run, UINT32_MAX);
   uint32_t ticks = 0;
   const bool measured = TimeNextPeriod(run, ticks);
+  // A short stretch of lines right after the retrace, bounded by two fields' time.
+  double line_hz = 0;
+  if (measured && Eng.ChipFamily != cfATI) {
+    run.wait_max_ticks = ticks <= UINT32_MAX / 2 ? 2 * ticks : UINT32_MAX;
+    if (TimeLineRate(run, kReadoutStretchLines, line_hz) != LineTiming::kMeasured) line_hz = 0;
+  }
   EndPeriodRun();
   if (!measured) return false;
 
-  const ScanFigures result = ComputeScanFigures(lines_per_field, static_cast<uint16_t>(ticks));
+  ScanFigures result = ComputeScanFigures(lines_per_field, static_cast<uint16_t>(ticks));
+  if (line_hz > 0 && result.H > 0 &&
+      std::fabs(line_hz / result.H - 1.0) > kReadoutLineMismatch && line_hz < 1e6) {
+    result.H = static_cast<int32_t>(line_hz);
+  }
   FormatScanTexts(result, texts);
   if (figures != nullptr) *figures = result;
   return true;

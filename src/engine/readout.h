@@ -22,6 +22,9 @@ struct ScanFigures {
 
 // Timer input: 14.31818 MHz / 12, one tick every 838.095 ns.
 inline constexpr double kPitTickSeconds = 8.380953445200437e-7;
+// How far the measured line rate and the one from the CRTC's total may differ before the readout
+// shows the measured one: far beyond rounding and measurement, far below a factor of two.
+inline constexpr double kReadoutLineMismatch = 0.10;
 // Ticks spent between the end of a retrace and the restart of the counter.
 inline constexpr uint16_t kRestartAllowanceTicks = 12;
 
@@ -42,19 +45,28 @@ void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts);
 
 // A run of consecutive field-period measurements on one gating of the timer: the first period
 // is timed after a line-up with the end of a retrace, each further one right after the last.
-// Every retrace wait of the run counts against the run's budgets of timer ticks and of status
-// polls, on top of the per-wait bounds above. Plain fields, kept by the caller.
+// Every status wait of the run counts against the run's budgets of timer ticks and of status
+// polls, on top of each wait's own bound. Plain fields, kept by the caller.
 struct PeriodRun {
   uint16_t status_port = 0;
   uint32_t budget_ticks = 0;
   uint32_t spent_ticks = 0;  // timer time the waits have taken so far
   uint32_t budget_polls = 0;
   uint32_t spent_polls = 0;  // status reads so far
+  // A wait that sees no change for this many ticks of its own gives up.
+  uint32_t wait_max_ticks = kRetraceWaitMaxTicks;
+  // A lap of kPollsPerTimerLatch polls that shows fewer ticks than this, twice in a row, shows a
+  // timer that counts more slowly than any bus reads (0: not looked at).
+  uint32_t min_lap_ticks = 0;
+  uint8_t slow_laps = 0;
   bool lined_up = false;
   // Why the run ended early, when it did: a latch found the count where the one before it left
-  // it (the timer does not count), or the run's polls ran out before its timer time did.
+  // it (the timer does not count), laps too short for the polls they took (the timer counts
+  // impossibly slowly), the polls ran out before the timer time did, or the timer time ran out.
   bool timer_stopped = false;
+  bool timer_too_slow = false;
   bool polls_ran_out = false;
+  bool out_of_time = false;
 };
 
 // Picks the Input Status 1 port of the current addressing and opens the timer gate (speaker off).
@@ -68,6 +80,10 @@ void EndPeriodRun();
 
 // Measures and formats one period, of which the figures take the low 16 bits of the count as the
 // window's readout always has (a field longer than 65 535 ticks, below about 18.2 Hz, wraps).
+// The line rate is the field rate times the CRTC's vertical total, except where a line rate
+// measured over a stretch of the picture disagrees with it by more than kReadoutLineMismatch:
+// the chips that count frame lines in the total while interlacing read twice the line rate
+// from it, so the measured one is shown.
 // Returns false, with the texts unchanged, when a retrace wait ran out of its bound (the
 // adapter's retrace status does not toggle) or the timer does not count; the timer gate is
 // closed either way.

@@ -45,8 +45,10 @@ inline constexpr uint8_t kMiscColorAddressing = 0x01;
 inline constexpr uint8_t kMiscSyncPolarityBits = 0xC0;
 inline constexpr uint8_t kMiscClockSelect = 0x0C;
 
-// Input Status 1 bit 3: vertical retrace in progress.
+// Input Status 1 bit 3: vertical retrace in progress. Bit 0: display disabled, set during the
+// horizontal and the vertical blanking, so outside the vertical blanking it rises once a line.
 inline constexpr uint8_t kStatusVRetrace = 0x08;
+inline constexpr uint8_t kStatusDisplayDisabled = 0x01;
 
 // ---- Sequencer -------------------------------------------------------------------------------
 inline constexpr uint8_t SR00 = 0x00;  // reset: 0x00 holds the sequencer, 0x03 runs it

@@ -85,9 +85,11 @@ TEST_F(EngineTest, ReadoutTimerSequence) {
   const size_t restart = FindLine(trace, "w8 43 B0", FindLine(trace, "w8 43 B0") + 1);
   ASSERT_LT(restart, trace.size());
   EXPECT_EQ(trace[restart - 3], "w8 43 80");
-  const std::vector<std::string> tail(trace.end() - 5, trace.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"w8 43 80", "r8 42 D4", "r8 42 A2", "r8 61 01",
-                                            "w8 61 00"}));  // 65536 - 23852 = 0xA2D4
+  // The period's latch (65536 - 23852 = 0xA2D4), then the line count on a countdown of its own
+  // (this status has no display-enable bit, so it finds no line), and the gate closed.
+  EXPECT_TRUE(ContainsRun(trace, {"w8 43 80", "r8 42 D4", "r8 42 A2", "w8 43 B0"}));
+  const std::vector<std::string> tail(trace.end() - 2, trace.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"r8 61 01", "w8 61 00"}));
   EXPECT_EQ(port.port_b(), 0x00) << "gate closed, speaker off";
   EXPECT_EQ(port.InByte(kCrtcIndexColor), CR07) << "the CRTC index is left at 0x07";
 }

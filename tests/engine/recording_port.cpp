@@ -119,6 +119,16 @@ uint8_t RecordingPort::ReadStatus() {
   attr_flip_data_ = false;
   bool retrace = frozen_retrace_;
   if (retrace_period_ != 0) retrace = (now_ % retrace_period_) < retrace_active_;
+  if (!retrace_cycle_.empty()) {
+    uint64_t length = 0;
+    for (const uint32_t period : retrace_cycle_) length += period;
+    uint64_t at = now_ % length;
+    for (const uint32_t period : retrace_cycle_) {
+      if (at < period) break;
+      at -= period;
+    }
+    retrace = at < retrace_active_;
+  }
   return retrace ? 0x08 : 0x00;
 }
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/port_io.h"
@@ -59,9 +60,17 @@ class RecordingPort final : public PortIo {
   void SetRetrace(uint32_t period, uint32_t active) {
     retrace_period_ = period;
     retrace_active_ = active;
+    retrace_cycle_.clear();
+  }
+  // Retrace active for the first `active` ticks of each period of `cycle` in turn, over and over.
+  void SetRetraceCycle(std::vector<uint32_t> cycle, uint32_t active) {
+    retrace_period_ = 0;
+    retrace_cycle_ = std::move(cycle);
+    retrace_active_ = active;
   }
   void FreezeRetrace(bool in_retrace) {
     retrace_period_ = 0;
+    retrace_cycle_.clear();
     frozen_retrace_ = in_retrace;
   }
   // 0: the timer never counts.
@@ -98,6 +107,7 @@ class RecordingPort final : public PortIo {
   uint32_t ticks_per_status_read_ = 1;
   uint32_t retrace_period_ = 0;
   uint32_t retrace_active_ = 0;
+  std::vector<uint32_t> retrace_cycle_;
   bool frozen_retrace_ = false;
   uint8_t port_b_ = 0x00;
   uint64_t pit_load_time_ = 0;

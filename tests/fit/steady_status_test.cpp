@@ -186,28 +186,32 @@ void CheckEveryPathReadsAlike(const char* name, bool long_runs, Program program)
       {},
       {300'000, 0, {}, 0, 0, 0},
       {840'000, 90'000, {}, 2 * virt::kPsPerMs, 30 * virt::kPsPerMs, 7},
-      {1'500'000, 0, {{9 * virt::kPsPerMs, 12 * virt::kPsPerMs, 0}, {5 * virt::kPsPerMs, 50'000'000, 2}},
-       0, 0, 0},
+      {1'500'000,
+       0,
+       {{9 * virt::kPsPerMs, 12 * virt::kPsPerMs, 0}, {5 * virt::kPsPerMs, 50'000'000, 2}},
+       0,
+       0,
+       0},
   };
   for (size_t b = 0; b < std::size(buses); ++b)
-  for (const PollCase& c : cases) {
-    SCOPED_TRACE(std::string(name) + ": " + Describe(c) + ", bus " + std::to_string(b));
-    const Outcome every = Poll(c, buses[b], Path::kEveryRead, program);
-    const Outcome steady = Poll(c, buses[b], Path::kSteadyReads, program);
-    const Outcome runs = Poll(c, buses[b], Path::kWholeRuns, program);
-    ASSERT_GT(every.bus.size(), 1000u);
-    EXPECT_TRUE(steady.bus == every.bus);
-    EXPECT_TRUE(steady.program == every.program);
-    EXPECT_TRUE(runs.program == every.program);
-    // The runs were taken whole: the PC answered far fewer single reads.
-    if (long_runs) {
-      EXPECT_LT(runs.bus.size() * 4, every.bus.size());
+    for (const PollCase& c : cases) {
+      SCOPED_TRACE(std::string(name) + ": " + Describe(c) + ", bus " + std::to_string(b));
+      const Outcome every = Poll(c, buses[b], Path::kEveryRead, program);
+      const Outcome steady = Poll(c, buses[b], Path::kSteadyReads, program);
+      const Outcome runs = Poll(c, buses[b], Path::kWholeRuns, program);
+      ASSERT_GT(every.bus.size(), 1000u);
+      EXPECT_TRUE(steady.bus == every.bus);
+      EXPECT_TRUE(steady.program == every.program);
+      EXPECT_TRUE(runs.program == every.program);
+      // The runs were taken whole: the PC answered far fewer single reads.
+      if (long_runs) {
+        EXPECT_LT(runs.bus.size() * 4, every.bus.size());
+      }
+      EXPECT_EQ(steady.end_ps, every.end_ps);
+      EXPECT_EQ(runs.end_ps, every.end_ps);
+      EXPECT_EQ(steady.accesses, every.accesses);
+      EXPECT_EQ(runs.accesses, every.accesses);
     }
-    EXPECT_EQ(steady.end_ps, every.end_ps);
-    EXPECT_EQ(runs.end_ps, every.end_ps);
-    EXPECT_EQ(steady.accesses, every.accesses);
-    EXPECT_EQ(runs.accesses, every.accesses);
-  }
 }
 
 TEST(SteadyStatus, EngineReadoutReadsAlikeOnEveryPath) {
@@ -222,41 +226,42 @@ TEST(SteadyStatus, MixedPollingReadsAlikeOnEveryPath) {
 // the very read that sees the change, at the time plain reads reach it.
 TEST(SteadyStatus, ARunEndsOnTheReadThatMeetsAnEdgeOnTheDot) {
   for (const uint64_t cost : {uint64_t{1'000'000}, uint64_t{300'000}, uint64_t{840'000}})
-  for (const uint8_t mask : {uint8_t{0x08}, uint8_t{0x01}})
-  for (const uint32_t k : {1u, 2u, 3u, 17u}) {
-    SCOPED_TRACE(std::to_string(cost) + " ps, mask " + std::to_string(mask) + ", " +
-                 std::to_string(k) + " reads");
-    virt::VirtualPc pcs[2] = {virt::VirtualPc(virt::MakeCard("vga")),
-                              virt::VirtualPc(virt::MakeCard("vga"))};
-    uint64_t edge = 0;
-    for (virt::VirtualPc& pc : pcs) {
-      ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
-      pc.SetBusModel({cost, 0, {}, 0, 0, 0});
-      pc.Advance(5 * virt::kPsPerMs);
-      // An edge after a stretch long enough for the reads.
-      uint64_t from = pc.now_ps();
-      edge = pc.card().StatusSteadyUntil(from, mask);
-      while (edge - from <= (k + 1) * cost) {
-        from = edge;
-        edge = pc.card().StatusSteadyUntil(from, mask);
+    for (const uint8_t mask : {uint8_t{0x08}, uint8_t{0x01}})
+      for (const uint32_t k : {1u, 2u, 3u, 17u}) {
+        SCOPED_TRACE(std::to_string(cost) + " ps, mask " + std::to_string(mask) + ", " +
+                     std::to_string(k) + " reads");
+        virt::VirtualPc pcs[2] = {virt::VirtualPc(virt::MakeCard("vga")),
+                                  virt::VirtualPc(virt::MakeCard("vga"))};
+        uint64_t edge = 0;
+        for (virt::VirtualPc& pc : pcs) {
+          ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
+          pc.SetBusModel({cost, 0, {}, 0, 0, 0});
+          pc.Advance(5 * virt::kPsPerMs);
+          // An edge after a stretch long enough for the reads.
+          uint64_t from = pc.now_ps();
+          edge = pc.card().StatusSteadyUntil(from, mask);
+          while (edge - from <= (k + 1) * cost) {
+            from = edge;
+            edge = pc.card().StatusSteadyUntil(from, mask);
+          }
+          ASSERT_NE(pc.card().PeekInputStatus1(edge - 1) & mask,
+                    pc.card().PeekInputStatus1(edge) & mask);
+          pc.Advance(edge - k * cost - pc.now_ps());
+        }
+        pcs[1].card().SetSteadyStatusReuse(false);
+        uint32_t reads[2] = {};
+        uint8_t last[2] = {};
+        for (int i = 0; i < 2; ++i) {
+          const auto unchanged = static_cast<uint8_t>(pcs[i].InByte(0x3DA) & mask);
+          reads[i] = i == 0 ? pcs[i].InByteWhile(0x3DA, mask, unchanged, 1000, last[i])
+                            : pcs[i].PortIo::InByteWhile(0x3DA, mask, unchanged, 1000, last[i]);
+        }
+        EXPECT_EQ(reads[0], k);
+        EXPECT_EQ(reads[1], k);
+        EXPECT_EQ(last[0], last[1]);
+        EXPECT_EQ(pcs[0].now_ps(), edge + cost);
+        EXPECT_EQ(pcs[1].now_ps(), edge + cost);
       }
-      ASSERT_NE(pc.card().PeekInputStatus1(edge - 1) & mask, pc.card().PeekInputStatus1(edge) & mask);
-      pc.Advance(edge - k * cost - pc.now_ps());
-    }
-    pcs[1].card().SetSteadyStatusReuse(false);
-    uint32_t reads[2] = {};
-    uint8_t last[2] = {};
-    for (int i = 0; i < 2; ++i) {
-      const auto unchanged = static_cast<uint8_t>(pcs[i].InByte(0x3DA) & mask);
-      reads[i] = i == 0 ? pcs[i].InByteWhile(0x3DA, mask, unchanged, 1000, last[i])
-                        : pcs[i].PortIo::InByteWhile(0x3DA, mask, unchanged, 1000, last[i]);
-    }
-    EXPECT_EQ(reads[0], k);
-    EXPECT_EQ(reads[1], k);
-    EXPECT_EQ(last[0], last[1]);
-    EXPECT_EQ(pcs[0].now_ps(), edge + cost);
-    EXPECT_EQ(pcs[1].now_ps(), edge + cost);
-  }
 }
 
 }  // namespace

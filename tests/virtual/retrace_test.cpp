@@ -226,5 +226,54 @@ TEST(Retrace, TimerCountsOneFieldBetweenRetraceEnds) {
   }
 }
 
+// A lost time slice on the bus model: the program's next access comes `length` later, at the
+// moment asked (a time, or the n-th retrace's start with an offset), and the timer counted on
+// through it; reads before it cost the read cost and nothing else.
+TEST(BusModel, AStallComesAtItsMomentAndTheTimerCountsThroughIt) {
+  struct Case {
+    const char* name;
+    uint64_t cost_ps;
+    Stall stall;
+  };
+  const Case cases[] = {
+      {"12 ms at 3 ms, 0.3 us reads", 300'000, {12 * kPsPerMs, 3 * kPsPerMs, 0}},
+      {"9.5 ms at retrace 2, 1.5 us reads", 1'500'000, {9'500'000'000, 0, 2}},
+      {"5 ms 0.4 ms before retrace 2", 840'000, {5 * kPsPerMs, -400'000'000, 2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto pc = PcWithMode(640, 480);
+    pc->Advance(1'234'567);
+    const uint64_t origin = pc->now_ps();
+    const uint64_t base =
+        c.stall.retrace == 0 ? origin : pc->card().RetraceStart(origin, c.stall.retrace);
+    const uint64_t moment = base + static_cast<uint64_t>(c.stall.at_ps);
+    if (c.stall.retrace != 0) {
+      EXPECT_EQ(pc->card().PeekInputStatus1(base - 1) & 0x08, 0);
+      EXPECT_NE(pc->card().PeekInputStatus1(base) & 0x08, 0) << "the retrace begins there";
+    }
+    pc->SetBusModel({c.cost_ps, 0, {c.stall}, 0, 0, 0});
+    pc->OutByte(0x61, 0x01);  // timer 2 gate open, counting from 65536
+    pc->OutByte(0x43, 0xB0);
+    pc->OutByte(0x42, 0x00);
+    const uint64_t loaded = pc->now_ps();
+    pc->OutByte(0x42, 0x00);
+    uint64_t before = 0;
+    while (pc->now_ps() < moment) {
+      before = pc->now_ps();
+      pc->InByte(0x3DA);
+      EXPECT_EQ(pc->now_ps() - before, c.cost_ps);
+    }
+    // The first access at or after the moment waits out the stall.
+    const uint64_t at = pc->now_ps();
+    pc->OutByte(0x43, 0x80);
+    EXPECT_EQ(pc->now_ps(), at + c.stall.length_ps + c.cost_ps);
+    const uint16_t count = static_cast<uint16_t>(pc->InByte(0x42) | (pc->InByte(0x42) << 8));
+    const double ticks = static_cast<double>(at + c.stall.length_ps - loaded) / 838'095.3;
+    ASSERT_LT(ticks, 65536) << "within one lap of the counter";
+    EXPECT_NEAR(static_cast<uint16_t>(0 - count), ticks, 2);
+  }
+}
+
 }  // namespace
 }  // namespace zanvo::virt

@@ -32,7 +32,8 @@ bool ParseDuration(std::string_view text, double max_ps, double& ps) {
 std::string ParseStall(const std::string& text, virt::Stall& stall) {
   const auto at = text.find('@');
   double length = 0;
-  if (at == std::string::npos || !ParseDuration(std::string_view(text).substr(0, at), 1e12, length)) {
+  if (at == std::string::npos ||
+      !ParseDuration(std::string_view(text).substr(0, at), 1e12, length)) {
     return "expected LENGTH@MOMENT, for example 12ms@30ms or 9.5ms@retrace3 (up to 1000 ms)";
   }
   stall.length_ps = static_cast<uint64_t>(std::llround(length));

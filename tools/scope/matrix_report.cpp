@@ -6,6 +6,7 @@
 #include "chip_names.h"
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
+#include "engine/line_rate.h"
 #include "matrix_causes.h"
 #include "matrix_summary.h"
 #include "platform/virtual/signal/standard_rates.h"
@@ -196,16 +197,18 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "A TV's horizontal oscillator pulls in a few percent around the line rate and "
       "its vertical hold takes fields a few hertz off: beyond 2%% on the line or 5%% on "
       "the field the picture tears or rolls.\n"
-      "After a fitted switch the program times the field with the PC timer (up to %d periods, "
-      "%.2f s at most) and refuses the switch unless two consecutive periods agree within "
-      "%.0f%% inside %.0f%% of the standard's field rate (the sets' 5%% and a margin for the "
-      "measurement).\n"
+      "After a fitted switch the program times the field with the PC timer (%.3f s at most, "
+      "%.3f s with the line count) and refuses the switch unless two consecutive periods agree "
+      "within %.0f%% inside %.0f%% of the standard's field rate (the sets' 5%% and a margin for "
+      "the measurement) and the line rate it then counts lies within %.0f%% of the "
+      "standard's (the sets' 2%% and a margin).\n"
       "Columns: each standard with interlace allowed (the window's default) and with "
       "\"No interlace\" checked (ni).\n",
       virt::kPalRates.line_hz, virt::kPalRates.field_hz, virt::kNtscRates.line_hz,
       virt::kNtscRates.field_hz, virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz,
-      int{engine::kFieldMeasurements}, engine::kFieldCheckMaxTicks * engine::kPitTickSeconds,
-      engine::kPeriodAgreement * 100, engine::kFieldGuardBand * 100);
+      engine::kFieldCheckMaxTicks * engine::kPitTickSeconds,
+      engine::kCheckMaxTicks * engine::kPitTickSeconds, engine::kPeriodAgreement * 100,
+      engine::kFieldGuardBand * 100, engine::kLineGuardBand * 100);
   int off_reaching_set = 0;
   for (const MatrixCell& c : matrix.cells)
     off_reaching_set += c.final_outcome == MatrixOutcome::kOff ? 1 : 0;

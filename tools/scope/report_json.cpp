@@ -3,6 +3,7 @@
 #include "chip_names.h"
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
+#include "engine/line_rate.h"
 #include "matrix.h"
 #include "modeline.h"
 #include "run_notes.h"
@@ -83,6 +84,11 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                         {"target_hz", c.target_hz},
                         {"band", engine::kFieldGuardBand},
                         {"in_band", c.in_band},
+                        {"clean_miss", c.clean_miss},
+                        {"line_hz", c.line_hz},
+                        {"target_line_hz", c.target_line_hz},
+                        {"line_band", engine::kLineGuardBand},
+                        {"line_in_band", c.line_in_band},
                         {"could_measure", c.cannot_measure.empty()},
                         {"cannot_measure", c.cannot_measure}};
   } else {

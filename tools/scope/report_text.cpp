@@ -7,6 +7,7 @@
 #include "chip_names.h"
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
+#include "engine/line_rate.h"
 #include "matrix.h"
 #include "modeline.h"
 #include "run_notes.h"
@@ -101,10 +102,20 @@ void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
     out << Format("the last %.2f Hz", c.field_hz);
   }
   out << Format(" against %.2f Hz +-%.0f%%", c.target_hz, engine::kFieldGuardBand * 100);
-  if (c.in_band) {
+  const bool field_passed = c.in_band || c.line_hz > 0;
+  if (field_passed) {
     out << ": two agreeing periods inside.\n";
+  } else if (c.clean_miss) {
+    out << ": two agreeing periods outside, a clean measurement.\n";
   } else {
-    out << ": no two agreeing periods inside.\n";
+    out << ": no two agreeing periods (no retrace, or disturbed: not a clean measurement).\n";
+  }
+  if (c.line_hz > 0) {
+    out << Format("Line check: %.2f kHz against %.2f kHz +-%.0f%%: %s.\n", c.line_hz / 1000,
+                  c.target_line_hz / 1000, engine::kLineGuardBand * 100,
+                  c.line_in_band ? "inside" : "outside, a clean measurement");
+  } else if (field_passed && !c.in_band) {
+    out << "Line check: no line counted within the budget (disturbed).\n";
   }
 }
 

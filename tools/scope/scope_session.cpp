@@ -106,17 +106,18 @@ FieldCheckReport CheckField() {
   check.field_hz = Eng.MeasuredFieldRate / 1000.0;
   check.target_hz = engine::StandardFieldRate(Eng.CurrentStandard) / 1000.0;
   check.in_band = Eng.FieldRateInBand != 0;
+  check.line_hz = Eng.MeasuredLineRate;
+  check.target_line_hz = engine::StandardLineRate(Eng.CurrentStandard);
+  check.line_in_band = Eng.LineRateInBand != 0;
+  check.clean_miss = Eng.MissMeasuredClean != 0;
   switch (Eng.FieldCheckUnmeasurable) {
     case 0:
       break;
     case engine::kUnmeasurableTimerStopped:
       check.cannot_measure = "the PC timer does not count";
       break;
-    case engine::kUnmeasurableShortPeriod:
-      check.cannot_measure = "a period under 1 ms, which no field has";
-      break;
     default:
-      check.cannot_measure = "the status polls ran out long before the timer's time";
+      check.cannot_measure = "the PC timer counts far more slowly than the status reads take";
       break;
   }
   return check;

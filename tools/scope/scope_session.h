@@ -42,6 +42,13 @@ struct FieldCheckReport {
   double field_hz = 0;   // the last period timed (0: none)
   double target_hz = 0;  // the standard's field rate; the band is kFieldGuardBand around it
   bool in_band = false;  // two agreeing periods inside the band, or nothing could be measured
+  // The line rate counted after a field that passed (0: not counted) and the standard's; a
+  // miss on a clean measurement (an agreeing pair outside the field band, or the line outside
+  // its band) rather than a disturbed check or no retrace.
+  double line_hz = 0;
+  double target_line_hz = 0;
+  bool line_in_band = true;
+  bool clean_miss = false;
   // Why the timer's readings could not be used (the switch then goes ahead unchecked); empty
   // when the check measured.
   std::string cannot_measure;

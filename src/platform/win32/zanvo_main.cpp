@@ -7,6 +7,7 @@
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_single_instance.h"
+#include "platform/win32/win32_thread_priority.h"
 #include "platform/win32/win32_window_system.h"
 #include "platform/win32/winio_port_access.h"
 
@@ -24,6 +25,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   app::ShellServices services{winio,   winio, winio,   single_instance, tray,       registry,
                               display, boxes, windows, modal,           application};
 
+  win32::Win32ThreadPriority priority;
+  engine::BindProcessorHold(&priority);
   engine::BindPort(winio);
   const int exit_code =
       win32::RunProgram(instance, arguments, services, tray, modal, [&](HWND main) {
@@ -31,5 +34,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         boxes.SetOwner(main);
       });
   engine::UnbindPort();
+  engine::BindProcessorHold(nullptr);
   return exit_code;
 }

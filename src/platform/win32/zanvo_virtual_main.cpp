@@ -18,6 +18,7 @@
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_single_instance.h"
+#include "platform/win32/win32_thread_priority.h"
 #include "platform/win32/win32_window_system.h"
 
 namespace {
@@ -75,6 +76,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   app::ShellServices services{ports,   ports, port_access, single_instance, tray,       registry,
                               display, boxes, windows,     modal,           application};
 
+  win32::Win32ThreadPriority priority;
+  engine::BindProcessorHold(&priority);
   engine::BindPort(ports);
   const int exit_code =
       win32::RunProgram(instance, arguments, services, tray, modal, [&](HWND main) {
@@ -85,5 +88,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
         win32::AddVirtualTvMenuItem(main, tv);
       });
   engine::UnbindPort();
+  engine::BindProcessorHold(nullptr);
   return exit_code;
 }
