@@ -32,6 +32,8 @@ void TMain::FillModelList(uint8_t family) {
 }
 
 void TMain::OnChangeChipset() {
+  // The user's own choice replaces any model a switch put in force by itself.
+  model_before_sibling_.reset();
   const int brand = comboChipsets.item_index();
   // No brand shown: a stored family without a brand entry stays in force as it is.
   if (brand < 0) {
@@ -59,6 +61,7 @@ void TMain::OnChangeChipset() {
 void TMain::OnChangeModel() {
   const int model = comboModels.item_index();
   if (model < 0) return;
+  model_before_sibling_.reset();
   Eng.ChipModel = static_cast<uint16_t>(comboModels.item(model).data);
   if (Eng.ChipFamily == engine::cfATI) FindIOBase();
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "app/about_box.h"
@@ -151,6 +152,13 @@ class TMain : public toolkit::Form {
   // chip, on a freshly re-set mode, until one passes; it stays in force and the Model box shows
   // it. False, with the model as it was, when none passes.
   bool TrySiblingModels();
+  // The standard a sibling was found for is kept: the sibling is the user's model from now on.
+  void KeepSiblingModel();
+  // The switch a sibling was found for is declined or refused: the model the user had is in
+  // force and shown again.
+  void GiveBackUserModel();
+  // The model the settings store: the user's, not a sibling whose switch waits for its answer.
+  uint16_t ModelToStore() const;
   // The Model box shows the model in force (a sibling the search found).
   void ShowModelInForce();
   // Re-sets the display mode without announcing it: the standard goes on top straight after.
@@ -197,6 +205,8 @@ class TMain : public toolkit::Form {
   // registers the card interprets otherwise, so they wait for the next application.
   uint8_t applied_family_ = 0;
   uint16_t applied_model_ = 0;
+  // The model in force before a sibling took over for a switch that is not kept yet.
+  std::optional<uint16_t> model_before_sibling_;
   bool MovesAllowed() const;
   // Set while a switch asked for by a script runs: nothing is asked, and a refusal is told to
   // the script, not in a box.

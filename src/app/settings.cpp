@@ -150,7 +150,7 @@ bool TMain::WriteSettings() {
   written &= key->WriteDword(texts::kValueComputedTimings, confirmed_computed_);
   written &= key->WriteText(texts::kValueVideoStandard, standard);
   written &= key->WriteDword(texts::kValueChipset, Eng.ChipFamily);
-  written &= key->WriteDword(texts::kValueModel, Eng.ChipModel);
+  written &= key->WriteDword(texts::kValueModel, ModelToStore());
   written &= key->WriteDword(texts::kValueVisible, visible ? 1 : 0);
   return written;
 }

@@ -5,7 +5,6 @@
 #include "app/texts.h"
 #include "chipset/catalogue.h"
 #include "chipset/own_clock_retry.h"
-#include "chipset/sibling_search.h"
 #include "engine/field_check.h"
 #include "engine/standards.h"
 #include "engine/timing_tables.h"
@@ -199,10 +198,18 @@ void TMain::WMDisplayChange(uint32_t lparam) {
     }
   }
   if (passed) {
-    if (Initialising || scripted_switch_ || !IsOwnAnnouncement(lparam)) return;
+    if (Initialising || scripted_switch_ || !IsOwnAnnouncement(lparam)) {
+      // Applied without a question: kept as it stands, unless a question still open about this
+      // switch decides.
+      if (open_keep_question_ == nullptr) KeepSiblingModel();
+      return;
+    }
     AskToKeepStandard();
     return;
   }
+  // Refused: a sibling that took over for a switch nobody kept gives way to the user's model,
+  // under which the standard to go back to was kept.
+  GiveBackUserModel();
   // The user's own switch gives back what was on screen and kept before it. When what was
   // refused is that very standard (an option or the model changed under it), it cannot come
   // back as it was kept, and neither can anything after a resolution change: no older TV
@@ -246,32 +253,6 @@ bool TMain::SwitchFromScript(uint8_t standard) {
   return switched;
 }
 
-bool TMain::TrySiblingModels() {
-  // Each try re-sets the mode first; a failed search leaves the last try's standard on it, which
-  // the refusal that follows re-sets.
-  const chipset::SiblingSearchResult search =
-      chipset::SearchSiblingModels([this] { ResetModeQuietly(); });
-  if (!search.kept) return false;
-  ShowModelInForce();
-  return true;
-}
-
-void TMain::ShowModelInForce() {
-  // The first entry with the model's code: the list's own order, as the user picks from it.
-  for (int i = 0; i < comboModels.size(); ++i) {
-    if (comboModels.item(i).data == Eng.ChipModel) {
-      comboModels.SetItemIndex(i);
-      return;
-    }
-  }
-}
-
-void TMain::ResetModeQuietly() {
-  InDisplayChange = true;
-  services_.display.ResetMode();
-  InDisplayChange = false;
-}
-
 void TMain::AskToKeepStandard() {
   TAcceptDlg dialog;
   const uint8_t asked = Eng.CurrentStandard;
@@ -283,8 +264,10 @@ void TMain::AskToKeepStandard() {
   keep_question_standard_ = outer_standard;
   if (answer == toolkit::mrOk && Eng.CurrentStandard == asked) {
     NoteConfirmedStandard();
+    KeepSiblingModel();
   } else {
     chkModeVGAClick();
+    GiveBackUserModel();
   }
 }
 

@@ -65,11 +65,16 @@ void TMain::OnFormCreate() {
   // One skipped with Shift stays stored until the user keeps another.
   if (skipped != nullptr) confirmed_stored_name_ = skipped;
   // Both are the way back from a dark screen: whatever an earlier copy left on the card (a TV
-  // standard it kept at its close), the driver's monitor timings come back now. (A resident copy
-  // asked for a TV standard re-sets the mode with the switch that follows.)
+  // standard it kept at its close, or 24 kHz, which is stored as VGA and so skipped by nothing),
+  // the driver's monitor timings come back now. (A resident copy asked for a TV standard re-sets
+  // the mode with the switch that follows.)
   const bool vga_asked = command_line_.kind == CommandLineRequest::Kind::kStandard &&
                          command_line_.standard == engine::vsVGA;
-  if ((skipped != nullptr && !command_line_.resident) || vga_asked) ReconfigureDesktop();
+  const bool shift_start =
+      command_line_.kind != CommandLineRequest::Kind::kStandard && services_.windows.ShiftKeyDown();
+  if ((skipped != nullptr && !command_line_.resident) || vga_asked || shift_start) {
+    ReconfigureDesktop();
+  }
   ReadVisibleSetting(key);
   opened.reset();
   settings_read_ = true;

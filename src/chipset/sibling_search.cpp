@@ -12,9 +12,10 @@ using engine::Eng;
 SiblingSearchResult SearchSiblingModels(const std::function<void()>& reset_mode) {
   SiblingSearchResult result;
   result.model_in_force = Eng.ChipModel;
-  // A check that timed no field at all saw no retrace, which no clock step explains; every try
-  // would wait out the whole check again.
-  if (Eng.MeasuredFieldRate <= 0) return result;
+  // Only a clean measurement blames the model's clock bits: a check that saw no retrace, or whose
+  // periods a lost time slice or an interrupt spoilt, says nothing about them, and a sibling
+  // that happened to pass then would replace a right model.
+  if (Eng.MissMeasuredClean == 0) return result;
   for (const uint16_t sibling : SiblingModelsToTry(Eng.ChipFamily, result.model_in_force)) {
     if (static_cast<int>(result.tries.size()) == kMaxSiblingTries) break;
     Eng.ChipModel = sibling;

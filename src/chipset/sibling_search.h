@@ -24,10 +24,11 @@ struct SiblingSearchResult {
 };
 
 // Runs the search for Eng.ChipFamily/Eng.ChipModel and Eng.CurrentStandard, whose tables are
-// loaded, after a field check that timed a field outside the band (none is tried when it timed
-// nothing). `reset_mode` re-sets the display mode before each try. The first sibling that passes
-// stays in force (Eng.ChipModel), with its standard on the card; when none passes, the model in
-// force is restored and the last try's registers are left for the caller's refusal to clear.
+// loaded, after a field check that refused on a clean measurement (Eng.MissMeasuredClean; none is
+// tried after a disturbed one or one that timed nothing). `reset_mode` re-sets the display mode
+// before each try. The first sibling that passes stays in force (Eng.ChipModel), with its standard
+// on the card; when none passes, the model in force is restored and the last try's registers are
+// left for the caller's refusal to clear.
 SiblingSearchResult SearchSiblingModels(const std::function<void()>& reset_mode);
 
 }  // namespace zanvo::chipset

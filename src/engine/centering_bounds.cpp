@@ -44,6 +44,12 @@ constexpr int kVgaVertStartBits = 10;
 constexpr int kBlockVertStartBits = 11;
 constexpr int kIntelVertStartBits = 8;
 
+// The i740's extended CRTC compares seven bits of the line blank end; bit 6 is CR39 bit 0, which
+// the writer leaves as the driver set it for the mode.
+constexpr int kIntelHBlankBits = 7;
+constexpr int kIntelHBlankEnd6 = 0x40;
+constexpr uint8_t kCR39HBlankEnd6 = 0x01;
+
 // CR09 bit 5, the vertical blank start's bit 9, is only ever set by the vertical writer.
 constexpr uint8_t kCR09BlankStart9 = 0x20;
 constexpr int kBlankStart9 = 0x200;
@@ -113,7 +119,8 @@ Intervals Produced(const AxisImage& a) {
   Intervals r;
   const int blank_start = a.blank_start | a.blank_start_kept;
   if (a.sync_start >= a.total || blank_start >= a.total) return r;
-  r.blank = ProducedInterval(blank_start, a.blank_end, a.blank_bits, a.total);
+  const int blank_end = (a.blank_end & ~a.blank_end_kept_mask) | a.blank_end_kept;
+  r.blank = ProducedInterval(blank_start, blank_end, a.blank_bits, a.total);
   r.sync = ProducedInterval(a.sync_start, a.sync_end & a.sync_end_mask, a.sync_bits, a.total);
   r.ends = r.blank.ends && r.sync.ends;
   return r;
@@ -129,6 +136,11 @@ AxisImage HorizontalAxis() {
   a.blank_start = Eng.HBlankStartReg;
   a.blank_end = Eng.HBlankEndReg;
   a.blank_bits = block ? 0 : BitsInForce().h_blank;
+  if (Eng.ChipFamily == cfIntel && (ReadIndexedReg(kIntelXrIndex, XR09) & kXR09ExtendedCrtc) != 0) {
+    a.blank_bits = kIntelHBlankBits;
+    a.blank_end_kept_mask = kIntelHBlankEnd6;
+    a.blank_end_kept = (ReadCrtcReg(CR39) & kCR39HBlankEnd6) != 0 ? kIntelHBlankEnd6 : 0;
+  }
   a.sync_start = Eng.HSyncStartReg;
   a.sync_end = Eng.HSyncEndReg;
   a.sync_bits = BitsInForce().h_sync;

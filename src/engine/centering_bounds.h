@@ -11,6 +11,10 @@ struct AxisImage {
   int blank_start = 0;
   int blank_end = 0;
   int blank_bits = 0;  // low counter bits the blank end is compared with; 0: no blank registers
+  // Blank end bits the chip compares but the writer leaves as the driver set them: within
+  // blank_end_kept_mask the compare takes blank_end_kept, not the moved value.
+  int blank_end_kept_mask = 0;
+  int blank_end_kept = 0;
   int sync_start = 0;
   int sync_end = 0;
   int sync_bits = 0;

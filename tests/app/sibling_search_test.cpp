@@ -11,7 +11,11 @@
 #include "chipset/catalogue.h"
 #include "chipset/sibling_models.h"
 #include "engine/chip_codes.h"
+#include "engine/engine_port.h"
 #include "engine/engine_state.h"
+#include "platform/port_io.h"
+#include "platform/virtual/bus_model.h"
+#include "platform/virtual/pit.h"
 #include "shell_checks.h"
 #include "tv_scenario.h"
 
@@ -65,9 +69,114 @@ TEST(SiblingSearch, AMissUnderTheDetectedModelIsRecoveredByASibling) {
     EXPECT_EQ(ShownModel(pc), "Generic");
     ExpectRates(SignalOf(pc.shell), kPalLineKhz, kPalFieldHz, c.name);
     EXPECT_TRUE(SignalOf(pc.shell).contradictions.empty());
+    // The arrows move the picture of the model in force.
+    const int sync = SignalOf(pc.shell).crtc.h_sync_start;
+    pc.w().btnRight.Click();
+    EXPECT_EQ(SignalOf(pc.shell).crtc.h_sync_start, sync - 1);
     pc.w().btnCloseClick();
     EXPECT_EQ(StoredText(pc.machine, app::texts::kValueVideoStandard), app::texts::kStandardPal);
     EXPECT_EQ(StoredDword(pc.machine, app::texts::kValueModel), 0u);
+  }
+}
+
+TEST(SiblingSearch, AnUnkeptSwitchGivesBackTheUserModelShownAndStored) {
+  // PAL on the ET4000 model misses at 640x480 and Generic takes it over; the keep question then
+  // ends without a Yes in every way it can. The ET4000 model is in force, shown and stored again.
+  struct Case {
+    const char* name;
+    std::function<void(StartedShell&, toolkit::Form&)> answer;  // while the question is open
+  };
+  const Case cases[] = {
+      {"No", [](StartedShell&, toolkit::Form& form) { AnswerNo(form); }},
+      {"the countdown",
+       [](StartedShell&, toolkit::Form& form) {
+         int ticks = 0;
+         LetCountdownRunOut(ticks)(form);
+       }},
+      {"tray Close", [](StartedShell& pc, toolkit::Form&) { pc.w().Close.Click(); }},
+      {"the session ends",
+       [](StartedShell& pc, toolkit::Form& form) {
+         pc.w().StoreSettingsAtSessionEnd();
+         AnswerNo(form);  // the process ends; what was stored is what counts
+       }},
+      // No row for PAL under either model at 800x600: the switch is refused at the new size,
+      // which closes the question.
+      {"a resolution change refused at the new size",
+       [](StartedShell& pc, toolkit::Form& form) {
+         ASSERT_TRUE(pc.shell.display.ChangeResolution(800, 600));
+         EXPECT_EQ(form.modal_result(), toolkit::mrCancel) << "the question stayed open";
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartedShell pc("tseng-et4000", 640, 480, engine::cfTseng, engine::kModelTseng4000);
+    pc.shell.modal.scripts.push_back([&pc, &c](toolkit::Form& form) {
+      ASSERT_EQ(Eng.ChipModel, 0) << "Generic took the switch over";
+      c.answer(pc, form);
+    });
+    pc.w().chkModePAL.UserClick();
+
+    EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+    EXPECT_EQ(Eng.ChipModel, engine::kModelTseng4000);
+    EXPECT_EQ(ShownModel(pc), "ET4000");
+    if (!pc.shell.application.terminate_requested()) pc.w().btnCloseClick();
+    EXPECT_EQ(StoredDword(pc.machine, app::texts::kValueModel), engine::kModelTseng4000);
+    EXPECT_EQ(StoredText(pc.machine, app::texts::kValueVideoStandard), app::texts::kStandardVga);
+  }
+}
+
+// Passes every access to the virtual PC; when the field check opens the timer's gate, the
+// machine loses the processor for a time slice inside the retrace that ends the second period.
+class StallInTheCheck final : public PortIo {
+ public:
+  StallInTheCheck(virt::VirtualPc& pc, uint64_t stall_ps) : pc_(pc), stall_ps_(stall_ps) {}
+  uint8_t InByte(uint16_t port) override { return pc_.InByte(port); }
+  uint16_t InWord(uint16_t port) override { return pc_.InWord(port); }
+  uint32_t InDword(uint16_t port) override { return pc_.InDword(port); }
+  void OutByte(uint16_t port, uint8_t value) override {
+    if (port == virt::kPortSystemControlB && (value & 1) != 0 && !stalled_) {
+      stalled_ = true;  // the first check only
+      virt::BusModel bus;
+      bus.stalls.push_back({stall_ps_, 100 * virt::kPsPerUs, 3});
+      pc_.SetBusModel(bus);
+    }
+    pc_.OutByte(port, value);
+  }
+  void OutWord(uint16_t port, uint16_t value) override { pc_.OutWord(port, value); }
+  void OutDword(uint16_t port, uint32_t value) override { pc_.OutDword(port, value); }
+  uint32_t InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged, uint32_t max_reads,
+                       uint8_t& last) override {
+    return pc_.InByteWhile(port, mask, unchanged, max_reads, last);
+  }
+
+ private:
+  virt::VirtualPc& pc_;
+  uint64_t stall_ps_;
+  bool stalled_ = false;
+};
+
+TEST(SiblingSearch, ADisturbedMeasurementNeverChangesTheModel) {
+  // PAL fits the Trio64 at 640x480 as detected. A lost time slice lengthens one period and
+  // shortens the next: whatever the check makes of that, no sibling takes the model over.
+  for (const int stall_ms : {5, 10, 15, 20}) {
+    SCOPED_TRACE(std::to_string(stall_ms) + " ms stall");
+    StartedShell pc("s3-trio64", 640, 480, engine::cfS3, engine::kModelS3Trio64);
+    StallInTheCheck port(pc.shell.pc, static_cast<uint64_t>(stall_ms) * virt::kPsPerMs);
+    engine::BindPort(port);
+    pc.shell.modal.scripts.push_back(AnswerYes);
+    pc.w().chkModePAL.UserClick();
+    engine::BindPort(pc.shell.pc);
+
+    EXPECT_EQ(Eng.ChipModel, engine::kModelS3Trio64);
+    EXPECT_EQ(ShownModel(pc), "Trio32/64");
+    const virt::Signal now = SignalOf(pc.shell);
+    if (Eng.CurrentStandard == engine::vsPAL) {
+      ExpectRates(now, kPalLineKhz, kPalFieldHz, "PAL kept");
+    } else {
+      EXPECT_NEAR(now.line_rate_hz / 1000.0, kVgaLineKhz, 0.3) << "refused: the monitor timings";
+    }
+    pc.w().btnCloseClick();
+    EXPECT_EQ(StoredDword(pc.machine, app::texts::kValueModel), engine::kModelS3Trio64);
   }
 }
 

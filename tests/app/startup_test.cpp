@@ -156,8 +156,9 @@ TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
       EXPECT_TRUE(w.chkModeVGA.checked());
       EXPECT_FALSE(w.chkModePAL.checked() || w.chkModeNTSC.checked());
       EXPECT_TRUE(w.VGAMode.checked);
-      // A skipped standard puts the monitor timings back once, whatever an earlier copy left.
-      EXPECT_EQ(h.display.resets, std::string(c.stored) == "VGA" ? 0 : 1);
+      // Shift puts the monitor timings back once, whatever an earlier copy left (24 kHz kept at
+      // its close is stored as VGA).
+      EXPECT_EQ(h.display.resets, 1);
       EXPECT_NEAR(LineKhz(h), kVgaKhz, kKhzTolerance);
       EXPECT_TRUE(h.boxes.shown.empty());
       EXPECT_TRUE(h.modal.shown_captions.empty());
@@ -197,6 +198,31 @@ TEST(Startup, ShiftHeldSkipsTheStoredStandardUntilAnotherIsKept) {
     EXPECT_EQ(Eng.CurrentStandard, c.next_start);
     next.Stop();
   }
+}
+
+TEST(Startup, ShiftBringsTheMonitorTimingsBackFrom24kHzLeftOnTheCard) {
+  // A run keeps 24 kHz on the card at its close ("Exit to VGA" clear) and stores VGA: the next
+  // start skips nothing, and the card still sends 24 kHz.
+  Machine m;
+  m.registry.SetDword(kKey, app::texts::kValueChipset, engine::cfWD);
+  ShellHarness h(m, "wd-90c00", 800, 600);
+  const double monitor_khz = LineKhz(h);
+  h.Start();
+  ChooseAndKeep(h, h.main->chkModeSega);
+  h.main->chkExitVGA.UserClick();
+  h.main->Close.Click();
+  h.Stop();
+  ASSERT_NEAR(LineKhz(h), kSegaKhz, kKhzTolerance);
+
+  // The next process on the same machine, Shift held down.
+  m.mutexes.names.clear();
+  Eng = engine::EngineState{};
+  h.application = toolkit::Application{};
+  h.main = std::make_unique<app::TMain>(h.services);
+  h.windows.shift_down = true;
+  h.Start();
+  EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
+  EXPECT_NEAR(LineKhz(h), monitor_khz, 0.01);
 }
 
 TEST(Startup, SecondCopyOnlySaysItWasRunning) {

@@ -98,6 +98,24 @@ TEST(SwitchGuards, ARestoredStandardIsMeasuredAndGoesToVgaWhenItMisses) {
   EXPECT_DOUBLE_EQ(SignalOf(pc.shell).field_rate_hz, monitor.field_rate_hz);
 }
 
+TEST(SwitchGuards, AfterAKeptStandardIsRestoredTheNextSwitchIsAskedAbout) {
+  // NTSC at 800x600 with interlace allowed finds a line row but no field row: the kept PAL comes
+  // back through a mode re-set. The switch after that is measured and asked about as any other.
+  StartedShell pc("s3-trio64", 800, 600);
+  Keep(pc, &app::TMain::chkModePAL);
+  pc.w().chkModeNTSC.UserClick();
+  ASSERT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
+  ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL) << "the kept PAL restored";
+  ExpectRates(SignalOf(pc.shell), kPalLineKhz, kPalFieldHz, "PAL restored");
+
+  const size_t asked = pc.shell.modal.shown_captions.size();
+  pc.shell.modal.scripts.push_back(AnswerYes);
+  pc.w().chkModeSega.UserClick();
+  EXPECT_EQ(pc.shell.modal.shown_captions.size(), asked + 1) << "24 kHz was not asked about";
+  EXPECT_EQ(Eng.CurrentStandard, engine::vs24kHz);
+  EXPECT_NEAR(SignalOf(pc.shell).line_rate_hz / 1000.0, 24.39, 0.3);
+}
+
 TEST(SwitchGuards, OnlyTheOptionsOfTheKeptStandardAreStored) {
   struct Case {
     const char* name;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "platform/virtual/bus_model.h"
 #include "platform/virtual/signal/signal.h"
 #include "platform/virtual/virtual_pc.h"
 #include "shell_harness.h"
@@ -47,8 +48,10 @@ struct ProcessEnded {};
 
 class SimulatedPc {
  public:
+  // `bus` is how the machine's bus and processor treat the program: its read cost, and when it
+  // loses the processor.
   SimulatedPc(const std::string& card, uint16_t width, uint16_t height,
-              std::optional<uint8_t> stored_family);
+              std::optional<uint8_t> stored_family, const virt::BusModel& bus = {});
   ~SimulatedPc();
   SimulatedPc(const SimulatedPc&) = delete;
   SimulatedPc& operator=(const SimulatedPc&) = delete;
@@ -115,6 +118,9 @@ class SimulatedPc {
   void CheckSignal(const char* when);
   // Whether the card's signal is the monitor timing or locks to the standard in force.
   bool SignalHolds(std::string* why = nullptr);
+  // Under a chipset that is not the card's: the line and field rates of the standard in force
+  // are the standard's, whatever its registers contradict.
+  bool RatesHold(std::string* why);
   // The chipset whose registers the card holds is what detection finds on it, or a sibling
   // the program itself tries on that model.
   bool ChipsetIsTheCards() const;
