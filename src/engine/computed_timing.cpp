@@ -5,6 +5,7 @@
 #include "engine/chip_codes.h"
 #include "engine/engine_state.h"
 #include "engine/field_check.h"
+#include "engine/line_rate.h"
 #include "engine/register_access.h"
 #include "engine/vga_regs.h"
 
@@ -59,7 +60,9 @@ inline constexpr uint16_t kSyncLines = 4;
 inline constexpr uint16_t kBlankTailLines = 18;
 inline constexpr uint16_t kBlankTailLinesNtsc = 14;
 
-inline constexpr uint8_t kTsengCR24 = 0x24;  // ET3000: bit 1 clock select bit 2
+inline constexpr uint8_t kTsengCR24 = 0x24;
+// What a timed field or counted line may add to a computed row's deviation.
+inline constexpr double kComputedHoldMargin = 0.01;  // ET3000: bit 1 clock select bit 2
 
 int RoundToInt(double v) {
   return static_cast<int>(std::lround(v));
@@ -170,6 +173,20 @@ void ComputeVertRow(uint16_t lines) {
   if (reference + kSyncLines > field - 3) return;
   Eng.ComputedVertRow = {lines, static_cast<uint16_t>(reference)};
   Eng.VertRowComputed = 1;
+}
+
+void HoldComputedRowsToTheSet() {
+  if (Eng.HorzRowComputed == 0 && Eng.VertRowComputed == 0) return;
+  if (Eng.FieldRateInBand == 0 || Eng.FieldCheckUnmeasurable != 0) return;
+  const auto off = [](int32_t measured, int32_t target, double hold) {
+    return measured > 0 && target > 0 &&
+           std::fabs(static_cast<double>(measured) / target - 1.0) > hold + kComputedHoldMargin;
+  };
+  if (off(Eng.MeasuredLineRate, StandardLineRate(Eng.CurrentStandard), kSetLineHoldRange) ||
+      off(Eng.MeasuredFieldRate, StandardFieldRate(Eng.CurrentStandard), kSetFieldHoldRange)) {
+    Eng.FieldRateInBand = 0;
+    Eng.MissMeasuredClean = 1;
+  }
 }
 
 void KeepComputedBlankInField() {

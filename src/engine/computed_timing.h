@@ -43,6 +43,12 @@ void KeepComputedBlankInField();
 // cleared (Tseng SR07 bits 6 and 0, ET3000 CR24 bit 1, Realtek GR0C bit 5).
 void SelectFirstClocks();
 
+// At the end of the field check: a computed row, which the tables never vouched for, passes
+// only with the rates the set holds (line within 2%, field within 5%) plus 1% for the
+// measurement, not the check's wider bands. A chip that ignores the rows' registers can keep
+// sending a mode of its own a few percent off the standard; that miss counts as measured.
+void HoldComputedRowsToTheSet();
+
 // The row's clock flags without the family's clock step: its crystal, the standard halving.
 uint8_t OwnClockFlags(uint8_t flags);
 

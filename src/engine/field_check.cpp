@@ -1,6 +1,7 @@
 #include "engine/field_check.h"
 
 #include "engine/chip_codes.h"
+#include "engine/computed_timing.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
 #include "engine/line_rate.h"
@@ -150,6 +151,7 @@ void CheckFieldRate() {
     Eng.FieldRateInBand = 1;
     Eng.MissMeasuredClean = 0;
   }
+  HoldComputedRowsToTheSet();
 }
 
 }  // namespace zanvo::engine

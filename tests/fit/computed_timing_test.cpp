@@ -21,7 +21,7 @@ using engine::vsNTSC;
 using engine::vsPAL;
 
 scope::ScopeReport RunComputed(const char* card, uint16_t width, uint16_t height, uint8_t standard,
-                               bool interlace_allowed, bool computed) {
+                               bool interlace_allowed, bool computed, uint8_t as_family = 0) {
   scope::ScopeOptions options;
   options.card = card;
   options.width = width;
@@ -29,6 +29,7 @@ scope::ScopeReport RunComputed(const char* card, uint16_t width, uint16_t height
   options.standard = standard;
   options.no_interlace = !interlace_allowed;
   options.computed = computed;
+  if (as_family != 0) options.as_family = as_family;
   options.dump_registers = false;
   scope::ScopeReport report;
   std::string error;
@@ -91,6 +92,19 @@ TEST(ComputedTimings, RowsTheTablesLackFitOrNameTheRuleTheyBreak) {
       EXPECT_EQ(on.signal.display_chars * on.signal.dots_per_char, c.width);
     }
   }
+}
+
+// The Mach64 under the plain VGA's registers ignores the rows and keeps its own 512x384 at
+// 25.2 kHz / 60 Hz, inside the field check's bands but not what the set holds: a computed row
+// passes only with the set's rates, so this switch is refused.
+TEST(ComputedTimings, ARowTheChipIgnoresIsRefused) {
+  const scope::ScopeReport r =
+      RunComputed("ati-mach64", 512, 384, vs24kHz, true, true, engine::cfStandardVGA);
+  EXPECT_TRUE(r.horz_computed && r.vert_computed);
+  ASSERT_TRUE(r.field_check.has_value());
+  EXPECT_FALSE(r.field_check->in_band) << r.field_check->field_hz;
+  EXPECT_EQ(r.messages.size(), 1u);
+  EXPECT_TRUE(r.signal.crtc == r.monitor.crtc);
 }
 
 // The arcade monitor's own mode, refused by the tables on every card, is exact on each of them
