@@ -112,6 +112,26 @@ void DetectChipset(HWND main, const char* brand, const char* model) {
   Pass(Format("Detect shows \"%s\" / \"%s\"", brand, model));
 }
 
+void ChooseModel(HWND main, const char* model) {
+  HWND combo = Control(main, IDC_MODELS, "comboModels");
+  const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(model));
+  if (index == CB_ERR) Fail(Format("the model list has no \"%s\"", model));
+  // A user's pick: the list's selection, then the notification the main window handles. The
+  // program may still be finishing the detection's own update of the list, which puts the
+  // detected model back; the pick is made again until the list keeps it.
+  const bool kept = PollUntil(kDialogTimeoutMs, [&] {
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(main, WM_COMMAND, MAKEWPARAM(IDC_MODELS, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    Sleep(200);
+    return TextOf(combo) == model;
+  });
+  if (!kept)
+    Fail(Format("the model list shows \"%s\", not \"%s\"", TextOf(combo).c_str(), model));
+  Pass(Format("model \"%s\" chosen by hand", model));
+}
+
 void ChooseRefusedTvStandard(const Program& program, HWND main, int radio_id) {
   Click(Control(main, radio_id, "a TV standard button"));
   HWND box = WaitFor("the \"Display Properties\" box", kDialogTimeoutMs,

@@ -45,6 +45,8 @@ double ChooseTvStandard(const Program& program, HWND main, int radio_id, KeepAns
 
 // Clicks a TV standard's radio button, confirms "Display Properties" with OK, and expects
 // "Video mode unsupported!" instead of the keep-settings dialog; closes it with Abort.
+// Picks `model` in the model list as a user does, from the list itself.
+void ChooseModel(HWND main, const char* model);
 void ChooseRefusedTvStandard(const Program& program, HWND main, int radio_id);
 
 // Clicks Detect and waits until the chipset lists show `brand` and `model`.

@@ -233,24 +233,45 @@ void Refusal(const ScenarioContext& context) {
   ExpectStoredDword(texts::kValueInterlaced, 0);
 }
 
-// The Tseng ET4000 at 640x480: its clock step leaves SR07 bit 0 without bit 6, which divides
-// nothing, so PAL comes out at twice its line and field rate. The field is measured before
-// anything is asked: "Video mode unsupported!" and the monitor timings back, no keep-settings
-// dialog, and nothing but VGA stored.
+// The ET4000 model chosen by hand on an ET3000 at 640x480: its clock bits double the line rate and
+// the line count together, so the field is right and only the line rate shows the miss. No
+// sibling and not the row's own clock brings PAL's line back: "Video mode unsupported!" and the
+// monitor timings back, no keep-settings dialog, and nothing but VGA stored.
 void MeasuredRefusal(const ScenarioContext& context) {
   StartClean();
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   ExpectRates(main, kVgaRates);
-  // The SiS 6326 doubles NTSC's field at 640x480, and no other SiS model is safe to try on it.
-  DetectChipset(main, "SiS", "Generic");
+  DetectChipset(main, "Tseng Labs", "ET3000");
+  ChooseModel(main, "ET4000");
 
-  ChooseRefusedTvStandard(program, main, IDC_MODE_NTSC);
+  ChooseRefusedTvStandard(program, main, IDC_MODE_PAL);
   ExpectStandardButton(main, IDC_MODE_VGA, "VGA after the measured refusal");
   ExpectRates(main, kVgaRates);
 
   Unload(program, main);
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
+}
+
+// The SiS 6326 doubles NTSC's field at 640x480 under its clock step, and no other SiS model is
+// safe to try on it: the row's own clock (its crystal and the standard halving) measures right,
+// so NTSC is asked about and kept under the model the user had.
+void OwnClockRecovery(const ScenarioContext& context) {
+  StartClean();
+  Program program(context.program);
+  HWND main = WaitForMainWindow(program);
+  ExpectRates(main, kVgaRates);
+  DetectChipset(main, "SiS", "Generic");
+
+  ChooseTvStandard(program, main, IDC_MODE_NTSC, KeepAnswer::kYes);
+  ExpectStandardButton(main, IDC_MODE_NTSC, "NTSC kept on the row's own clock");
+  ExpectRates(main, kNtscRates);
+  const std::string model = TextOf(Control(main, IDC_MODELS, "comboModels"));
+  if (model != "Generic") Fail("the model list shows \"" + model + "\", not \"Generic\"");
+  Pass("NTSC on the SiS 6326 measured right on the row's own clock, under \"Generic\"");
+
+  Unload(program, main);
+  ExpectStoredText(texts::kValueVideoStandard, texts::kStandardNtsc);
 }
 
 // The ET4000 model's clock step doubles PAL's field at 640x480; the switch tries "Generic", the
@@ -417,6 +438,7 @@ std::span<const NamedScenario> Scenarios() {
       {"layout", Layout},
       {"refusal", Refusal},
       {"measured-refusal", MeasuredRefusal},
+      {"own-clock-recovery", OwnClockRecovery},
       {"show-pal", ShowPal},
       {"virtual-tv", VirtualTvFollowsShiftLeft},
       {"command-line", CommandLine},
