@@ -69,7 +69,8 @@ TEST(Modeline, ReadsAsCvtsAndItsRatesAreTheAnalyzers) {
       {{"--card", "s3-trio64", "--standard", "ntsc", "--no-interlace"}, false, false},
       {{"--card", "tseng-et4000", "--standard", "24khz"}, true, false},  // 480 lines interlaced
       {{"--card", "cirrus-gd5434", "--mode", "800x600", "--standard", "pal", "--positive-sync"},
-       true, false},
+       true,
+       false},
   };
   for (const Case& c : cases) {
     std::vector<const char*> args = c.args;
@@ -89,8 +90,7 @@ TEST(Modeline, ReadsAsCvtsAndItsRatesAreTheAnalyzers) {
     // X's rule: line = clock / htotal; field = line / vtotal, twice when interlaced (frame
     // lines), half when double scanned.
     const double line_hz = m.clock_mhz * 1e6 / m.h[3];
-    const double field_hz =
-        line_hz / m.v[3] * (m.interlace ? 2 : 1) / (m.double_scan ? 2 : 1);
+    const double field_hz = line_hz / m.v[3] * (m.interlace ? 2 : 1) / (m.double_scan ? 2 : 1);
     const double line_analyzed = signal["line_rate_hz"].get<double>();
     const double field_analyzed = signal["field_rate_hz"].get<double>();
     // The clock is printed to the kHz; half a line is the most a halved count rounds.

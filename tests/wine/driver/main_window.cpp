@@ -127,8 +127,7 @@ void ChooseModel(HWND main, const char* model) {
     Sleep(200);
     return TextOf(combo) == model;
   });
-  if (!kept)
-    Fail(Format("the model list shows \"%s\", not \"%s\"", TextOf(combo).c_str(), model));
+  if (!kept) Fail(Format("the model list shows \"%s\", not \"%s\"", TextOf(combo).c_str(), model));
   Pass(Format("model \"%s\" chosen by hand", model));
 }
 

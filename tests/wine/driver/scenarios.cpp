@@ -253,47 +253,44 @@ void MeasuredRefusal(const ScenarioContext& context) {
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
 }
 
-// The SiS 6326 doubles NTSC's field at 640x480 under its clock step, and no other SiS model is
-// safe to try on it: the row's own clock (its crystal and the standard halving) measures right,
-// so NTSC is asked about and kept under the model the user had.
-void OwnClockRecovery(const ScenarioContext& context) {
+// A TV switch whose first measurement misses and that recovers by itself: detected as
+// `brand` / `detected`, the standard behind `radio_id` is asked about, kept with Yes, read at its
+// rates, and the model list shows `shown_model`.
+void ExpectRecoveredSwitch(const ScenarioContext& context, const char* brand, const char* detected,
+                           int radio_id, const ExpectedRates& rates, const char* shown_model) {
   StartClean();
   Program program(context.program);
   HWND main = WaitForMainWindow(program);
   ExpectRates(main, kVgaRates);
-  DetectChipset(main, "SiS", "Generic");
+  DetectChipset(main, brand, detected);
 
-  ChooseTvStandard(program, main, IDC_MODE_NTSC, KeepAnswer::kYes);
-  ExpectStandardButton(main, IDC_MODE_NTSC, "NTSC kept on the row's own clock");
-  ExpectRates(main, kNtscRates);
+  ChooseTvStandard(program, main, radio_id, KeepAnswer::kYes);
+  ExpectStandardButton(main, radio_id, "the recovered standard");
+  ExpectRates(main, rates);
   const std::string model = TextOf(Control(main, IDC_MODELS, "comboModels"));
-  if (model != "Generic") Fail("the model list shows \"" + model + "\", not \"Generic\"");
-  Pass("NTSC on the SiS 6326 measured right on the row's own clock, under \"Generic\"");
+  if (model != shown_model)
+    Fail("the model list shows \"" + model + "\", not \"" + shown_model + "\"");
+  Pass(Format("%s measured right under \"%s\", which the model list shows", rates.name,
+              shown_model));
 
   Unload(program, main);
-  ExpectStoredText(texts::kValueVideoStandard, texts::kStandardNtsc);
+  ExpectStoredText(texts::kValueVideoStandard, rates.name);  // "PAL" and "NTSC" as stored
+}
+
+// The SiS 6326 doubles NTSC's field at 640x480 under its clock step, and no other SiS model is
+// safe to try on it: the row's own clock (its crystal and the standard halving) measures right,
+// so NTSC is kept under the model the user had.
+void OwnClockRecovery(const ScenarioContext& context) {
+  ExpectRecoveredSwitch(context, "SiS", "Generic", IDC_MODE_NTSC, kNtscRates, "Generic");
 }
 
 // The ET4000 model's clock step doubles PAL's field at 640x480; the switch tries "Generic", the
 // other Tseng model safe on the chip, which measures right: PAL stays, the model list shows
-// "Generic", and it is asked about and stored as any switch.
+// "Generic", and it is stored as any kept switch. An interlacing Tseng chip counts the frame's
+// lines in the CRTC's vertical total, which gives twice PAL's line rate; the readout shows the
+// lines it counted instead: PAL's 15.7 kHz.
 void SiblingRecovery(const ScenarioContext& context) {
-  StartClean();
-  Program program(context.program);
-  HWND main = WaitForMainWindow(program);
-  ExpectRates(main, kVgaRates);
-  DetectChipset(main, "Tseng Labs", "ET4000");
-
-  ChooseTvStandard(program, main, IDC_MODE_PAL, KeepAnswer::kYes);
-  ExpectStandardButton(main, IDC_MODE_PAL, "PAL kept under the sibling");
-  // An interlacing Tseng chip counts the frame's lines in the CRTC's vertical total, which gives
-  // twice PAL's line rate; the readout shows the lines it counted instead: PAL's 15.7 kHz.
-  ExpectRates(main, kPalRates);
-  const std::string model = TextOf(Control(main, IDC_MODELS, "comboModels"));
-  if (model != "Generic") Fail("the model list shows \"" + model + "\", not \"Generic\"");
-  Pass("PAL on the ET4000 measured right under \"Generic\", which the model list shows");
-
-  Unload(program, main);
+  ExpectRecoveredSwitch(context, "Tseng Labs", "ET4000", IDC_MODE_PAL, kPalRates, "Generic");
   ExpectStoredDword(texts::kValueModel, 0);
 }
 
