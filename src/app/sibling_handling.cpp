@@ -19,7 +19,8 @@ bool TMain::TrySiblingModels() {
   // the refusal that follows re-sets.
   const chipset::SiblingSearchResult search =
       chipset::SearchSiblingModels([this] { ResetModeQuietly(); });
-  if (!search.kept) return false;
+  // The row's own clock keeps the user's model.
+  if (!search.kept) return search.recovered();
   // A sibling taking over from a sibling still waiting for its answer leaves the user's model
   // as it was.
   if (!model_before_sibling_) model_before_sibling_ = model_before;

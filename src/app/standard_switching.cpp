@@ -4,7 +4,6 @@
 #include "app/main_form.h"
 #include "app/texts.h"
 #include "chipset/catalogue.h"
-#include "chipset/own_clock_retry.h"
 #include "engine/field_check.h"
 #include "engine/standards.h"
 #include "engine/timing_tables.h"
@@ -189,14 +188,7 @@ void TMain::WMDisplayChange(uint32_t lparam) {
   }
   // A standard that fitted on paper and measured wrong may be right under another model of the
   // brand, whose clock step differs: the timer tells, where the chips' sources cannot.
-  if (!passed && engine::StandardFitted()) {
-    const bool clean_miss = Eng.MissMeasuredClean != 0;
-    passed = TrySiblingModels();
-    // Last, the row's own clock, which needs none of the family clock steps.
-    if (!passed && clean_miss) {
-      passed = chipset::RetryWithOwnClock([this] { ResetModeQuietly(); }).passed;
-    }
-  }
+  if (!passed && engine::StandardFitted()) passed = TrySiblingModels();
   if (passed) {
     if (Initialising || scripted_switch_ || !IsOwnAnnouncement(lparam)) {
       // Applied without a question: kept as it stands, unless a question still open about this

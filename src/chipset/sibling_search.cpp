@@ -36,6 +36,8 @@ SiblingSearchResult SearchSiblingModels(const std::function<void()>& reset_mode)
     }
   }
   Eng.ChipModel = result.model_in_force;
+  // Last, the row's own clock, which needs none of the family clock steps.
+  result.own_clock = RetryWithOwnClock(reset_mode);
   return result;
 }
 

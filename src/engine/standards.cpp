@@ -50,6 +50,13 @@ void LoadStandardTables(uint8_t standard) {
   }
 }
 
+uint16_t StandardLinesPerField(uint8_t standard) {
+  if (standard == vsPAL) return kPalLinesPerField;
+  if (standard == vsNTSC) return kNtscLinesPerField;
+  if (standard == vs24kHz) return k24kHzLinesPerField;
+  return 0;
+}
+
 void ApplyStandard() {
   const uint8_t seq_index = Port().InByte(kSeqIndex);
   SelectCrtcPort();

@@ -23,6 +23,10 @@ void LoadTimingTables(std::span<const HorzRow> horz_table, const VertTable& vert
 // change nothing.
 void LoadStandardTables(uint8_t standard);
 
+// The lines per field the standard's tables are built for (313, 263, 424); 0 for vsVGA and
+// unknown codes.
+uint16_t StandardLinesPerField(uint8_t standard);
+
 // Reprograms the running display mode for the current standard: unlock, horizontal step and,
 // when it found a row, the vertical step. The selected sequencer index is kept.
 void ApplyStandard();

@@ -22,12 +22,7 @@ using engine::vsPAL;
 
 scope::ScopeReport RunComputed(const char* card, uint16_t width, uint16_t height, uint8_t standard,
                                bool interlace_allowed, bool computed, uint8_t as_family = 0) {
-  scope::ScopeOptions options;
-  options.card = card;
-  options.width = width;
-  options.height = height;
-  options.standard = standard;
-  options.no_interlace = !interlace_allowed;
+  scope::ScopeOptions options = FitCaseOptions(card, width, height, standard, interlace_allowed);
   options.computed = computed;
   if (as_family != 0) options.as_family = as_family;
   options.dump_registers = false;

@@ -11,16 +11,22 @@
 
 namespace zanvo::fit {
 
-bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t standard,
-                bool interlace_allowed, scope::ScopeReport& report) {
+scope::ScopeOptions FitCaseOptions(const char* card, uint16_t width, uint16_t height,
+                                   uint8_t standard, bool interlace_allowed) {
   scope::ScopeOptions options;
   options.card = card;
   options.width = width;
   options.height = height;
   options.standard = standard;
   options.no_interlace = !interlace_allowed;
+  return options;
+}
+
+bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t standard,
+                bool interlace_allowed, scope::ScopeReport& report) {
   std::string error;
-  const bool ran = scope::RunScope(options, report, error);
+  const bool ran = scope::RunScope(FitCaseOptions(card, width, height, standard, interlace_allowed),
+                                   report, error);
   EXPECT_TRUE(ran) << error;
   return ran;
 }

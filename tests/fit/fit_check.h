@@ -56,6 +56,10 @@ constexpr auto H = Outcome::kHorizontalOnly;
 constexpr auto U = Outcome::kUntouched;
 constexpr auto C = Outcome::kStrideCut;
 
+// zanvo-scope's options for one row: the card, its desktop mode, the standard, interlace allowed.
+scope::ScopeOptions FitCaseOptions(const char* card, uint16_t width, uint16_t height,
+                                   uint8_t standard, bool interlace_allowed);
+
 // Applies a standard to a card's desktop mode as the window does, through zanvo-scope's session;
 // false (with a gtest failure) when the card has no such mode.
 bool RunFitCase(const char* card, uint16_t width, uint16_t height, uint8_t standard,

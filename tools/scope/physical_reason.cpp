@@ -2,22 +2,14 @@
 
 #include "engine/chip_codes.h"
 #include "engine/computed_timing.h"
+#include "engine/standards.h"
 #include "matrix.h"
 #include "text_format.h"
 
 namespace zanvo::scope {
-namespace {
-
-int FieldLines(uint8_t standard) {
-  if (standard == engine::vsNTSC) return 263;
-  if (standard == engine::vs24kHz) return 424;
-  return 313;
-}
-
-}  // namespace
-
 int TallestComputedField(uint8_t standard) {
-  return FieldLines(standard) * static_cast<int>(engine::kFieldSharePercent) / 100;
+  return engine::StandardLinesPerField(standard) * static_cast<int>(engine::kFieldSharePercent) /
+         100;
 }
 
 std::string PhysicalReason(const ScopeReport& report, uint8_t standard,

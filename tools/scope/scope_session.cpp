@@ -257,20 +257,15 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
       }
     }
     const bool measured_miss = report.field_check && !report.field_check->in_band;
-    const bool clean_miss = measured_miss && Eng.MissMeasuredClean != 0;
-    // As the window does: a measured miss tries the brand's safe siblings, each on the mode
-    // the driver sets again.
+    // As the window does: a measured miss tries the brand's safe siblings, then the row's own
+    // clock, each on the mode the driver sets again.
     if (measured_miss) {
       report.sibling_search =
           chipset::SearchSiblingModels([&pc] { virt::ResetCurrentMode(pc.card()); });
+      report.own_clock = report.sibling_search->own_clock;
     }
-    const bool sibling_kept = report.sibling_search && report.sibling_search->kept;
-    // ... and after a clean one none recovered, the row's own clock.
-    if (clean_miss && !sibling_kept) {
-      report.own_clock = chipset::RetryWithOwnClock([&pc] { virt::ResetCurrentMode(pc.card()); });
-    }
-    const bool own_clock_kept = report.own_clock && report.own_clock->passed;
-    if (!report.fitted || (measured_miss && !sibling_kept && !own_clock_kept)) {
+    const bool recovered = report.sibling_search && report.sibling_search->recovered();
+    if (!report.fitted || (measured_miss && !recovered)) {
       RefuseStandard(pc, report);
     }
   } else {
