@@ -1,0 +1,87 @@
+#include "platform/linux/vga_presence.h"
+
+#include <cstdio>
+
+#include "engine/vga_regs.h"
+
+namespace zanvo::linux_pc {
+
+namespace {
+
+using namespace zanvo::engine;
+
+std::string Rate(double hz) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f Hz", hz);
+  return text;
+}
+
+}  // namespace
+
+VgaPresence CheckVgaPresence(PortIo& io, const std::function<double()>& now_seconds) {
+  VgaPresence result;
+  const uint8_t misc = io.InByte(kMiscOutputRead);
+  if (misc == 0xFF) {
+    result.refusal = "no VGA answers at the standard ports (Miscellaneous Output reads 0xFF)";
+    return result;
+  }
+  const bool color = (misc & kMiscColorAddressing) != 0;
+  const uint16_t status_port = color ? kInputStatus1Color : kInputStatus1Mono;
+  const uint16_t crtc_index = color ? kCrtcIndexColor : kCrtcIndexMono;
+
+  // Rising edges of the vertical retrace bit, timed from the first to the last.
+  const double start = now_seconds();
+  double first_rise = -1.0, last_rise = -1.0;
+  uint32_t rises = 0, enable_changes = 0;
+  uint8_t previous = io.InByte(status_port);
+  bool all_ones = previous == 0xFF;
+  for (uint32_t reads = 0; reads < kMaxStatusReads; ++reads) {
+    const uint8_t status = io.InByte(status_port);
+    all_ones = all_ones && status == 0xFF;
+    const double now = now_seconds();
+    if ((status & kStatusVRetrace) != 0 && (previous & kStatusVRetrace) == 0) {
+      if (rises == 0) first_rise = now;
+      last_rise = now;
+      ++rises;
+    }
+    if (((status ^ previous) & kStatusDisplayDisabled) != 0) ++enable_changes;
+    previous = status;
+    if (now - start >= kWatchSeconds) break;
+  }
+  if (all_ones) {
+    result.refusal = "no VGA answers at the standard ports (Input Status 1 reads 0xFF)";
+    return result;
+  }
+  if (rises < 3 || last_rise <= first_rise) {
+    result.refusal = "the status register at the standard ports shows no vertical retraces";
+    return result;
+  }
+  result.retrace_hz = (rises - 1) / (last_rise - first_rise);
+  if (result.retrace_hz < kMinRetraceHz || result.retrace_hz > kMaxRetraceHz) {
+    result.refusal = "the status register shows retraces at " + Rate(result.retrace_hz) +
+                     ", no rate a VGA sends";
+    return result;
+  }
+  if (enable_changes < 2 * rises) {
+    result.refusal = "the status register shows no lines between the retraces";
+    return result;
+  }
+  // The index register holds what was written (five bits on every VGA).
+  const uint8_t held = io.InByte(crtc_index);
+  bool reads_back = true;
+  for (const uint8_t probe : {uint8_t{0x11}, uint8_t{0x0E}}) {
+    io.OutByte(crtc_index, probe);
+    ++result.writes;
+    reads_back = reads_back && (io.InByte(crtc_index) & 0x1F) == probe;
+  }
+  io.OutByte(crtc_index, held);
+  ++result.writes;
+  if (!reads_back) {
+    result.refusal = "the CRT controller's index register does not read back what was written";
+    return result;
+  }
+  result.present = true;
+  return result;
+}
+
+}  // namespace zanvo::linux_pc
