@@ -2,11 +2,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/main_form.h"
 #include "app/texts.h"
 #include "chip_names.h"
+#include "console_settings.h"
 #include "engine/chip_codes.h"
 #include "engine/engine_port.h"
 #include "engine/engine_state.h"
@@ -206,7 +208,8 @@ class Run {
     SavedSetDisplay display(m_.ports, saved_);
     TerminalKeepQuestion question(m_.answers, m_.err);
     toolkit::Application application;
-    app::ShellServices services{recorder, m_.memory, access,  instance, tray,       settings,
+    ConsoleSettings console_settings(settings);
+    app::ShellServices services{recorder, m_.memory, access,  instance, tray, console_settings,
                                 display,  boxes,     windows, question, application};
     auto main = std::make_unique<app::TMain>(services);
     display.deliver = [&main](uint32_t lparam) { main->WMDisplayChange(lparam); };
@@ -217,12 +220,19 @@ class Run {
     if (auto key = settings.OpenOrCreate(app::texts::kRegistryKey)) {
       stored_chipset = key->ReadDword(app::texts::kValueChipset).has_value();
     }
+    // Until a chip is chosen, only the VGA's own registers are kept (detection probes included).
+    if (saved_.registers.empty()) recorder.SetFamily(engine::cfStandardVGA);
     main->SetCommandLine({});
     main->OnFormCreate();
     if (application.terminate_requested()) return app::kExitNotSwitched;
     ChooseChipset(*main, stored_chipset);
-    // A set begun on one chip keeps that chip's registers; a new set takes the chip in force.
-    if (saved_.registers.empty()) recorder.SetFamily(Eng.ChipFamily);
+    // The set takes the chip in force when everything it holds may belong to that chip (a set
+    // begun on another chip's extension ports keeps that chip).
+    const bool fits_chip = std::all_of(saved_.registers.begin(), saved_.registers.end(),
+                                       [](const linux_pc::SavedRegister& r) {
+                                         return linux_pc::MayBeSaved(Eng.ChipFamily, r.port, r.index);
+                                       });
+    if (fits_chip) recorder.SetFamily(Eng.ChipFamily);
     report_.family = Eng.ChipFamily;
     report_.model = Eng.ChipModel;
     report_.chip = scope::ChipName(Eng.ChipFamily, Eng.ChipModel, Eng.ExtIoBase);
