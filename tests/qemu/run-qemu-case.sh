@@ -43,7 +43,8 @@ cp "$runner" "$work/root/init"
 cp "$zanvo" "$work/root/bin/zanvo"
 (cd "$work/root" && find . | cpio -o -H newc --quiet | gzip -1 >"$work/initrd.gz")
 
-vga="std,retrace=precise" icount=(-icount "shift=${ZANVO_QEMU_ICOUNT_SHIFT:-6},sleep=off") scenario=$case_name extra=""
+vga="std,retrace=precise" icount=(-icount "shift=${ZANVO_QEMU_ICOUNT_SHIFT:-6},sleep=off") scenario=$case_name
+extra=""
 case $case_name in
   rates) extra="zanvo.wrong=$wrong_chipset" ;;
   cirrus) vga="cirrus"; scenario=detect ;;
@@ -94,53 +95,70 @@ case $case_name in
     det=$(results detect)
     echo "Detection on -vga std: $(jq -r '.zanvo.report.chip.name' <<<"$det")"
     [[ $(jq -r '.zanvo.report.chip.family' <<<"$det") == 1 ]] || fail "detection on the standard VGA: $det"
-    table="$work/rates-table.md"
-    {
-      echo "| mode | standard | measured field / line (Hz) | QEMU's formula | off | virtual PC's analyzer | real VGA without QEMU's limits |"
-      echo "|---|---|---|---|---|---|---|"
-    } >"$table"
+    # Each switch with what the virtual PC makes of the same registers: whether its VGA fits
+    # the standard from the registers the switch started on, and the analyzer's rates for the
+    # registers the switch wrote.
     n=0
+    : >"$work/rates-judged.jsonl"
     while read -r line; do
       n=$((n + 1))
-      what=$(jq -r '"\(.mode) \(.standard) \(.args | join(" "))"' <<<"$line")
-      # The virtual PC's VGA, from the same registers, with the same options: does it fit?
       jq '.registers_before' <<<"$line" >"$work/before-$n.json"
+      jq '.registers' <<<"$line" >"$work/after-$n.json"
       computed=(); [[ $(jq '.args | index("--computed")' <<<"$line") != null ]] && computed=(--computed)
-      virtual_fitted=$("$scope" --card vga --load-registers "$work/before-$n.json" --standard "$(jq -r .standard <<<"$line")" \
-        "${computed[@]}" --json 2>/dev/null | jq '.fitted')
-      if [[ $(jq '.zanvo.report.field_check.fitted' <<<"$line") != "$virtual_fitted" ]]; then
-        fail "$what: fitted $(jq '.zanvo.report.field_check.fitted' <<<"$line") on QEMU, $virtual_fitted on the virtual PC"
-        continue
-      fi
-      if [[ $virtual_fitted != true ]]; then
-        echo "$what: no row fits, on QEMU as on the virtual PC (Video mode unsupported!)"
-        [[ $(jq '.zanvo.exit == 1 and .zanvo.report.in_force == "vga"' <<<"$line") == true ]] || fail "$what: not refused"
-        continue
-      fi
-      jq '.registers' <<<"$line" >"$work/registers-$n.json"
-      analyzer=$("$scope" --card vga --load-registers "$work/registers-$n.json" --json 2>/dev/null |
+      fitted=$("$scope" --card vga --load-registers "$work/before-$n.json" \
+        --standard "$(jq -r .standard <<<"$line")" "${computed[@]}" --json 2>/dev/null | jq '.fitted')
+      analyzer=$("$scope" --card vga --load-registers "$work/after-$n.json" --json 2>/dev/null |
         jq -c '{field_hz: .signal.field_rate_hz, line_hz: .signal.line_rate_hz}')
-      row=$(jq -r --argjson a "$analyzer" '
-        def pct(x; y): (x - y) / y * 100;
-        .zanvo.report.field_check as $c |
-        [ .mode, .standard + (if (.args | index("--computed")) then " (computed)" else "" end),
-          "\($c.field_hz | . * 1000 | round / 1000) / \($c.line_hz)",
-          "\(.qemu.field_hz | . * 1000 | round / 1000) / \(.qemu.line_hz | round)",
-          "\(pct($c.field_hz; .qemu.field_hz) | . * 100 | round / 100)% / \(pct($c.line_hz; .qemu.line_hz) | . * 100 | round / 100)%",
-          "\($a.field_hz | . * 1000 | round / 1000) / \($a.line_hz | round)",
-          "\(.real_vga.field_hz | . * 1000 | round / 1000) / \(.real_vga.line_hz | round)" ]
-        | "| " + join(" | ") + " |"' <<<"$line")
-      echo "$row" >>"$table"
-      ok=$(jq --argjson a "$analyzer" '
-        def near(x; y; tol): ((x - y) / y | fabs) <= tol;
-        .zanvo.exit == 0 and .zanvo.report.in_force == .standard
-        and near(.zanvo.report.field_check.field_hz; .qemu.field_hz; 0.005)
-        and near(.zanvo.report.field_check.line_hz; .qemu.line_hz; 0.005)
-        and near($a.field_hz; .real_vga.field_hz; 0.001) and near($a.line_hz; .real_vga.line_hz; 0.001)' <<<"$line")
-      [[ $ok == true ]] || fail "$what: $(jq -c '{exit: .zanvo.exit, check: .zanvo.report.field_check, qemu, real_vga, stderr: .zanvo.stderr}' <<<"$line") analyzer $analyzer"
+      jq -c --argjson f "${fitted:-null}" --argjson a "${analyzer:-null}" \
+        '. + {virtual_fitted: $f, analyzer: $a, computed: ((.args | index("--computed")) != null)}' \
+        <<<"$line" >>"$work/rates-judged.jsonl"
     done < <(results rate)
-    ((n == 12)) || fail "$n switches reported, 12 expected"
+    ((n == 36)) || fail "$n switches reported, 36 expected (12 cells, three times each)"
+    # The judgement: a switch fits on QEMU exactly where it fits on the virtual PC; a fitted one
+    # is kept, each of its three measurements within the 2% the field check allows two periods
+    # to differ by (the guest's 250 Hz timer interrupt costs it hundreds of microseconds under
+    # -icount; one on a retrace's edge moves that field), their median within 0.5% of QEMU's
+    # formula; the analyzer agrees with a real VGA's count of the same registers (QEMU's limits
+    # are the whole difference).
+    jq -rs -f /dev/stdin "$work/rates-judged.jsonl" >"$work/rates-verdict.txt" <<'JQ'
+def err(x; y): (x - y) / y;
+def median: sort | .[length / 2 | floor];
+def r3: . * 1000 | round / 1000;
+def pct: . * 10000 | round / 100 | tostring + "%";
+group_by([.mode, .standard, .computed])[] |
+  .[0] as $c | "\($c.mode) \($c.standard)\(if $c.computed then " (computed)" else "" end)" as $what |
+  if any(.[]; .zanvo.report.field_check.fitted != .virtual_fitted) then
+    "FAIL \($what): fitted \([.[].zanvo.report.field_check.fitted]) on QEMU, \($c.virtual_fitted) on the virtual PC"
+  elif $c.virtual_fitted != true then
+    if all(.[]; .zanvo.exit == 1 and .zanvo.report.in_force == "vga") then
+      "NOTE \($what): no row fits, on QEMU as on the virtual PC (Video mode unsupported!)"
+    else "FAIL \($what): not refused" end
+  else
+    [.[] | err(.zanvo.report.field_check.field_hz; .qemu.field_hz)] as $fe |
+    [.[] | err(.zanvo.report.field_check.line_hz; .qemu.line_hz)] as $le |
+    (if all(.[]; .zanvo.exit == 0 and .zanvo.report.in_force == .standard)
+        and all($fe[], $le[]; fabs <= 0.02)
+        and ($fe | median | fabs) <= 0.005 and ($le | median | fabs) <= 0.005
+        and (err($c.analyzer.field_hz; $c.real_vga.field_hz) | fabs) <= 0.001
+        and (err($c.analyzer.line_hz; $c.real_vga.line_hz) | fabs) <= 0.001
+     then "ROW" else "FAIL" end) as $verdict |
+    "\($verdict) | \($c.mode) | \($c.standard)\(if $c.computed then " (computed)" else "" end) | " +
+    "\([.[].zanvo.report.field_check.field_hz] | median | r3) / \([.[].zanvo.report.field_check.line_hz] | median) | " +
+    "\($c.qemu.field_hz | r3) / \($c.qemu.line_hz | round) | " +
+    "\($fe | median | pct) / \($le | median | pct) (\($fe | map(fabs) | max | pct) at most) | " +
+    "\($c.analyzer.field_hz | r3) / \($c.analyzer.line_hz | round) | " +
+    "\($c.real_vga.field_hz | r3) / \($c.real_vga.line_hz | round) |"
+  end
+JQ
+    table="$work/rates-table.md"
+    {
+      echo "| mode | standard | measured field / line (Hz, median of 3) | QEMU's formula | off (median; field's largest) | virtual PC's analyzer | real VGA without QEMU's limits |"
+      echo "|---|---|---|---|---|---|---|"
+      sed -n 's/^\(ROW\|FAIL\) | /| /p' "$work/rates-verdict.txt"
+    } >"$table"
     cat "$table"
+    grep '^NOTE' "$work/rates-verdict.txt"
+    while read -r bad; do fail "${bad#FAIL }"; done < <(grep '^FAIL' "$work/rates-verdict.txt")
     check_restores rate-restore
     while read -r line; do
       [[ $(jq '.zanvo.exit == 1 and .zanvo.report.in_force == "vga" and .zanvo.report.field_check.clean_miss' <<<"$line") == true ]] ||
