@@ -76,6 +76,9 @@ void SetMode(const ModeSet& m) {
 
 RegisterDump Dump() {
   RegisterDump d;
+  // The attribute flip-flop on its index first: Cirrus chips show its state in CR24, which is
+  // no register a mode holds.
+  inb(0x3DA);
   d.misc = inb(0x3CC);
   for (unsigned i = 0; i < d.seq.size(); ++i) {
     outb(static_cast<uint8_t>(i), 0x3C4);
@@ -202,11 +205,16 @@ void SwitchAndBack(const char* scenario, const ModeSet& mode, const std::string&
         {"differences", Differences(before, Dump())}});
 }
 
+// Detection, and PAL on the chip it found, then the way back.
 void Detect() {
   SetMode(kText80x25);
+  const RegisterDump before = Dump();
   const ZanvoRun run = RunZanvo({"pal", "--detect", "--json"}, "y\n");
-  Emit({{"scenario", "detect"}, {"zanvo", RunJson(run)}});
-  RunZanvo({"vga", "--json"}, "");
+  const RegisterDump after = Dump();
+  Emit({{"scenario", "detect"}, {"zanvo", RunJson(run)}, {"qemu", RatesJson(QemuRates(after))}});
+  const ZanvoRun back = RunZanvo({"vga", "--json"}, "");
+  Emit({{"scenario", "detect-restore"}, {"mode", kText80x25.name}, {"standard", "pal"},
+        {"zanvo", RunJson(back)}, {"differences", Differences(before, Dump())}});
 }
 
 // A process of the highest real-time priority that takes the processor for 10-25 ms at a time,
@@ -231,8 +239,8 @@ void Busy(const std::vector<std::string>& wrong_chipset, int rounds, bool hog) {
   const pid_t hog_pid = hog ? StartHog(2326) : -1;
   for (int round = 0; round < rounds; ++round) {
     for (const char* standard : kStandards) {
-      SwitchAndBack("busy", kText80x25, standard, {"--chipset", "vga"});
-      if (!wrong_chipset.empty()) SwitchAndBack("busy-wrong", kText80x25, standard, wrong_chipset);
+      SwitchAndBack("busy", k640x480x4, standard, {"--chipset", "vga"});
+      if (!wrong_chipset.empty()) SwitchAndBack("busy-wrong", k640x480x4, standard, wrong_chipset);
     }
   }
   if (hog_pid > 0) {
@@ -294,7 +302,7 @@ int main() {
     } else if (scenario == "detect") {
       Detect();
     } else if (scenario == "busy") {
-      Busy(wrong, 2, KernelArgument("zanvo.hog") == "1");
+      Busy(wrong, 3, KernelArgument("zanvo.hog") == "1");
     } else if (scenario == "novga") {
       const ZanvoRun run = RunZanvo({"pal", "--json"}, "y\n");
       struct stat st {};

@@ -17,16 +17,19 @@ namespace zanvo::linux_pc {
 struct VgaPresence {
   bool present = false;
   std::string refusal;      // why not, for the user
-  double retrace_hz = 0.0;  // the vertical retrace rate seen
+  double retrace_hz = 0.0;  // the vertical retrace rate seen (the shortest period's)
   uint32_t writes = 0;      // port writes the check made
 };
 
-// The plausible retrace rates: below a PAL field's 50 Hz there is room for interlaced and
-// doubled modes, above a monitor's 85 Hz for the fastest VGA modes.
-inline constexpr double kMinRetraceHz = 20.0;
+// The plausible retrace rates: far below a PAL field's 50 Hz there is room for a field whose
+// clock a wrong model halved (the way back must still work on it), above a monitor's 85 Hz for
+// the fastest VGA modes. A status bit that flips on every read is no retrace.
+inline constexpr double kMinRetraceHz = 5.0;
 inline constexpr double kMaxRetraceHz = 250.0;
-// How long the status register is watched.
+// How long the status register is watched: this long at least, and on a machine that misses
+// retraces (it lost the processor) until three were seen, up to the longest watch.
 inline constexpr double kWatchSeconds = 0.25;
+inline constexpr double kLongestWatchSeconds = 1.0;
 // A bound on the reads too, whatever the clock does.
 inline constexpr uint32_t kMaxStatusReads = 4u << 20;
 
