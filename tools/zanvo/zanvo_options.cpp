@@ -27,9 +27,12 @@ constexpr const char* kFooter = R"(Exit status:
      question answered No or not at all
   2  a command line it does not take
 
-Files (root's only, mode 0700 directories):
+Files:
   /run/zanvo/saved-registers  the registers the card held before the first switch
   /var/lib/zanvo/settings     the chipset and options last kept
+  Both directories are root's alone (mode 0700); a file there that is not root's, or that
+  others may write, or a saved set naming a port outside the VGA's and its chip's registers,
+  is refused and nothing is written.
 
 Examples:
   sudo zanvo pal                      PAL on the detected (or stored) chipset
