@@ -71,7 +71,12 @@ TEST(PrivateFiles, ReadsOnlyPlainFilesOfTheOwnerWritableByNoOneElse) {
       EXPECT_NE(refusal.find(c.refusal), std::string::npos) << c.what << ": " << refusal;
     }
   }
+  Write(file + "-large", std::string((1 << 20) + 1, 'x'), 0600);
   std::string refusal;
+  EXPECT_FALSE(ReadPrivateFile(file + "-large", me, refusal).has_value());
+  EXPECT_NE(refusal.find("too large"), std::string::npos) << refusal;
+  Write(file + "-full", std::string(1 << 20, 'x'), 0600);
+  EXPECT_EQ(ReadPrivateFile(file + "-full", me, refusal).value_or("").size(), size_t{1} << 20);
   EXPECT_FALSE(ReadPrivateFile(dir.path + "/missing", me, refusal).has_value());
   EXPECT_EQ(refusal, "") << "a missing file is no refusal";
 }
@@ -114,9 +119,10 @@ TEST(PrivateFiles, WrittenFileIsOwnerOnlyAndReplacesTheOldOneWhole) {
 
 TEST(SettingsFile, ValuesReadBackAndGarbageKeepsTheDefaults) {
   const auto values = ParseSettings(
-      "Chipset=4\nModel=\"x\"\nbad line\nPolarity=12x\nName With Space=1\nVideoStandard=\"PAL\"\n"
+      "Chipset=4\nExitToVGA=1\nModel=\"x\"\nbad line\nPolarity=12x\nName With Space=1\nVideoStandard=\"PAL\"\n"
       "Big=4294967296\nQuote=\"a\"b\"\n");
-  ASSERT_EQ(values.size(), 3u);
+  ASSERT_EQ(values.size(), 4u);
+  EXPECT_EQ(std::get<uint32_t>(values.at("ExitToVGA")), 1u);
   EXPECT_EQ(std::get<uint32_t>(values.at("Chipset")), 4u);
   EXPECT_EQ(std::get<std::string>(values.at("Model")), "x");
   EXPECT_EQ(std::get<std::string>(values.at("VideoStandard")), "PAL");

@@ -5,7 +5,7 @@
 
 namespace zanvo::linux_pc {
 
-DevMem::DevMem() : fd_(open("/dev/mem", O_RDONLY | O_CLOEXEC)) {}
+DevMem::DevMem(const char* path) : fd_(open(path, O_RDONLY | O_CLOEXEC)) {}
 
 DevMem::~DevMem() {
   if (fd_ >= 0) close(fd_);

@@ -11,7 +11,7 @@ namespace zanvo::linux_pc {
 
 class DevMem final : public PhysicalMemory {
  public:
-  DevMem();
+  explicit DevMem(const char* path = "/dev/mem");
   ~DevMem() override;
   DevMem(const DevMem&) = delete;
   DevMem& operator=(const DevMem&) = delete;
