@@ -73,7 +73,9 @@ TEST(LinuxPortAccess, OpensForRootAndSaysWhyNot) {
   LinuxPortAccess access;
   const bool opened = access.Initialize();
 #if defined(__x86_64__) || defined(__i386__)
-  if (geteuid() != 0) EXPECT_FALSE(opened);
+  if (geteuid() != 0) {
+    EXPECT_FALSE(opened);
+  }
   EXPECT_EQ(access.failure().empty(), opened) << access.failure();
   if (!opened) {
     const std::string& why = access.failure();
