@@ -59,8 +59,9 @@ class CountingPorts final : public PortIo {
 // One PC running zanvo: a virtual card on 640x480, its state directories in a temporary folder.
 class ZanvoPc {
  public:
-  explicit ZanvoPc(const char* card = "s3-trio64") : pc(virt::MakeCard(card)), ports(pc) {
-    virt::SetDesktopMode(pc.card(), 640, 480);
+  explicit ZanvoPc(const char* card = "s3-trio64", uint16_t width = 640, uint16_t height = 480)
+      : pc(virt::MakeCard(card)), ports(pc) {
+    virt::SetDesktopMode(pc.card(), width, height);
     char pattern[] = "/tmp/zanvo-run-XXXXXX";
     base = mkdtemp(pattern);
     run_dir = base + "/run";
@@ -110,6 +111,9 @@ TEST(ZanvoRun, SwitchKeptThenVgaFromAnotherRunRestoresEveryRegister) {
     EXPECT_NE(z.out.str().find("In force: " + std::string(c.standard)), std::string::npos) << z.out.str();
     EXPECT_NE(z.out.str().find("Readout: H.Frequency :"), std::string::npos) << z.out.str();
     EXPECT_NE(z.err.str().find("Do you want to keep these settings? [y/N]"), std::string::npos);
+    // The command line is the confirmation; the settings were stored.
+    EXPECT_EQ(z.err.str().find("ZANVO will now apply"), std::string::npos) << z.err.str();
+    EXPECT_EQ(z.err.str().find("could not be saved"), std::string::npos) << z.err.str();
     EXPECT_TRUE(z.Exists(z.SavedSet())) << c.standard;
     std::ifstream settings(z.settings_dir + "/settings");
     std::string stored((std::istreambuf_iterator<char>(settings)), {});
@@ -147,6 +151,37 @@ TEST(ZanvoRun, NoOrNoAnswerGoesBack) {
       EXPECT_NE(z.err.str().find("Reverting in 1 seconds."), std::string::npos);
     }
   }
+}
+
+// A switch no row fits says so, as the window's box does, and leaves the monitor timings.
+TEST(ZanvoRun, UnsupportedModeIsSaidAndLeavesTheMonitorTimings) {
+  ZanvoPc z("s3-trio64", 800, 600);
+  const auto before = Snapshot(z.pc.card());
+  EXPECT_EQ(z.Run({"ntsc"}), 1);
+  EXPECT_NE(z.err.str().find("zanvo: Video mode unsupported!"), std::string::npos) << z.err.str();
+  EXPECT_EQ(z.answers.waits, 0) << "nothing to keep, nothing asked";
+  EXPECT_EQ(Snapshot(z.pc.card()), before);
+  EXPECT_FALSE(z.Exists(z.SavedSet()));
+}
+
+TEST(ZanvoOptions, FlagsAreOffUnlessGiven) {
+  const char* plain[] = {"zanvo", "PAL"};
+  const ParsedCommandLine a = ParseZanvoCommandLine(2, plain);
+  ASSERT_FALSE(a.exit_code.has_value());
+  EXPECT_EQ(a.options.standard, engine::vsPAL);
+  EXPECT_FALSE(a.options.computed || a.options.no_interlace || a.options.positive_sync ||
+               a.options.odd_even_vsync || a.options.detect || a.options.readout || a.options.json);
+  EXPECT_FALSE(a.options.chipset.has_value());
+  const char* all[] = {"zanvo", "24khz", "--computed", "--no-interlace", "--positive-sync",
+                       "--odd-even-vsync", "--detect", "--readout", "--json", "--move", "Down",
+                       "--move", "right", "--chipset", "cirrus"};
+  const ParsedCommandLine b = ParseZanvoCommandLine(15, all);
+  ASSERT_FALSE(b.exit_code.has_value()) << b.error;
+  EXPECT_EQ(b.options.standard, engine::vs24kHz);
+  EXPECT_TRUE(b.options.computed && b.options.no_interlace && b.options.positive_sync &&
+              b.options.odd_even_vsync && b.options.detect && b.options.readout && b.options.json);
+  EXPECT_EQ(b.options.moves, (std::vector<Move>{Move::kDown, Move::kRight}));
+  EXPECT_EQ(b.options.chipset.value_or(""), "cirrus");
 }
 
 // What zanvo reads as root is refused unless it is safe, and then nothing is written: not to

