@@ -32,22 +32,33 @@ VgaPresence CheckVgaPresence(PortIo& io, const std::function<double()>& now_seco
   // Rising edges of the vertical retrace bit. The shortest time between two of them is the
   // field: a busy machine that loses the processor misses retraces, which only lengthens the
   // others. Watched for kWatchSeconds, longer (up to kLongestWatchSeconds) until three are seen.
+  // A retrace starts where two reads in a row show the bit after two that did not, so a single
+  // garbage read (all ones, say) makes no retrace of its own.
   const double start = now_seconds();
-  double last_rise = -1.0, shortest = -1.0;
+  double last_rise = -1.0, shortest = -1.0, previous_time = start;
   uint32_t rises = 0, enable_changes = 0;
   uint8_t previous = io.InByte(status_port);
   bool all_ones = previous == 0xFF;
+  bool in_retrace = true;  // a retrace under way at the start is not timed
   for (uint32_t reads = 0; reads < kMaxStatusReads; ++reads) {
     const uint8_t status = io.InByte(status_port);
     all_ones = all_ones && status == 0xFF;
     const double now = now_seconds();
-    if ((status & kStatusVRetrace) != 0 && (previous & kStatusVRetrace) == 0) {
-      if (rises > 0 && (shortest < 0 || now - last_rise < shortest)) shortest = now - last_rise;
-      last_rise = now;
+    const bool both_set = (status & previous & kStatusVRetrace) != 0;
+    const bool both_clear = ((status | previous) & kStatusVRetrace) == 0;
+    if (both_set && !in_retrace) {
+      if (rises > 0 && (shortest < 0 || previous_time - last_rise < shortest)) {
+        shortest = previous_time - last_rise;
+      }
+      last_rise = previous_time;
       ++rises;
+      in_retrace = true;
+    } else if (both_clear) {
+      in_retrace = false;
     }
     if (((status ^ previous) & kStatusDisplayDisabled) != 0) ++enable_changes;
     previous = status;
+    previous_time = now;
     const double watched = now - start;
     if ((watched >= kWatchSeconds && rises >= 3) || watched >= kLongestWatchSeconds) break;
   }
