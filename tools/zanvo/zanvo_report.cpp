@@ -59,7 +59,9 @@ void PrintReportJson(const ZanvoReport& r, std::ostream& out) {
                         {"periods", r.periods},
                         {"field_hz", r.field_hz},
                         {"line_hz", r.line_hz},
-                        {"line_in_band", r.line_in_band}};
+                        {"line_in_band", r.line_in_band},
+                        {"switch_wall_s", r.switch_wall_s},
+                        {"switch_cpu_s", r.switch_cpu_s}};
   } else {
     j["field_check"] = nullptr;
   }

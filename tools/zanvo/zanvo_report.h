@@ -29,6 +29,8 @@ struct ZanvoReport {
   double field_hz = 0.0;            // measured by the field check
   double line_hz = 0.0;
   bool line_in_band = false;
+  double switch_wall_s = 0.0;        // the switch's time, keep question included
+  double switch_cpu_s = 0.0;         // the processor time it took
   std::string keep_answer;          // yes, no, no answer, closed; empty: not asked
   int moves_made = 0;
   int moves_stopped = 0;             // not made: a sync would leave its blanking

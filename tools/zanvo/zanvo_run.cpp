@@ -1,5 +1,6 @@
 #include "zanvo_run.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,6 +28,12 @@ namespace {
 
 using engine::Eng;
 using linux_pc::SavedRegisterSet;
+
+double ProcessorSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
 
 std::string StandardName(uint8_t standard) {
   switch (standard) {
@@ -239,11 +246,15 @@ class Run {
     SetOptions(*main);
 
     report_.switch_made = true;
+    const double wall_before = m_.now_seconds(), cpu_before = ProcessorSeconds();
     switch (o_.standard) {
       case engine::vsPAL: main->chkModePAL.SetChecked(true); break;
       case engine::vsNTSC: main->chkModeNTSC.SetChecked(true); break;
       default: main->chkModeSega.SetChecked(true); break;
     }
+    // The switch's whole time: fit, field check, any search after a miss, the keep question.
+    report_.switch_wall_s = m_.now_seconds() - wall_before;
+    report_.switch_cpu_s = ProcessorSeconds() - cpu_before;
     report_.fitted = engine::StandardFitted();
     report_.field_in_band = Eng.FieldRateInBand != 0;
     report_.clean_miss = Eng.MissMeasuredClean != 0;
