@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <deque>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "card_snapshot.h"
@@ -110,6 +111,7 @@ TEST(ZanvoRun, SwitchKeptThenVgaFromAnotherRunRestoresEveryRegister) {
     EXPECT_NEAR(signal.field_rate_hz, c.field_hz, 0.05 * c.field_hz) << c.standard;
     EXPECT_NE(z.out.str().find("In force: " + std::string(c.standard)), std::string::npos) << z.out.str();
     EXPECT_NE(z.out.str().find("Readout: H.Frequency :"), std::string::npos) << z.out.str();
+    EXPECT_NE(z.out.str().find("Chipset: S3: Trio32/64 (detected)"), std::string::npos) << z.out.str();
     EXPECT_NE(z.err.str().find("Do you want to keep these settings? [y/N]"), std::string::npos);
     // The command line is the confirmation; the settings were stored.
     EXPECT_EQ(z.err.str().find("ZANVO will now apply"), std::string::npos) << z.err.str();
@@ -134,9 +136,9 @@ TEST(ZanvoRun, NoOrNoAnswerGoesBack) {
     int waits;  // one a second
   };
   const Case cases[] = {
-      {"No", {AnswerSource::Answer::kNo}, 1},
-      {"no answer: the countdown", {}, 15},
-      {"the input closed", {AnswerSource::Answer::kNone, AnswerSource::Answer::kClosed}, 2},
+      {"no", {AnswerSource::Answer::kNo}, 1},
+      {"no answer", {}, 15},
+      {"closed", {AnswerSource::Answer::kNone, AnswerSource::Answer::kClosed}, 2},
   };
   for (const Case& c : cases) {
     ZanvoPc z;
@@ -146,7 +148,9 @@ TEST(ZanvoRun, NoOrNoAnswerGoesBack) {
     EXPECT_EQ(z.answers.waits, c.waits) << c.what;
     EXPECT_EQ(Snapshot(z.pc.card()), before) << c.what;
     EXPECT_FALSE(z.Exists(z.SavedSet())) << c.what;
-    EXPECT_NE(z.out.str().find("\"in_force\": \"vga\""), std::string::npos) << z.out.str();
+    const auto report = nlohmann::json::parse(z.out.str());
+    EXPECT_EQ(report["in_force"], "vga") << c.what;
+    EXPECT_EQ(report["keep_answer"], c.what);
     if (c.waits == 15) {
       EXPECT_NE(z.err.str().find("Reverting in 1 seconds."), std::string::npos);
     }
@@ -288,8 +292,14 @@ TEST(ZanvoRun, OptionsMovesAndChipsetReachTheCard) {
   EXPECT_FALSE(signal.interlaced);
   EXPECT_NE(signal.hsync_positive, plain.hsync_positive);
   EXPECT_NE(signal.vsync_positive, plain.vsync_positive);
-  EXPECT_NE(z.out.str().find("\"moves_made\": 2"), std::string::npos) << z.out.str();
-  EXPECT_NE(z.out.str().find("\"detected\": false"), std::string::npos) << z.out.str();
+  const auto report = nlohmann::json::parse(z.out.str());
+  EXPECT_EQ(report["moves_made"], 2);
+  EXPECT_EQ(report["chip"]["detected"], false);
+  EXPECT_EQ(report["keep_answer"], "yes");
+  // What the check measured is what the card sends.
+  EXPECT_NEAR(report["field_check"]["field_hz"].get<double>(), signal.field_rate_hz, 0.02 * signal.field_rate_hz);
+  EXPECT_NEAR(report["field_check"]["line_hz"].get<double>(), signal.line_rate_hz, 0.05 * signal.line_rate_hz);
+  EXPECT_EQ(report["field_check"]["passed"], true);
 }
 
 }  // namespace
