@@ -32,5 +32,19 @@ TEST(TerminalAnswers, LinesSilenceAndTheEndOfTheInput) {
   close(fds[0]);
 }
 
+TEST(TerminalAnswers, AnInterruptionClosesTheQuestion) {
+  using Answer = AnswerSource::Answer;
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  volatile std::sig_atomic_t interrupted = 0;
+  TerminalAnswers answers(fds[0], &interrupted);
+  EXPECT_EQ(answers.Wait(10), Answer::kNone);
+  interrupted = 1;
+  ASSERT_EQ(write(fds[1], "y\n", 2), 2);
+  EXPECT_EQ(answers.Wait(10), Answer::kClosed) << "a Yes typed after Ctrl+C does not count";
+  close(fds[1]);
+  close(fds[0]);
+}
+
 }  // namespace
 }  // namespace zanvo::console

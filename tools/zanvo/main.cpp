@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <iostream>
 
 #include "platform/linux/dev_mem.h"
@@ -12,6 +13,24 @@
 #include "terminal_answers.h"
 #include "zanvo_run.h"
 
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void NoteInterruption(int) { g_interrupted = 1; }
+
+// Ctrl+C, a hang-up or a termination request no longer end the program where it stands (with a
+// TV standard on the card and nobody asked): the keep question takes them as its close box, and
+// the card goes back.
+void CatchInterruptions() {
+  struct sigaction action {};
+  action.sa_handler = NoteInterruption;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGHUP, SIGTERM}) sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace zanvo;
   const console::ParsedCommandLine parsed = console::ParseZanvoCommandLine(argc, argv);
@@ -20,12 +39,13 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty()) std::cerr << parsed.error << "\n";
     return *parsed.exit_code;
   }
+  CatchInterruptions();
   linux_pc::LinuxPortAccess access;
   const bool opened = access.Initialize();
   linux_pc::LinuxPorts ports;
   linux_pc::DevMem memory;
   linux_pc::RealtimeHold hold;
-  console::TerminalAnswers answers(STDIN_FILENO);
+  console::TerminalAnswers answers(STDIN_FILENO, &g_interrupted);
   const auto start = std::chrono::steady_clock::now();
   console::ZanvoMachine machine{
       ports,

@@ -9,7 +9,7 @@
 namespace zanvo::console {
 
 AnswerSource::Answer TerminalAnswers::Wait(int timeout_ms) {
-  if (closed_) return Answer::kClosed;
+  if (closed_ || Interrupted()) return Answer::kClosed;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
   // The first character of a line decides; the rest of the line is read and dropped.
   char first = 0;
@@ -20,6 +20,7 @@ AnswerSource::Answer TerminalAnswers::Wait(int timeout_ms) {
     if (left.count() <= 0 && !have_first) return Answer::kNone;
     pollfd pfd{fd_, POLLIN, 0};
     const int ready = poll(&pfd, 1, have_first ? 1000 : static_cast<int>(left.count()));
+    if (Interrupted()) return Answer::kClosed;
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) {
       if (!have_first) return Answer::kNone;
