@@ -64,7 +64,8 @@ TEST(VgaPresence, RefusesEveryMachineWithoutAVgaBeforeWriting) {
       {"a bit that flips every other read", [](uint16_t p, double now) -> uint8_t {
          return p == 0x3CC ? 0x67 : ((static_cast<long>(now * 1e6) / 2) % 2 ? 0x09 : 0x00); }, true, "no rate a VGA sends", 0},
       {"retraces at 400 Hz", retraces_at(400.0), true, "no rate a VGA sends", 0},
-      {"retraces at 1 Hz", retraces_at(1.0), true, "no vertical retraces", 0},
+      {"retraces at 0.4 Hz", retraces_at(0.4), true, "no vertical retraces", 0},
+      {"retraces at 1.6 Hz", retraces_at(1.6), true, "no rate a VGA sends", 0},
       {"retraces, no lines", [](uint16_t p, double now) -> uint8_t {
          return p == 0x3CC ? 0x67 : ((now * 60 - static_cast<long>(now * 60)) < 0.05 ? 0x08 : 0x00); }, true, "no lines", 0},
       {"an index that does not read back", retraces_at(70.0), false, "does not read back", 3},

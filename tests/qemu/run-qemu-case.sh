@@ -226,5 +226,10 @@ JQ
     ;;
 esac
 
-((failures == 0)) || exit 1
+if ((failures > 0)); then
+  # Kept for a look: the next run of the case starts from an empty folder.
+  rm -rf "$work.failed" && cp -r "$work" "$work.failed"
+  echo "the guest's console and results are kept in $work.failed"
+  exit 1
+fi
 echo "PASS"
