@@ -186,6 +186,11 @@ TEST(ZanvoOptions, FlagsAreOffUnlessGiven) {
               b.options.odd_even_vsync && b.options.detect && b.options.readout && b.options.json);
   EXPECT_EQ(b.options.moves, (std::vector<Move>{Move::kDown, Move::kRight}));
   EXPECT_EQ(b.options.chipset.value_or(""), "cirrus");
+  // A refused command line says what it did not understand.
+  const char* sideways[] = {"zanvo", "pal", "--move", "sideways"};
+  const ParsedCommandLine c = ParseZanvoCommandLine(4, sideways);
+  EXPECT_EQ(c.exit_code.value_or(0), 2);
+  EXPECT_EQ(c.error, "zanvo: --move sideways not understood; up, down, left or right");
 }
 
 // What zanvo reads as root is refused unless it is safe, and then nothing is written: not to
