@@ -1,5 +1,6 @@
 # cmake --install into a fresh prefix: zanvo-scope in bin, its manual page in share/man/man1,
-# nothing else; the installed program runs and its page documents the options.
+# on Linux zanvo in sbin (root runs it) with its page in share/man/man8, nothing else; the
+# installed programs run and their pages document the options.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DVERSION=... -P install_test.cmake
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -11,6 +12,9 @@ endif()
 file(GLOB_RECURSE installed RELATIVE ${PREFIX} ${PREFIX}/*)
 list(SORT installed)
 set(expected bin/zanvo-scope share/man/man1/zanvo-scope.1)
+if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
+  set(expected bin/zanvo-scope sbin/zanvo share/man/man1/zanvo-scope.1 share/man/man8/zanvo.8)
+endif()
 if(NOT installed STREQUAL expected)
   message(FATAL_ERROR "installed: ${installed}; expected: ${expected}")
 endif()
@@ -31,3 +35,15 @@ foreach(part [[.TH ZANVO-SCOPE "1"]] ${VERSION} [[\-\-standard]] [[\-\-load\-reg
     message(FATAL_ERROR "the manual page lacks \"${part}\"")
   endif()
 endforeach()
+
+if(CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux")
+  # zanvo opens the machine's ports: it is never run here, its page says what it is.
+  file(READ ${PREFIX}/share/man/man8/zanvo.8 page)
+  foreach(part [[.TH ZANVO "8"]] "zanvo ${VERSION}" [[\-\-chipset]] [[\-\-no\-interlace]] ".SH EXIT STATUS" ".SH FILES"
+               [[/run/zanvo/saved\-registers]] ".SH EXAMPLES")
+    string(FIND "${page}" "${part}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "zanvo's manual page lacks \"${part}\"")
+    endif()
+  endforeach()
+endif()
