@@ -311,10 +311,10 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
     // The running copy's window takes the forwarded standard; what it switched to was asked for
     // and counts as kept.
     second.windows.running_copy = [this](uint8_t standard) {
-      bool switched = false;
-      Guarded([&] { switched = main_->SwitchFromScript(standard); });
-      if (switched) NoteKept();
-      return switched ? ForwardResult::kSwitched : ForwardResult::kRefused;
+      ForwardResult answer = ForwardResult::kRefused;
+      Guarded([&] { answer = main_->AnswerScript(standard); });
+      if (answer == ForwardResult::kSwitched) NoteKept();
+      return answer;
     };
     try {
       second.Start();
