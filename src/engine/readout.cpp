@@ -111,8 +111,8 @@ bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures) {
   ScanFigures result = ComputeScanFigures(lines_per_field, static_cast<uint16_t>(ticks));
   const bool counted = line_hz > 0 && line_hz < 1e6;
   // The block-I/O family's timing lives in its block registers; the VGA total says nothing
-  // about it.
-  const bool total_describes_line = Eng.ChipFamily != cfATI && result.H > 0;
+  // about it. (H is at least 36 Hz: two lines or more over at most 65 547 ticks.)
+  const bool total_describes_line = Eng.ChipFamily != cfATI;
   if (!total_describes_line) {
     result.h_source = counted ? LineRateSource::kCounted : LineRateSource::kUnknown;
   } else if (counted && std::fabs(line_hz / result.H - 1.0) > kReadoutLineMismatch) {
