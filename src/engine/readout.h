@@ -7,8 +7,15 @@
 namespace zanvo::engine {
 
 struct ScanTexts {
-  char h[16];  // e.g. " 15.6 Khz", or "  N/A" on family 8
+  char h[16];  // e.g. " 15.6 Khz", or "  N/A" when no line rate is known
   char v[16];  // e.g. "  50 Hz"
+};
+
+// Where the line rate shown comes from.
+enum class LineRateSource : uint8_t {
+  kTotal,    // the field rate times the CRTC's vertical total
+  kCounted,  // lines counted on the status register over a stretch of the picture
+  kUnknown,  // neither: the total does not describe the card's timing and no line was counted
 };
 
 // The numbers behind the texts.
@@ -18,6 +25,7 @@ struct ScanFigures {
   double fV = 0.0;  // vertical frequency, Hz
   int32_t H = 0;    // horizontal frequency, whole Hz
   int32_t V = 0;    // vertical frequency, thousandths of a Hz
+  LineRateSource h_source = LineRateSource::kTotal;
 };
 
 // Timer input: 14.31818 MHz / 12, one tick every 838.095 ns.
@@ -40,7 +48,8 @@ inline constexpr uint32_t kPollsPerTimerLatch = 256;
 
 // Figures of a measured period of `period_ticks` at `lines_per_field` lines.
 ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint32_t period_ticks);
-// " 15.6 Khz" / "  50 Hz" from the figures; the horizontal text is "  N/A" on family 8.
+// " 15.6 Khz" / "  50 Hz" from the figures; the horizontal text is "  N/A" when the line rate
+// is unknown.
 void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts);
 
 // A run of consecutive field-period measurements on one gating of the timer: the first period
@@ -81,9 +90,10 @@ void EndPeriodRun();
 // Measures and formats one period, of which the figures take the low 16 bits of the count as the
 // window's readout always has (a field longer than 65 535 ticks, below about 18.2 Hz, wraps).
 // The line rate is the field rate times the CRTC's vertical total, except where a line rate
-// measured over a stretch of the picture disagrees with it by more than kReadoutLineMismatch:
-// the chips that count frame lines in the total while interlacing read twice the line rate
-// from it, so the measured one is shown.
+// measured over a stretch of the picture disagrees with it by more than kReadoutLineMismatch
+// (the chips that count frame lines in the total while interlacing read twice the line rate
+// from it), and on the block-I/O family, whose timing the VGA total does not describe: there
+// the measured one is shown, or none when no line could be counted.
 // Returns false, with the texts unchanged, when a retrace wait ran out of its bound (the
 // adapter's retrace status does not toggle) or the timer does not count; the timer gate is
 // closed either way.

@@ -188,6 +188,13 @@ class FakeWindowSystem : public WindowSystem {
     return start_copy ? start_copy(arguments, wait_until_ready) : false;
   }
   void AnnounceReady() override { ++ready_announcements; }
+  // The time a call waits before it asks again: `pause` plays what other copies do meanwhile.
+  std::function<void()> pause;
+  int pauses = 0;
+  void Pause(uint32_t) override {
+    ++pauses;
+    if (pause) pause();
+  }
 };
 
 // ---- Message boxes -----------------------------------------------------------------------------

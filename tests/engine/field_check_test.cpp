@@ -36,6 +36,7 @@ TEST_F(EngineTest, FieldCheckVerdictsOnScriptedSignals) {
     uint8_t clean_miss;
     uint8_t unmeasurable;
     double field_hz;  // the last period timed; 0: none; -1: whichever
+    uint8_t computed = 0;  // the rows computed: 1 the line, 2 the field
   };
   const Case cases[] = {
       // 23 852 ticks are a PAL field: two agreeing periods pass.
@@ -46,6 +47,12 @@ TEST_F(EngineTest, FieldCheckVerdictsOnScriptedSignals) {
       // 8% above and below the standard: just inside, just outside.
       {"7.5% fast", {22188}, false, 2, 1, 0, 0, 53.75},
       {"8.5% slow", {25986}, false, 2, 0, 1, 0, 45.89},
+      // A computed row has no table to vouch for it: it passes only inside the set's own hold
+      // (5% and 1% for the measurement), whichever axis was computed.
+      {"7.5% fast, the field computed", {22188}, false, 2, 0, 1, 0, 53.75, 2},
+      {"7.5% fast, the line computed", {22188}, false, 2, 0, 1, 0, 53.75, 1},
+      {"7.5% fast, both computed", {22188}, false, 2, 0, 1, 0, 53.75, 3},
+      {"pal field, both computed", {23852}, false, 2, 1, 0, 0, 49.999, 3},
       // Inside the band but 3.6% apart: no two agree, refused on no clean measurement.
       {"periods 3.6% apart", {23852, 24710}, false, 2, 0, 0, 0, -1},
       // In, out, in, out: the periods inside are never consecutive.
@@ -74,6 +81,8 @@ TEST_F(EngineTest, FieldCheckVerdictsOnScriptedSignals) {
     port.SetTicksPerStatusRead(c.ticks_per_poll);
     Eng = EngineState{};
     SetStandard(vsPAL);
+    Eng.HorzRowComputed = static_cast<uint8_t>(c.computed & 1);
+    Eng.VertRowComputed = static_cast<uint8_t>((c.computed >> 1) & 1);
     CountingHold hold;
     BindProcessorHold(&hold);
 

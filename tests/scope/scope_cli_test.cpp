@@ -362,6 +362,7 @@ TEST(ScopeCli, AStoppedTimerCannotMeasureTheField) {
   EXPECT_TRUE(j["messages"].empty()) << j["messages"];
   EXPECT_NEAR(j["signal"]["field_rate_hz"].get<double>(), 119.9, 0.5) << "the switch stands";
   EXPECT_EQ(j["readout"]["measured"], false);
+  EXPECT_TRUE(j["readout"]["h_hz"].is_null()) << "a line rate nobody measured";
 
   const ScopeRun text = RunScopeWith(stopped);
   ASSERT_EQ(text.status, 0) << text.err;

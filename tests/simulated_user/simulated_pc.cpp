@@ -116,7 +116,10 @@ class GateWatch final : public PortIo {
     const virt::BusModel& bus = pc().bus_model();
     const uint64_t dearest = accesses * (bus.read_cost_ps + bus.jitter_ps);
     const uint64_t took = pc().now_ps() - before;
-    if (took > dearest) lost_ps_ += took - dearest;
+    if (took > dearest) {
+      lost_ps_ += took - dearest;
+      owner_.longest_loss_ps_ = std::max(owner_.longest_loss_ps_, took - dearest);
+    }
   }
   void Gate(bool open) {
     const uint64_t now = pc().now_ps();
@@ -146,7 +149,8 @@ class SimulatedPc::Boxes final : public MessageBoxes {
   explicit Boxes(SimulatedPc& owner) : owner_(owner) {}
   app::TMain* copy = nullptr;  // the copy these boxes belong to
 
-  int Show(MessageKind kind, std::string_view, std::string_view) override {
+  int Show(MessageKind kind, std::string_view text, std::string_view) override {
+    if (text == app::texts::kModeUnsupported) ++owner_.refusals_;
     if (kind == MessageKind::kConfirmOkCancel) {
       while (const std::optional<Move> move = owner_.NextMove()) {
         switch (move->kind) {
@@ -311,10 +315,10 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
     // The running copy's window takes the forwarded standard; what it switched to was asked for
     // and counts as kept.
     second.windows.running_copy = [this](uint8_t standard) {
-      bool switched = false;
-      Guarded([&] { switched = main_->SwitchFromScript(standard); });
-      if (switched) NoteKept();
-      return switched ? ForwardResult::kSwitched : ForwardResult::kRefused;
+      ForwardResult answer = ForwardResult::kRefused;
+      Guarded([&] { answer = main_->AnswerScript(standard); });
+      if (answer == ForwardResult::kSwitched) NoteKept();
+      return answer;
     };
     try {
       second.Start();
@@ -445,6 +449,24 @@ void SimulatedPc::NoteKept() {
                 Eng.OddEvenVSyncSize);
 }
 
+std::optional<uint8_t> SimulatedPc::KeptStandardOnCard() const {
+  if (!running() || !IsTvStandard(StandardOnCard()) || !copy_applied_) return std::nullopt;
+  if (applied_chipset_ != std::make_pair(Eng.ChipFamily, Eng.ChipModel)) return std::nullopt;
+  // Another brand's registers may leave bits a mode re-set does not clear.
+  if (!ChipsetIsTheCards()) return std::nullopt;
+  return Eng.CurrentStandard;
+}
+
+void SimulatedPc::CheckKeptStandardBack(uint8_t kept, int refusals_before) {
+  if (!running() || refusals_ == refusals_before || Eng.CurrentStandard == kept) return;
+  // A time slice lost while measuring may spoil the check of the standard given back (a
+  // disturbed measurement tries no other model), which is no broken promise.
+  if (longest_loss_ps_ >= virt::kPsPerMs) return;
+  Break("a refused switch did not give back the kept standard " + std::to_string(kept) +
+        ": standard " + std::to_string(Eng.CurrentStandard) + " in force, the card sends " +
+        Rates(virt::AnalyzeSignal(pc_.card())));
+}
+
 void SimulatedPc::AfterStep(bool idle) {
   ++steps_;
   CheckSignal("after the step");
@@ -454,6 +476,10 @@ void SimulatedPc::AfterStep(bool idle) {
     Break("a field check took " + std::to_string(longest_gate_ps_ / 1'000'000'000) + " ms");
   }
   longest_gate_ps_ = 0;
+}
+
+void SimulatedPc::BeginStep() {
+  longest_loss_ps_ = 0;
 }
 
 const virt::Signal& SimulatedPc::MonitorSignal() {

@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -64,6 +65,7 @@ class SimulatedPc {
   template <typename Action>
   bool Step(std::deque<Move> moves, Action&& action) {
     if (!running()) return false;
+    BeginStep();
     moves_ = std::move(moves);
     Guarded([&] { action(*main_); });
     AfterStep(false);
@@ -84,6 +86,15 @@ class SimulatedPc {
   void ChangeResolution(int mode, std::deque<Move> moves);
 
   bool running() const { return main_ != nullptr && !ended_; }
+
+  // A refused switch gives back the kept standard it started from. Before the step: the TV
+  // standard in force, when the card holds it as the chipset in force (the card's own, or a
+  // sibling the program tried) put it there; nullopt otherwise. After it: broken when a switch
+  // was refused and the monitor timings or another standard followed, although no time slice
+  // was lost while the program measured.
+  std::optional<uint8_t> KeptStandardOnCard() const;
+  void CheckKeptStandardBack(uint8_t kept, int refusals_before);
+  int refusals() const { return refusals_; }
   // The first promise broken so far, empty while all hold.
   const std::string& broken() const { return broken_; }
   uint64_t steps() const { return steps_; }
@@ -113,6 +124,7 @@ class SimulatedPc {
   std::optional<Move> NextMove();
   void ResolutionChange(int mode);
 
+  void BeginStep();
   // The promises, after every step and while dialogs are open.
   void AfterStep(bool idle);
   void CheckSignal(const char* when);
@@ -159,6 +171,10 @@ class SimulatedPc {
   // The longest time the timer gate stayed open during the step, in picoseconds.
   uint64_t gate_opened_ps_ = 0;
   uint64_t longest_gate_ps_ = 0;
+  // The longest time the program lost the processor during a field check of the step.
+  uint64_t longest_loss_ps_ = 0;
+  // "Video mode unsupported!" boxes shown so far.
+  int refusals_ = 0;
   // The chipset in force after the last step.
   uint8_t family_after_step_ = 0;
   uint16_t model_after_step_ = 0;

@@ -150,7 +150,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
     // The numbers behind the texts: whole hertz for the line (none where the window shows
     // "N/A"), hertz for the field, and the lines per field the line rate is derived from.
     const auto& figures = report.readout_figures;
-    const bool line_shown = figures && report.family != engine::cfATI;
+    const bool line_shown = figures && figures->h_source != engine::LineRateSource::kUnknown;
     j["readout"]["h_hz"] = line_shown ? nlohmann::json(figures->H) : nlohmann::json(nullptr);
     j["readout"]["v_hz"] = figures ? nlohmann::json(figures->fV) : nlohmann::json(nullptr);
     j["readout"]["lines_per_field"] = figures ? nlohmann::json(figures->T) : nlohmann::json(nullptr);
