@@ -118,14 +118,20 @@ std::string ParseBusOptions(const BusTexts& texts, virt::BusModel& model) {
   }
   double ps = 0;
   if (!texts.stall_every.empty()) {
-    if (!ParseDuration(texts.stall_every, 1e15, ps) || ps < 1e9) {
-      return "--stall-every " + texts.stall_every + ": expected a time of 1ms or more";
+    if (!ParseDuration(texts.stall_every, 1e15, ps) ||
+        ps <= static_cast<double>(virt::kStallMeanPs)) {
+      return "--stall-every " + texts.stall_every +
+             ": expected a time of more than 13ms, the length of an average stall (closer "
+             "together, the stalls would take all the PC's time)";
     }
     model.stall_gap_ps = static_cast<uint64_t>(std::llround(ps));
   }
   if (!texts.interrupt_every.empty()) {
-    if (!ParseDuration(texts.interrupt_every, 1e15, ps) || ps < 1e7) {
-      return "--interrupt-every " + texts.interrupt_every + ": expected a time of 10us or more";
+    if (!ParseDuration(texts.interrupt_every, 1e15, ps) ||
+        ps <= static_cast<double>(virt::kInterruptMeanPs)) {
+      return "--interrupt-every " + texts.interrupt_every +
+             ": expected a time of more than 105us, the length of an average interrupt (closer "
+             "together, the interrupts would take all the PC's time)";
     }
     model.interrupt_gap_ps = static_cast<uint64_t>(std::llround(ps));
   }
