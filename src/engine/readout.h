@@ -66,8 +66,9 @@ struct PeriodRun {
   uint32_t polls_per_latch = kPollsPerTimerLatch;
   // A lap longer than this many ticks, or shorter than min_lap_ticks for its polls, is time the
   // program did not have: a lost time slice or interrupt (0: laps are not looked at). `gaps`
-  // counts them, `processor_ticks` adds up the other laps, and `budget_processor_ticks` bounds
-  // those as `budget_ticks` bounds all the timer's time.
+  // counts them, `processor_ticks` adds up the time the program had (a lost lap counts as
+  // gap_ticks, more than its polls took), and `budget_processor_ticks` bounds that as
+  // `budget_ticks` bounds all the timer's time.
   uint32_t gap_ticks = 0;
   uint32_t gaps = 0;
   uint32_t processor_ticks = 0;

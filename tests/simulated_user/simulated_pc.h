@@ -159,6 +159,7 @@ class SimulatedPc {
   // The longest time the timer gate stayed open during the step, in picoseconds.
   uint64_t gate_opened_ps_ = 0;
   uint64_t longest_gate_ps_ = 0;
+  uint64_t longest_gate_wall_ps_ = 0;
   // The chipset in force after the last step.
   uint8_t family_after_step_ = 0;
   uint16_t model_after_step_ = 0;

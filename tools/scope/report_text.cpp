@@ -96,7 +96,7 @@ void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
                              c.losses == 1 ? "" : "s");
   if (!c.cannot_measure.empty()) {
     out << "Field check: could not measure: " << c.cannot_measure;
-    if (c.losses != 0) {
+    if (c.too_busy) {
       out << Format(" (%d period%s timed%s, within %.1f s of the processor's time or %.0f s in all)",
                     c.measurements, c.measurements == 1 ? "" : "s", losses.c_str(),
                     engine::kCheckProcessorTicks * engine::kPitTickSeconds,

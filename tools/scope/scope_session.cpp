@@ -120,6 +120,7 @@ FieldCheckReport CheckField() {
       break;
     case engine::kUnmeasurableTooBusy:
       check.cannot_measure = "the PC was too busy";
+      check.too_busy = true;
       break;
     default:
       check.cannot_measure = "the PC timer counts far more slowly than the status reads take";
