@@ -127,6 +127,7 @@ class GateWatch final : public PortIo {
       owner_.gate_opened_ps_ = now;
       lost_ps_ = 0;
       if (!owner_.idle_step_) {
+        owner_.check_ran_ = true;
         owner_.applied_chipset_ = {Eng.ChipFamily, Eng.ChipModel};
         owner_.copy_applied_ = true;
       }
@@ -536,6 +537,12 @@ bool SimulatedPc::RatesHold(std::string* why) {
 }
 
 void SimulatedPc::CheckSignal(const char* when) {
+  if (check_ran_) {
+    // The last check that ran decided what the card sends now.
+    unmeasured_signal_.reset();
+    if (Eng.FieldCheckUnmeasurable != 0) unmeasured_signal_ = virt::AnalyzeSignal(pc_.card());
+    check_ran_ = false;
+  }
   std::string why;
   if (SignalHolds(&why)) return;
   // Another brand's registers (plain VGA's included) written to this card leave its own
@@ -545,9 +552,14 @@ void SimulatedPc::CheckSignal(const char* when) {
   // What the program measures still holds for them: the line and field rates.
   if (IsTvStandard(StandardOnCard()) && !ChipsetIsTheCards() && RatesHold(&why)) return;
   // A check that could not measure (the PC too busy) lets the switch go ahead as if there were
-  // no check: only the keep question guards it, and no other model was tried.
-  if (IsTvStandard(StandardOnCard()) && Eng.FieldCheckUnmeasurable != 0 && copy_touched_card()) {
-    return;
+  // no check: only the keep question guards it, and no other model was tried. Its signal stays
+  // until something changes the card, in this copy or the next.
+  if (IsTvStandard(StandardOnCard()) && unmeasured_signal_) {
+    const virt::Signal now = virt::AnalyzeSignal(pc_.card());
+    if (now.line_rate_hz == unmeasured_signal_->line_rate_hz &&
+        now.field_rate_hz == unmeasured_signal_->field_rate_hz) {
+      return;
+    }
   }
   Break(std::string(when) + ": " + why);
 }

@@ -71,7 +71,7 @@ RC_GTEST_PROP(SimulatedUser, EveryPathEndsOnTheMonitorOrASignalTheSetLocksTo, ()
   virt::BusModel bus;
   bus.read_cost_ps = *rc::gen::inRange(virt::kFastestBusPs, virt::kSlowestBusPs + 1);
   bus.jitter_ps = *rc::gen::inRange<uint64_t>(0, 50 * 1000 + 1);
-  bus.interrupt_gap_ps = *rc::gen::inRange<uint64_t>(5, 100) * virt::kPsPerMs;
+  bus.interrupt_gap_ps = *rc::gen::inRange<uint64_t>(10, 100) * virt::kPsPerMs;
   bus.stall_gap_ps = *rc::gen::inRange<uint64_t>(50, 2000) * virt::kPsPerMs;
   bus.seed = *rc::gen::arbitrary<uint64_t>();
   const auto moment = [] {
