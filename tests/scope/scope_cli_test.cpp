@@ -395,6 +395,55 @@ TEST(ScopeCli, TheBusOptionsReplayAnUnkindPc) {
     EXPECT_TRUE(j["messages"].empty()) << j["messages"];
   }
 
+  // Lost time the check sees and times past: two slices that each swallow a retrace keep the
+  // right Trio64 exact (no other model tried); two slices in the line stretch are timed again a
+  // field later, and the doubled line is refused. Interrupts far denser than a check can work
+  // through end as "could not measure": the switch goes ahead, no model is tried or kept.
+  struct Replay {
+    std::vector<const char*> args;
+    bool in_band, clean_miss;
+    const char* cannot_measure;
+    bool refused;
+  };
+  const Replay replays[] = {
+      {{"--card", "s3-trio64", "--standard", "pal", "--stall", "22ms@retrace1+0.5ms", "--stall",
+        "22ms@retrace3+0.5ms"},
+       true, false, "", false},
+      {{"--card", "tseng-et3000", "--as", "tseng:et4000", "--standard", "ntsc", "--stall",
+        "24ms@retrace2+2.5ms", "--stall", "24ms@retrace2+2.5ms"},
+       false, true, "", true},
+      {{"--card", "s3-trio64", "--standard", "24khz", "--interrupt-every", "500us", "--bus-seed",
+        "257"},
+       true, false, "the PC was too busy", false},
+  };
+  for (const Replay& r : replays) {
+    SCOPED_TRACE(r.args[r.args.size() - 3]);
+    const auto j = RunJson(r.args);
+    const auto& check = j["field_check"];
+    EXPECT_EQ(check["in_band"], r.in_band) << check;
+    EXPECT_EQ(check["clean_miss"], r.clean_miss) << check;
+    EXPECT_EQ(check["cannot_measure"], r.cannot_measure);
+    EXPECT_GT(check["losses"].get<int>(), 0) << "every loss seen";
+    EXPECT_EQ(j["sibling_search"].is_object(), r.clean_miss);
+    EXPECT_EQ(j["chip"]["model"], r.args[1] == std::string("s3-trio64") ? 17 : 4000);
+    EXPECT_EQ(j["messages"].size(), r.refused ? 1u : 0u) << j["messages"];
+    if (!r.refused) {
+      EXPECT_EQ(j["mark"]["final"], "exact");
+    }
+  }
+  const ScopeRun busy = RunScopeWith(replays[2].args);
+  EXPECT_NE(busy.out.find("Field check: could not measure: the PC was too busy ("),
+            std::string::npos)
+      << busy.out;
+  // A check that saw no retrace at all (a brand chosen by hand whose clock bits stop this
+  // card) refuses without blaming the model: nothing else is tried.
+  const ScopeRun none = RunScopeWith({"--card", "vga", "--mode", "800x600", "--as", "cirrus",
+                                      "--standard", "pal"});
+  EXPECT_NE(none.out.find("No other model of the brand, nor the row's own clock, is tried after "
+                          "a check that was not a clean measurement"),
+            std::string::npos)
+      << none.out;
+
   const auto et = RunJson({"--card", "tseng-et3000", "--as", "tseng:et4000", "--standard", "pal",
                            "--bus-us", "1.5", "--stall-every", "40ms", "--bus-seed", "3"});
   const auto& check = et["field_check"];

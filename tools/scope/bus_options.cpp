@@ -80,12 +80,13 @@ void AddBusOptions(CLI::App& app, BusTexts& texts) {
       ->type_name("LENGTH@MOMENT")
       ->allow_extra_args(false);
   app.add_option("--stall-every", texts.stall_every,
-                 "Stalls of 1-25 ms at random, on average one per TIME (ms or us) from the\n"
-                 "start of the field check, drawn from --bus-seed")
+                 "Stalls of 1-25 ms at random, on average one per TIME (ms or us, more than\n"
+                 "13ms, their average length) from the start of the field check, drawn from\n"
+                 "--bus-seed")
       ->type_name("TIME");
   app.add_option("--interrupt-every", texts.interrupt_every,
-                 "Interrupts of 10-200 us at random, on average one per TIME, drawn from\n"
-                 "--bus-seed")
+                 "Interrupts of 10-200 us at random, on average one per TIME (more than\n"
+                 "105us, their average length), drawn from --bus-seed")
       ->type_name("TIME");
   app.add_option("--bus-seed", texts.seed, "Seed of the draws above (default 0)")->type_name("N");
 }
