@@ -30,9 +30,9 @@ inline constexpr double kPeriodAgreement = 0.02;
 // and the next begins, and the latch itself: 35 accesses) takes at most 53 us on the slowest
 // bus (1.5 us a read). A lap longer than kLostTimeTicks is time the program did not have: a
 // lost time slice or an interrupt. The bound lies above that lap and below the shortest
-// vertical retrace of a signal the check passes (2.5 lines at 15.6 kHz, 160 us; 3 lines at
-// 24 kHz, 123 us): a loss it cannot see can neither swallow a retrace nor move an edge by more
-// than a period's 0.6%. A period or a line stretch with a lost lap in it counts for nothing.
+// vertical retrace of a signal the check passes (the tables' 4 lines: 164 us at 24 kHz, 256 us
+// at 15.6 kHz): a loss it cannot see can neither swallow a retrace nor move an edge by more than
+// a period's 0.6%. A period or a line stretch with a lost lap in it counts for nothing.
 inline constexpr uint32_t kGapWatchPolls = 16;
 inline constexpr uint32_t kLostTimeTicks = static_cast<uint32_t>(100e-6 / kPitTickSeconds);
 
