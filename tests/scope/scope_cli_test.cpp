@@ -432,6 +432,20 @@ TEST(ScopeCli, TheBusOptionsReplayAnUnkindPc) {
       EXPECT_EQ(j["mark"]["final"], "exact");
     }
   }
+  // A clean miss opens the search, but a sibling (or the own clock) whose own check could not
+  // measure in the slices that follow is no pass: the model chosen stays and nothing is kept.
+  for (const char* seed : {"1", "2", "3", "4", "5", "6"}) {
+    SCOPED_TRACE(seed);
+    const auto j = RunJson({"--card", "tseng-et3000", "--as", "tseng:et4000", "--standard", "ntsc",
+                            "--stall-every", "20ms", "--bus-seed", seed});
+    if (!j["sibling_search"].is_object()) continue;
+    for (const auto& t : j["sibling_search"]["tried"]) {
+      EXPECT_TRUE(!t["passed"].get<bool>() || t["measured"].get<bool>()) << t;
+    }
+    EXPECT_TRUE(j["sibling_search"]["kept"].is_null()) << j["sibling_search"];
+    EXPECT_EQ(j["chip"]["model"], 4000);
+    EXPECT_NE(j["mark"]["final"], "off") << j["mark"];
+  }
   const ScopeRun busy = RunScopeWith(replays[2].args);
   EXPECT_NE(busy.out.find("Field check: could not measure: the PC was too busy ("),
             std::string::npos)

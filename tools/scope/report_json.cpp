@@ -109,6 +109,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                        {"name", ChipName(report.family, t.model)},
                        {"fitted", t.fitted},
                        {"field_hz", t.field_hz},
+                       {"measured", t.measured},
                        {"passed", t.passed}});
     }
     j["sibling_search"] = {{"model_in_force", search.model_in_force}, {"tried", tries}};
@@ -124,6 +125,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   if (report.own_clock) {
     j["own_clock"] = {{"fitted", report.own_clock->fitted},
                       {"field_hz", report.own_clock->field_hz},
+                      {"measured", report.own_clock->measured},
                       {"passed", report.own_clock->passed}};
   } else {
     j["own_clock"] = nullptr;

@@ -139,6 +139,7 @@ std::string OwnClockTail(const ScopeReport& report) {
   const chipset::OwnClockTry& t = *report.own_clock;
   std::string text = "the row's own clock (its crystal and the standard halving) on a re-set mode: ";
   if (!t.fitted) return text + "no timing row; " + refused;
+  if (!t.measured) return text + "could not measure, so not kept; " + refused;
   if (t.field_hz <= 0) return text + "no vertical retrace seen; " + refused;
   text += Format("%.2f Hz, ", t.field_hz);
   return text + (t.passed ? "inside; it stays.\n" : std::string("outside; ") + refused);
@@ -165,6 +166,8 @@ void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
                   unsigned{t.model});
     if (!t.fitted) {
       out << "no timing row\n";
+    } else if (!t.measured) {
+      out << "could not measure, so not kept\n";
     } else if (t.field_hz <= 0) {
       out << "no vertical retrace seen\n";
     } else {
