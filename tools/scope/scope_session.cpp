@@ -187,7 +187,10 @@ bool SetMode(const ScopeOptions& options, virt::VgaCard& card, ScopeReport& repo
 void SizeFromSignal(ScopeReport& report) {
   const virt::Signal& s = report.monitor;
   const long rows = static_cast<long>(s.memory_rows_per_field) * (s.interlaced ? 2 : 1);
-  report.width = static_cast<uint16_t>(std::clamp(s.display_chars * s.dots_per_char, 0, 0xFFFF));
+  const int clocks = std::max(1, s.crtc.clocks_per_pixel);
+  report.width =
+      static_cast<uint16_t>(std::clamp(s.display_chars * s.dots_per_char / clocks, 0, 0xFFFF));
+  report.bits_per_pixel = static_cast<uint8_t>(s.crtc.bits_per_pixel);
   report.height = static_cast<uint16_t>(std::clamp(rows, 0L, 0xFFFFL));
   report.size_from_registers = true;
 }

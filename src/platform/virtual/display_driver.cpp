@@ -173,9 +173,11 @@ bool GameSize(uint16_t width, uint16_t height) {
   return width < 640 || (width == 640 && height == 400);
 }
 
-// 16 colours: the planar depth Windows 9x drivers keep for 640x480 and 800x600.
+// 16 colours: the planar depth Windows 9x drivers keep for 640x480, 800x600 and 1024x768 (the
+// largest desktop of a 512 KB board).
 bool PlanarSize(uint16_t width, uint16_t height) {
-  return (width == 640 && height == 480) || (width == 800 && height == 600);
+  return (width == 640 && height == 480) || (width == 800 && height == 600) ||
+         (width == 1024 && height == 768);
 }
 
 bool Listed(const DesktopMode& mode) {
@@ -244,7 +246,16 @@ std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, const DesktopMo
   if (mode.bits_per_pixel == 4 && !PlanarSize(mode.width, mode.height)) return std::nullopt;
   if (BytesFor(mode) > card.memory_kib() * 1024u) return std::nullopt;
   if (!card.OffersMode(mode.width, mode.height, mode.bits_per_pixel)) return std::nullopt;
+  std::optional<ModeTiming> timing = TableModeTiming(card, mode);
+  if (!timing || timing->pixel_clock_hz / card.DriverPipe(mode.bits_per_pixel).clock_multiplier >
+                     card.MaxPixelRateHz(mode.bits_per_pixel)) {
+    return std::nullopt;
+  }
+  return timing;
+}
 
+std::optional<ModeTiming> TableModeTiming(const VgaCard& card, const DesktopMode& mode) {
+  if (!Listed(mode)) return std::nullopt;
   std::optional<ModeTiming> timing = BiosTiming(mode.width, mode.height);
   if (!timing && mode.width == 400 && mode.height == 300) {
     const ModeTiming shape = DerivedModeTiming(800, 600, 0);
@@ -258,7 +269,6 @@ std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, const DesktopMo
         static_cast<double>(shape.h_total) * 8 * shape.v_total * kTargetFieldHz;
     timing = DerivedModeTiming(mode.width, mode.height, card.DriverClockHz(wanted_hz));
   }
-  if (timing->pixel_clock_hz > card.MaxPixelRateHz(mode.bits_per_pixel)) return std::nullopt;
   if (!LayDepth(card, mode.bits_per_pixel, *timing)) return std::nullopt;
   return timing;
 }

@@ -28,6 +28,11 @@ std::vector<DesktopMode> DriverModes(const VgaCard& card);
 // card's driver does not offer the mode (its double_scan is ignored: the driver decides).
 std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, const DesktopMode& mode);
 
+// The timing the driver's table holds for a size at a depth on this card's clocks, whether or
+// not the card's memory and driver offer it: what a register tool writes when it loads a mode
+// by hand (nullopt for a size not in the table, or a clock or offset the card cannot make).
+std::optional<ModeTiming> TableModeTiming(const VgaCard& card, const DesktopMode& mode);
+
 // Sets the mode as the driver does; false (and nothing written) for a mode it does not offer.
 bool SetDesktopMode(VgaCard& card, const DesktopMode& mode);
 // Sets the mode, then writes a card's own register values over it with the locks open. They

@@ -131,6 +131,9 @@ class VgaCard {
     bool offset_counts_pixels = false;  // the line offset counts 8-pixel units at any depth
   };
   virtual DepthPipe DriverPipe(uint8_t bits_per_pixel) const;
+  // Whether the chip's 256-colour pixels take its extended path, a pixel a dot, rather than
+  // the attribute controller's assembly over two dots (what the driver chose with the mode).
+  virtual bool ExtendedPixelPath() const { return !vga_pixel_pairs_; }
   // Whether the driver offers a size at a depth on this card beyond memory and pixel rate (the
   // standard VGA's 256-colour pixels, for one, reach only 64 KiB). True by default.
   virtual bool OffersMode(uint16_t /*width*/, uint16_t /*height*/,

@@ -213,7 +213,7 @@ void VgaCard::ProgramMode(const ModeTiming& m) {
 void VgaCard::ReadPixelFormat(CrtcTiming& t) const {
   const bool eight_bit = (Stored(RegFile::kAttribute, AR10) & kAR10EightBitPixels) != 0;
   t.bits_per_pixel = eight_bit ? 8 : 4;
-  t.clocks_per_pixel = eight_bit && vga_pixel_pairs_ ? 2 : 1;
+  t.clocks_per_pixel = eight_bit && !ExtendedPixelPath() ? 2 : 1;
   if (HasHiColorDac() && (dac_command_ & kDacCommandHiColor) != 0) {
     const bool five_six_five = BoardSpecFor(name()).dac == BoardDac::kSierra64K &&
                                (dac_command_ & kDacCommand565Bit) != 0;
