@@ -226,6 +226,7 @@ bool LayDepth(const VgaCard& card, uint8_t bits_per_pixel, ModeTiming& m) {
     m.h_blank_end = Scaled(m.h_blank_end, k);
     m.h_sync_start = Scaled(m.h_sync_start, k);
     m.h_sync_end = Scaled(m.h_sync_end, k);
+    if (m.h_total > pipe.h_total_limit) return false;
   }
   return true;
 }

@@ -53,7 +53,8 @@ uint8_t S3PixelFormat(uint8_t bits_per_pixel) {
 }
 
 VgaCard::DepthPipe S3Card::DriverPipe(uint8_t bits_per_pixel) const {
-  if (chip_.is_trio && (bits_per_pixel == 15 || bits_per_pixel == 16)) return {2, 1};
+  // CR5D bit 0 holds the doubled total's ninth bit.
+  if (chip_.is_trio && (bits_per_pixel == 15 || bits_per_pixel == 16)) return {2, 1, false, 516};
   return {};
 }
 

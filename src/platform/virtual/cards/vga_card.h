@@ -129,6 +129,10 @@ class VgaCard {
     int h_multiplier = 1;
     int clock_multiplier = 1;
     bool offset_counts_pixels = false;  // the line offset counts 8-pixel units at any depth
+    // The longest line in characters the horizontal registers hold once multiplied: CR00's
+    // eight bits plus the five the CRTC adds, unless the chip has an overflow bit the driver
+    // writes.
+    int h_total_limit = 260;
   };
   virtual DepthPipe DriverPipe(uint8_t bits_per_pixel) const;
   // Whether the chip's 256-colour pixels take its extended path, a pixel a dot, rather than
