@@ -186,5 +186,37 @@ TEST(ColourDepth, HiColorDacCommandHidesBehindFourMaskReads) {
   EXPECT_EQ(pc.InByte(0x3C6), 0xFF);  // the write went to the command, the mask kept
 }
 
+// A program that sets a pixel mode by hand is read as the chip reads it: the Cirrus SR07 pixel
+// modes, the Trio's CR67 formats, the Mach64's depth codes its driver never writes included.
+TEST(ColourDepth, PixelModeRegistersReadBackAsTheChipReadsThem) {
+  struct Case {
+    const char* card;
+    uint16_t index_port;
+    uint8_t key_index, key;  // the register that opens the next one
+    uint8_t index, value;
+    int bits;
+  };
+  const Case cases[] = {
+      {"cirrus-gd5434", 0x3C4, 0x06, 0x12, 0x07, 0x01, 8},
+      {"cirrus-gd5434", 0x3C4, 0x06, 0x12, 0x07, 0x03, 16},
+      {"cirrus-gd5434", 0x3C4, 0x06, 0x12, 0x07, 0x07, 16},
+      {"cirrus-gd5434", 0x3C4, 0x06, 0x12, 0x07, 0x05, 24},
+      {"cirrus-gd5434", 0x3C4, 0x06, 0x12, 0x07, 0x09, 32},
+      {"s3-trio64", 0x3D4, 0x39, 0xA5, 0x67, 0x30, 15},
+      {"s3-trio64", 0x3D4, 0x39, 0xA5, 0x67, 0x50, 16},
+      {"s3-trio64", 0x3D4, 0x39, 0xA5, 0x67, 0xD0, 32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.card) + " " + std::to_string(c.value));
+    VirtualPc pc(MakeCard(c.card));
+    ASSERT_TRUE(SetDesktopMode(pc.card(), DesktopMode{640, 480, 8}));
+    pc.OutByte(c.index_port, c.key_index);
+    pc.OutByte(static_cast<uint16_t>(c.index_port + 1), c.key);
+    pc.OutByte(c.index_port, c.index);
+    pc.OutByte(static_cast<uint16_t>(c.index_port + 1), c.value);
+    EXPECT_EQ(AnalyzeSignal(pc.card()).crtc.bits_per_pixel, c.bits);
+  }
+}
+
 }  // namespace
 }  // namespace zanvo::virt
