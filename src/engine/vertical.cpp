@@ -1,6 +1,7 @@
 #include "engine/vertical.h"
 
 #include "engine/computed_timing.h"
+#include "engine/engine_port.h"
 #include "engine/engine_state.h"
 #include "engine/horizontal.h"
 #include "engine/register_access.h"
@@ -23,9 +24,37 @@ inline constexpr uint16_t kSyncLines = 4;
 inline constexpr uint16_t kBlankTailLines = 18;
 inline constexpr uint16_t kBlankTailLinesNtsc = 14;
 
+// A doubling bit was cleared: each memory row is one line now. Returns false when the undoubled
+// picture fits a field: then interlace is skipped.
+bool Undoubled(VertFit& fit) {
+  fit.line_offset >>= 1;
+  if ((fit.lines >> 1) <= Eng.LinesPerField) {
+    ClearTsengInterlace();
+    return false;
+  }
+  return true;
+}
+
+// The block-I/O family doubles lines with CRTC_GEN_CNTL bit 0, not CR09. Left on, a double-scanned
+// desktop is shown with rows in swapped pairs under the chip's interlace (which steps two rows a
+// field line) or every other row dropped by the line skip, though a field holds every row once.
+bool RemoveBlockLineDoubling(VertFit& fit) {
+  PortIo& io = Port();
+  const uint16_t port = BlockIoPort(kBlkGenCntl);
+  const uint8_t value = io.InByte(port);
+  if ((value & kBlkGenDoubleScan) == 0) return true;
+  io.OutByte(port, static_cast<uint8_t>(value & ~kBlkGenDoubleScan));
+  if (Undoubled(fit)) return true;
+  // The pitch field counts twice the units ReadLineOffset gives; the interlace step, which
+  // turns them back, does not run.
+  fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
+  return false;
+}
+
 // Clears the vertical blank start bit 9 and any line doubling (double scan or a maximum scan
 // line of 1). Returns false when the undoubled picture fits a field: then interlace is skipped.
 bool RemoveLineDoubling(VertFit& fit) {
+  if (Eng.ChipFamily == cfATI) return RemoveBlockLineDoubling(fit);
   const uint16_t data_port = static_cast<uint16_t>(Eng.CrtcPort + kCrtcDataOffset);
   const uint8_t cr09 = ReadCrtcReg(CR09);
   const auto without_bit9 = static_cast<uint8_t>(cr09 & ~kCR09VBlankStart9);
@@ -37,12 +66,7 @@ bool RemoveLineDoubling(VertFit& fit) {
   } else {
     return true;
   }
-  fit.line_offset >>= 1;
-  if ((fit.lines >> 1) <= Eng.LinesPerField) {
-    ClearTsengInterlace();
-    return false;
-  }
-  return true;
+  return Undoubled(fit);
 }
 
 const VertRow* FindVertRow(uint16_t lines) {
@@ -78,8 +102,7 @@ void ProgramVertical() {
   fit.lines = ReadDisplayedLines();
   fit.line_offset = ReadLineOffset();
 
-  bool try_interlace = true;
-  if (Eng.ChipFamily != cfATI) try_interlace = RemoveLineDoubling(fit);
+  const bool try_interlace = RemoveLineDoubling(fit);
   if (try_interlace) SetUpInterlace(fit);
 
   // Line skipping, once: every other memory line is shown.
@@ -96,7 +119,7 @@ void ProgramVertical() {
     // A doubled picture whose doubling was removed shows each memory row on two lines at half
     // the offset until the skip takes every other line; a field that holds it undoubled gets
     // that skip too, so each desktop row is shown once.
-    if (!try_interlace && !skip && Eng.ChipFamily != cfATI) {
+    if (!try_interlace && !skip) {
       fit.lines >>= 1;
       fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
       Eng.FitLines = fit.lines;

@@ -4,6 +4,7 @@
 // lines per row, the interlace fields) from the registers alone.
 
 #include <string>
+#include <vector>
 
 #include "platform/virtual/signal/mode_timing.h"
 #include "platform/virtual/signal/signal.h"
@@ -31,9 +32,18 @@ struct FieldRows {
 };
 FieldRows RowsPerFieldLine(const CrtcTiming& timing, int desktop_offset);
 
-// The desktop arrives whole when every displayed line shows a desktop row, in order, at the
-// step the fit intends: every row, or every other row where the desktop has more rows than the
-// frame shows (lines skipped); each line starting where a desktop row starts.
+// The desktop row that line `line` of field `field` (0 or 1) shows, double scan included.
+int DesktopRowOfLine(const Signal& shown, const FieldRows& rows, int line, int field);
+
+// The desktop row each displayed line of the frame shows, top to bottom: an interlaced frame's
+// lines alternate between the fields. At most `limit` lines.
+std::vector<int> FrameRows(const Signal& shown, const DesktopLayout& desktop, int limit = 4096);
+
+// The desktop arrives whole when the frame's lines, top to bottom, show its rows in order, each
+// the same number of times (twice where lines are doubled), at the step the fit intends: every
+// row, or every other row where the desktop has more rows than the frame has lines (lines
+// skipped); each line starting where a desktop row starts. Rows out of order, or rows dropped
+// though the frame's lines could show each once, are not whole.
 struct PictureVerdict {
   bool whole = true;
   int step = 1;        // desktop rows from one displayed line of the frame to the next

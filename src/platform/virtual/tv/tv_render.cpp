@@ -67,7 +67,6 @@ std::vector<int> Rows(const Signal& s, const DesktopLayout& layout, const Screen
   std::vector<int> rows(static_cast<size_t>(height), -1);
   const int total = static_cast<int>(std::floor(s.lines_per_field));
   if (total <= 0) return rows;
-  const int per_row = std::max(1, s.scan_lines_per_row);
   // The driver's offset lays out one desktop row; the CRTC's addressing says how many rows a
   // field line steps and where the second field begins.
   const FieldRows step = RowsPerFieldLine(s.crtc, layout.offset);
@@ -81,8 +80,7 @@ std::vector<int> Rows(const Signal& s, const DesktopLayout& layout, const Screen
         (static_cast<long long>(s.v_sync_start_line) + static_cast<long long>(whole)) % total);
     if (line < 0 || line >= s.display_lines_per_field) continue;
     if (InInterval(line, s.v_blank_start_line, s.v_blank_end_line, total)) continue;
-    const double row = std::floor((line / per_row) * step.stride + field * step.second_field);
-    rows[y] = static_cast<int>(std::min(row, 1e9));
+    rows[y] = DesktopRowOfLine(s, step, line, field);
   }
   return rows;
 }
