@@ -12,8 +12,10 @@ namespace {
 // The refresh rate the driver aims at when the card lets it choose a clock.
 constexpr double kTargetFieldHz = 60.0;
 
-constexpr std::array<DesktopMode, 14> kModes = {{
+constexpr std::array<DesktopMode, 16> kModes = {{
     {320, 200},    // 40 columns, double scanned
+    {320, 240},    // 40, double scanned (a game's mode)
+    {400, 300},    // 50, double scanned (a game's mode)
     {512, 384},    // 64
     {640, 400},    // 80
     {640, 480},    // 80
@@ -152,32 +154,108 @@ ModeTiming BiosTextMode() {
   return m;
 }
 
-std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, uint16_t width, uint16_t height) {
-  bool listed = false;
-  for (const DesktopMode& mode : kModes)
-    listed |= mode.width == width && mode.height == height;
-  if (!listed || !card.OffersMode(width, height)) return std::nullopt;
-  if (auto bios = BiosTiming(width, height)) return bios;
+namespace {
 
-  const ModeTiming shape = DerivedModeTiming(width, height, 0);
-  const double wanted_hz = static_cast<double>(shape.h_total) * 8 * shape.v_total * kTargetFieldHz;
-  return DerivedModeTiming(width, height, card.DriverClockHz(wanted_hz));
+// The sizes only games set (through DirectDraw): offered at 8 and 16 bits.
+bool GameSize(uint16_t width, uint16_t height) {
+  return width < 640 || (width == 640 && height == 400);
 }
 
-bool SetDesktopMode(VgaCard& card, uint16_t width, uint16_t height) {
-  const auto timing = DesktopModeTiming(card, width, height);
-  if (!timing) return false;
-  card.SetMode(*timing);
-  return true;
+// 16 colours: the planar depth Windows 9x drivers keep for 640x480 and 800x600.
+bool PlanarSize(uint16_t width, uint16_t height) {
+  return (width == 640 && height == 480) || (width == 800 && height == 600);
 }
 
-bool SetDesktopModeWithRegisters(VgaCard& card, uint16_t width, uint16_t height,
+bool Listed(const DesktopMode& mode) {
+  for (const DesktopMode& size : kModes) {
+    if (size.width == mode.width && size.height == mode.height) return true;
+  }
+  return false;
+}
+
+bool DriverDoublesScan(uint16_t width, uint16_t height) {
+  return (width == 320 && (height == 200 || height == 240)) || (width == 400 && height == 300);
+}
+
+}  // namespace
+
+std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, const DesktopMode& mode) {
+  if (!Listed(mode)) return std::nullopt;
+  bool depth_offered = false;
+  for (const uint8_t depth : card.DriverDepths())
+    depth_offered |= depth == mode.bits_per_pixel;
+  if (!depth_offered) return std::nullopt;
+  if (GameSize(mode.width, mode.height) && mode.bits_per_pixel != 8 && mode.bits_per_pixel != 16)
+    return std::nullopt;
+  if (mode.bits_per_pixel == 4 && !PlanarSize(mode.width, mode.height)) return std::nullopt;
+  if (BytesFor(mode) > card.memory_kib() * 1024u) return std::nullopt;
+  if (!card.OffersMode(mode.width, mode.height, mode.bits_per_pixel)) return std::nullopt;
+
+  std::optional<ModeTiming> timing = BiosTiming(mode.width, mode.height);
+  if (!timing) {
+    const ModeTiming shape = DerivedModeTiming(mode.width, mode.height, 0);
+    const double wanted_hz =
+        static_cast<double>(shape.h_total) * 8 * shape.v_total * kTargetFieldHz;
+    timing = DerivedModeTiming(mode.width, mode.height, card.DriverClockHz(wanted_hz));
+  }
+  if (timing->pixel_clock_hz > card.MaxPixelRateHz(mode.bits_per_pixel)) return std::nullopt;
+  timing->bits_per_pixel = mode.bits_per_pixel;
+  return timing;
+}
+
+std::vector<DesktopMode> DriverModes(const VgaCard& card) {
+  std::vector<DesktopMode> modes;
+  for (const DesktopMode& size : kModes) {
+    for (const uint8_t depth : kDepths) {
+      DesktopMode mode{size.width, size.height, depth};
+      if (!DesktopModeTiming(card, mode)) continue;
+      mode.double_scan = DriverDoublesScan(size.width, size.height);
+      modes.push_back(mode);
+    }
+  }
+  return modes;
+}
+
+DesktopMode DefaultDepthMode(const VgaCard& card, uint16_t width, uint16_t height) {
+  DesktopMode mode{width, height, 8};
+  for (const uint8_t depth : {8, 4}) {
+    mode.bits_per_pixel = depth;
+    if (DesktopModeTiming(card, mode)) return mode;
+  }
+  mode.bits_per_pixel = 8;
+  return mode;
+}
+
+DesktopMode CurrentDesktopMode(const VgaCard& card) {
+  const ModeTiming& m = card.current_mode();
+  return {m.width, m.height, m.bits_per_pixel, m.scan_lines_per_row == 2};
+}
+
+bool SetDesktopMode(VgaCard& card, const DesktopMode& mode) {
+  return SetDesktopModeWithRegisters(card, mode, {});
+}
+
+bool SetDesktopModeWithRegisters(VgaCard& card, const DesktopMode& mode,
                                  LoadedRegisters registers) {
-  auto timing = DesktopModeTiming(card, width, height);
+  auto timing = DesktopModeTiming(card, mode);
   if (!timing) return false;
   timing->loaded = std::move(registers);
   card.SetMode(*timing);
   return true;
+}
+
+std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, uint16_t width, uint16_t height) {
+  return DesktopModeTiming(card, DefaultDepthMode(card, width, height));
+}
+
+bool SetDesktopMode(VgaCard& card, uint16_t width, uint16_t height) {
+  return SetDesktopMode(card, DefaultDepthMode(card, width, height));
+}
+
+bool SetDesktopModeWithRegisters(VgaCard& card, uint16_t width, uint16_t height,
+                                 LoadedRegisters registers) {
+  return SetDesktopModeWithRegisters(card, DefaultDepthMode(card, width, height),
+                                     std::move(registers));
 }
 
 void ResetCurrentMode(VgaCard& card) {

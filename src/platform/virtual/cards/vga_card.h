@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "platform/virtual/signal/mode_timing.h"
@@ -110,7 +111,23 @@ class VgaCard {
   // The clock the driver uses for a mode that wants `wanted_hz`: by default the nearest of the
   // card's fixed clocks.
   virtual double DriverClockHz(double wanted_hz) const;
-  virtual bool OffersMode(uint16_t /*width*/, uint16_t /*height*/) const { return true; }
+
+  // The video memory on the board, in KiB. A card starts with the size most of its boards were
+  // sold with; SetMemoryKib takes only a size they were sold with (false otherwise).
+  virtual std::span<const uint32_t> MemorySizesKib() const;
+  virtual uint32_t DefaultMemoryKib() const;
+  uint32_t memory_kib() const { return memory_kib_ != 0 ? memory_kib_ : DefaultMemoryKib(); }
+  bool SetMemoryKib(uint32_t kib);
+  // The colour depths the chip with its DAC shows as its Windows 9x driver offers them, and the
+  // highest pixel rate (pixels a second out of the DAC) it takes at each.
+  virtual std::span<const uint8_t> DriverDepths() const;
+  virtual double MaxPixelRateHz(uint8_t bits_per_pixel) const;
+  // Whether the driver offers a size at a depth on this card beyond memory and pixel rate (the
+  // standard VGA's 256-colour pixels, for one, reach only 64 KiB). True by default.
+  virtual bool OffersMode(uint16_t /*width*/, uint16_t /*height*/,
+                          uint8_t /*bits_per_pixel*/) const {
+    return true;
+  }
   // Programs a mode as the driver does, writes the mode's loaded registers over it, and
   // remembers it as the current mode.
   void SetMode(const ModeTiming& mode);
@@ -189,6 +206,7 @@ class VgaCard {
   bool retrace_level_ = false;
 
   ModeTiming current_mode_{};
+  uint32_t memory_kib_ = 0;  // 0: the default size
   // Mutable so that a const peek can hold the locks open for the length of one read.
   mutable bool locks_held_open_ = false;
 

@@ -2,6 +2,7 @@
 // CRTC protection lifted for the timing registers and set again at the end, the palette loaded
 // with the screen off.
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/virtual/cards/vga_card.h"
@@ -37,6 +38,36 @@ double VgaCard::DriverClockHz(double wanted_hz) const {
     if (hz > 0 && (best == 0 || std::fabs(hz - wanted_hz) < std::fabs(best - wanted_hz))) best = hz;
   }
   return best;
+}
+
+std::span<const uint32_t> VgaCard::MemorySizesKib() const {
+  static constexpr uint32_t kSizes[] = {256};
+  return kSizes;
+}
+
+uint32_t VgaCard::DefaultMemoryKib() const {
+  return MemorySizesKib().back();
+}
+
+bool VgaCard::SetMemoryKib(uint32_t kib) {
+  for (const uint32_t size : MemorySizesKib()) {
+    if (size != kib) continue;
+    memory_kib_ = kib;
+    return true;
+  }
+  return false;
+}
+
+std::span<const uint8_t> VgaCard::DriverDepths() const {
+  static constexpr uint8_t kVgaDepths[] = {4, 8};
+  return kVgaDepths;
+}
+
+double VgaCard::MaxPixelRateHz(uint8_t /*bits_per_pixel*/) const {
+  double fastest = 0;
+  for (int select = 0; select < kClockSelects; ++select)
+    fastest = std::max(fastest, ClockHz(select));
+  return fastest;
 }
 
 void VgaCard::SetMode(const ModeTiming& mode) {
