@@ -26,6 +26,7 @@ struct ScopeOptions {
   std::string card{virt::kDefaultCardName};
   uint16_t width = 640;
   uint16_t height = 480;
+  uint8_t bits_per_pixel = 0;  // the desktop's colour depth; 0: the driver's for the size
   bool mode_given = false;     // --mode on the command line
   std::string load_registers;  // a register file written over the driver's mode
   uint8_t standard = 98;       // vsVGA

@@ -156,8 +156,11 @@ bool SetMode(const ScopeOptions& options, virt::VgaCard& card, ScopeReport& repo
                                 ": a chip's extended registers mean other things on another chip");
     }
   }
-  if (!virt::SetDesktopModeWithRegisters(card, options.width, options.height,
-                                         std::move(file.registers))) {
+  const virt::DesktopMode mode =
+      options.bits_per_pixel != 0
+          ? virt::DesktopMode{options.width, options.height, options.bits_per_pixel}
+          : virt::DefaultDepthMode(card, options.width, options.height);
+  if (!virt::SetDesktopModeWithRegisters(card, mode, std::move(file.registers))) {
     error = "the " + options.card + " driver has no " + std::to_string(options.width) + "x" +
             std::to_string(options.height) + " mode; it offers " + ModeList();
     return false;

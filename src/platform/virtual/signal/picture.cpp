@@ -8,6 +8,8 @@ namespace zanvo::virt {
 
 namespace {
 
+// More pixels than any counter of any family reaches; keeps garbage from overflowing.
+constexpr long long kCounterPixels = 1 << 20;
 // How many of the frame's rows a reason names.
 constexpr size_t kRowsNamed = 8;
 
@@ -18,13 +20,30 @@ int SelfStep(const CrtcTiming& t) {
 
 }  // namespace
 
+int PixelsPerLine(const Signal& shown) {
+  const long long dots = static_cast<long long>(shown.display_chars) * shown.dots_per_char;
+  return static_cast<int>(std::clamp(dots / std::max(1, shown.crtc.clocks_per_pixel), 0LL,
+                                     static_cast<long long>(kCounterPixels)));
+}
+
 DesktopLayout DesktopOf(const Signal& desktop) {
-  return {desktop.crtc.offset, desktop.memory_rows_per_field * (desktop.interlaced ? 2 : 1),
-          desktop.crtc.start_address};
+  return {desktop.crtc.offset,
+          desktop.memory_rows_per_field * (desktop.interlaced ? 2 : 1),
+          desktop.crtc.start_address,
+          PixelsPerLine(desktop),
+          desktop.crtc.bits_per_pixel,
+          std::max(1, desktop.crtc.clocks_per_pixel)};
 }
 
 DesktopLayout DesktopOf(const ModeTiming& mode) {
-  return {mode.offset, mode.v_display / std::max<int>(1, mode.scan_lines_per_row), 0};
+  // The driver's table gives the pixels; its displayed dots over them, the clocks each lasts.
+  const int dots = mode.h_display * mode.dots_per_char;
+  return {mode.offset,
+          mode.v_display / std::max<int>(1, mode.scan_lines_per_row),
+          0,
+          mode.width,
+          mode.bits_per_pixel,
+          mode.width > 0 ? std::max(1, dots / mode.width) : 1};
 }
 
 FieldRows RowsPerFieldLine(const CrtcTiming& t, int desktop_offset) {
@@ -99,6 +118,12 @@ PictureVerdict JudgePicture(const Signal& shown, const DesktopLayout& desktop) {
     return {false, 0,
             "start address " + std::to_string(t.start_address) + ", the desktop starts at " +
                 std::to_string(desktop.start_address)};
+  }
+  const int pixels = PixelsPerLine(shown);
+  if (desktop.width > 0 && pixels < desktop.width) {
+    return {false, 0,
+            "each line shows " + std::to_string(pixels) + " of the desktop's " +
+                std::to_string(desktop.width) + " pixels across"};
   }
   // Rows the frame shows at one desktop row per line; only a desktop taller than that is shown
   // every other row.

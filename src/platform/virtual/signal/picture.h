@@ -12,12 +12,21 @@
 namespace zanvo::virt {
 
 // How the desktop lies in memory: its row stride (the line offset of its mode), how many rows it
-// has and where the first begins.
+// has and where the first begins; its pixels across a row, their depth and the dot clocks each
+// lasts on the way out (its pixel format: a 256-colour pixel of the standard VGA, or a 16-bit
+// pixel sent through an 8-bit DAC port as two bytes, lasts two).
 struct DesktopLayout {
   int offset = 0;
   int rows = 0;
   int start_address = 0;
+  int width = 0;  // pixels; 0 where not known: the line is then not followed
+  int bits_per_pixel = 8;
+  int clocks_per_pixel = 1;
 };
+
+// Desktop pixels a line of `shown` carries: its displayed dots over the dot clocks a pixel
+// lasts in its pixel format.
+int PixelsPerLine(const Signal& shown);
 
 // From the desktop mode's own signal (its registers, which may have been loaded over the
 // driver's), or from the driver's mode table.
@@ -39,7 +48,8 @@ int DesktopRowOfLine(const Signal& shown, const FieldRows& rows, int line, int f
 // lines alternate between the fields. At most `limit` lines.
 std::vector<int> FrameRows(const Signal& shown, const DesktopLayout& desktop, int limit = 4096);
 
-// The desktop arrives whole when the frame's lines, top to bottom, show its rows in order, each
+// Across the line, every pixel of a desktop row is shown (a line may carry more, which runs on
+// into the next row's pixels). Down the frame, the desktop arrives whole when the frame's lines, top to bottom, show its rows in order, each
 // the same number of times (twice where lines are doubled), at the step the fit intends: every
 // row, or every other row where the desktop has more rows than the frame has lines (lines
 // skipped); each line starting where a desktop row starts. Rows out of order, or rows dropped
