@@ -143,7 +143,11 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
         MatrixCell cell = RunCell(card, mode, standard, interlace_allowed, chipset);
         if (into && WantsComputed(cell)) {
           AddComputedOutcome(cell, mode, chipset);
-          ++(IsUsable(*cell.computed_outcome) ? summary.computed_usable : summary.computed_refused);
+          if (IsUsable(*cell.computed_outcome)) {
+            ++summary.computed_usable;
+          } else if (cell.final_outcome == MatrixOutcome::kRefused) {
+            ++summary.computed_refused;
+          }
         }
         switch (cell.outcome) {
           case MatrixOutcome::kExact:

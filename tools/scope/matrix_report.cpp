@@ -92,8 +92,8 @@ std::string SummaryText(const CardSummary& s) {
     text += Format("; %d measured misses usable with the row's own clock", s.own_clock);
   if (s.computed_usable + s.computed_refused > 0)
     text += Format(
-        "; of the cells the tables refuse, %d usable with computed timings, %d still "
-        "refused",
+        "; of the cells the tables refuse or squash, %d usable with computed timings, %d "
+        "refused still",
         s.computed_usable, s.computed_refused);
   if (s.better) {
     text += Format(
