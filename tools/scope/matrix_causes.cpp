@@ -38,8 +38,8 @@ void PrintPictureAndRefusalsMarkdown(const Matrix& matrix, std::ostream& out) {
       ++lines;
     }
   }
-  out << "No exact or locks cell scrambles the desktop: in each, every line shows every pixel "
-         "of a desktop row (as the depth's pixel format lays them out), and the frame's lines, "
+  out << "No exact or locks cell scrambles the desktop: in each, the lines carry the pixels in "
+         "the desktop's format (its depth, the dot clocks a pixel lasts), and the frame's lines, "
          "top to bottom, show the rows in order, each as often as the next, at the step the fit "
          "intends (every row, or every other row when the desktop has more rows than the frame "
          "has lines), starting where that row starts in memory.";

@@ -36,14 +36,10 @@ DesktopLayout DesktopOf(const Signal& desktop) {
 }
 
 DesktopLayout DesktopOf(const ModeTiming& mode) {
-  // The driver's table gives the pixels; its displayed dots over them, the clocks each lasts.
-  const int dots = mode.h_display * mode.dots_per_char;
-  return {mode.offset,
-          mode.v_display / std::max<int>(1, mode.scan_lines_per_row),
-          0,
-          mode.width,
-          mode.bits_per_pixel,
-          mode.width > 0 ? std::max(1, dots / mode.width) : 1};
+  // The driver's table gives the pixels and their depth, not how the chip clocks them out: the
+  // pixel format is left unjudged.
+  return {mode.offset, mode.v_display / std::max<int>(1, mode.scan_lines_per_row), 0,
+          mode.width,  mode.bits_per_pixel, 0};
 }
 
 FieldRows RowsPerFieldLine(const CrtcTiming& t, int desktop_offset) {
@@ -119,11 +115,16 @@ PictureVerdict JudgePicture(const Signal& shown, const DesktopLayout& desktop) {
             "start address " + std::to_string(t.start_address) + ", the desktop starts at " +
                 std::to_string(desktop.start_address)};
   }
-  const int pixels = PixelsPerLine(shown);
-  if (desktop.width > 0 && pixels < desktop.width) {
+  // Across the line the registers must lay the pixels out as the desktop's format does: a pixel
+  // read at another depth, or over another number of dot clocks, shows as two or as half of one.
+  // (A line cut short at its end, like a frame cut at its foot, loses the edge, not the order.)
+  if (desktop.clocks_per_pixel > 0 && (t.clocks_per_pixel != desktop.clocks_per_pixel ||
+                                       t.bits_per_pixel != desktop.bits_per_pixel)) {
     return {false, 0,
-            "each line shows " + std::to_string(pixels) + " of the desktop's " +
-                std::to_string(desktop.width) + " pixels across"};
+            std::to_string(t.bits_per_pixel) + "-bit pixels over " +
+                std::to_string(t.clocks_per_pixel) + " dot clocks, the desktop's are " +
+                std::to_string(desktop.bits_per_pixel) + "-bit over " +
+                std::to_string(desktop.clocks_per_pixel)};
   }
   // Rows the frame shows at one desktop row per line; only a desktop taller than that is shown
   // every other row.

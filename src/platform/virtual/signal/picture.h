@@ -19,9 +19,9 @@ struct DesktopLayout {
   int offset = 0;
   int rows = 0;
   int start_address = 0;
-  int width = 0;  // pixels; 0 where not known: the line is then not followed
+  int width = 0;  // pixels
   int bits_per_pixel = 8;
-  int clocks_per_pixel = 1;
+  int clocks_per_pixel = 1;  // 0 where not known: the pixel format is then not judged
 };
 
 // Desktop pixels a line of `shown` carries: its displayed dots over the dot clocks a pixel
@@ -48,8 +48,8 @@ int DesktopRowOfLine(const Signal& shown, const FieldRows& rows, int line, int f
 // lines alternate between the fields. At most `limit` lines.
 std::vector<int> FrameRows(const Signal& shown, const DesktopLayout& desktop, int limit = 4096);
 
-// Across the line, every pixel of a desktop row is shown (a line may carry more, which runs on
-// into the next row's pixels). Down the frame, the desktop arrives whole when the frame's lines, top to bottom, show its rows in order, each
+// Across the line, the registers lay out the pixels in the desktop's format (depth and dot
+// clocks per pixel). Down the frame, the desktop arrives whole when the frame's lines, top to bottom, show its rows in order, each
 // the same number of times (twice where lines are doubled), at the step the fit intends: every
 // row, or every other row where the desktop has more rows than the frame has lines (lines
 // skipped); each line starting where a desktop row starts. Rows out of order, or rows dropped
