@@ -200,16 +200,18 @@ TEST(Matrix, PrintedFormsCarryEveryCell) {
   PrintMatrixCsv(m, csv);
   const std::string text = csv.str();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(m.cells.size()) + 1);
-  EXPECT_EQ(text.rfind("card,width,height,standard,interlace_allowed,outcome", 0), 0u);
-  EXPECT_NE(text.find("s3-trio64,800,600,ntsc,1,refused,"), std::string::npos);
+  EXPECT_NE(text.find("s3-trio64,800,600,8,ntsc,1,refused,"), std::string::npos);
   // The engine's off beside the program's final outcome, with the field the check timed, and
   // the sibling model that measured right and stays in force, with its field.
-  EXPECT_NE(text.find("s3-trio64,1024,768,pal,1,off,"), std::string::npos);
+  EXPECT_NE(text.find("s3-trio64,1024,768,8,pal,1,off,"), std::string::npos);
   EXPECT_NE(text.find("exact,24.9"), std::string::npos);
   EXPECT_NE(text.find(",\"Vision864/964\",49.9"), std::string::npos);
-  EXPECT_EQ(text.rfind("card,width,height,standard,interlace_allowed,outcome,line_hz,field_hz,"
-                       "interlaced,lines,reason,final,measured_field_hz,kept_model,kept_field_hz,"
-                       "own_clock,computed,computed_reason\n",
+  EXPECT_EQ(text.rfind("card,width,height,bits_per_pixel,standard,interlace_allowed,outcome,"
+                       "line_hz,field_hz,interlaced,lines,reason,final,measured_field_hz,"
+                       "kept_model,kept_field_hz,own_clock,own_clock_field_hz,final_line_hz,"
+                       "final_field_hz,final_interlaced,final_lines,fill_height,fill_width,shape,"
+                       "computed,computed_mark,computed_line_hz,computed_field_hz,"
+                       "computed_lines,computed_reason\n",
                        0),
             0u);
 
@@ -217,8 +219,69 @@ TEST(Matrix, PrintedFormsCarryEveryCell) {
   ASSERT_EQ(j["cells"].size(), m.cells.size());
   EXPECT_EQ(j["cards"][0]["card"], "s3-trio64");
   EXPECT_EQ(j["cards"][0]["exact"].get<int>() + j["cards"][0]["locks"].get<int>() +
-                j["cards"][0]["off"].get<int>() + j["cards"][0]["refused"].get<int>(),
+                j["cards"][0]["squashed"].get<int>() + j["cards"][0]["off"].get<int>() +
+                j["cards"][0]["refused"].get<int>(),
             static_cast<int>(m.cells.size()));
+}
+
+// Each cell gives the signal the user ends with and how it got there: after a sibling model or
+// the row's own clock took over, that signal's rates, not the missed ones; the same for the
+// computed column, whose mark names the recovery.
+TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
+  const std::vector<std::string> cards{"s3-trio64", "sis-6326", "tseng-et4000"};
+  const Matrix m = RunMatrix(cards);
+  const nlohmann::json j = MatrixToJson(m);
+  int recovered = 0, own_clock = 0, computed_recovered = 0;
+  for (size_t i = 0; i < m.cells.size(); ++i) {
+    const MatrixCell& c = m.cells[i];
+    SCOPED_TRACE(c.card + " " + ModeText(c) + " " + std::to_string(c.standard) +
+                 (c.interlace_allowed ? "" : " ni"));
+    for (const bool computed : {false, true}) {
+      if (computed && !c.computed_outcome) continue;
+      ScopeOptions options;
+      options.card = c.card;
+      options.width = c.width;
+      options.height = c.height;
+      options.bits_per_pixel = c.bits_per_pixel;
+      options.standard = c.standard;
+      options.no_interlace = !c.interlace_allowed;
+      options.computed = computed;
+      options.dump_registers = false;
+      ScopeReport report;
+      std::string error;
+      ASSERT_TRUE(RunScope(options, report, error)) << error;
+      const RunMark mark = MarkRun(report, c.standard);
+      const std::string path = MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption,
+                                        mark.own_clock, mark.computed);
+      if (computed) {
+        EXPECT_DOUBLE_EQ(c.computed_line_hz, report.signal.line_rate_hz);
+        EXPECT_DOUBLE_EQ(c.computed_field_hz, report.signal.field_rate_hz);
+        EXPECT_EQ(c.computed_mark, path);
+        EXPECT_EQ(j["cells"][i]["computed"]["mark"], path);
+        computed_recovered += path.find(" -> ") != std::string::npos ? 1 : 0;
+      } else {
+        EXPECT_DOUBLE_EQ(c.final_line_hz, report.signal.line_rate_hz);
+        EXPECT_DOUBLE_EQ(c.final_field_hz, report.signal.field_rate_hz);
+        EXPECT_EQ(c.final_lines, report.signal.display_lines_per_field);
+        EXPECT_EQ(j["cells"][i]["final_signal"]["field_hz"], c.final_field_hz);
+      }
+    }
+    if (c.sibling_model || c.own_clock) {
+      ++recovered;
+      // The engine's signal is the missed one; the final one is what the check passed.
+      EXPECT_NE(c.final_field_hz, c.field_hz);
+    }
+    if (c.own_clock) {
+      ++own_clock;
+      EXPECT_EQ(j["cells"][i]["own_clock_field_hz"], c.own_clock_field_hz);
+      EXPECT_NEAR(c.final_field_hz, c.own_clock_field_hz, 0.5);
+    } else {
+      EXPECT_TRUE(j["cells"][i]["own_clock_field_hz"].is_null());
+    }
+  }
+  EXPECT_GT(recovered, 0);
+  EXPECT_GT(own_clock, 0);
+  EXPECT_GT(computed_recovered, 0);
 }
 
 // docs/compatibility.md is what `zanvo-scope --matrix --markdown` prints, byte for byte.
