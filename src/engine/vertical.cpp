@@ -62,10 +62,9 @@ bool RemoveBlockLineDoubling(VertFit& fit, bool& kept) {
 }
 
 // Clears the vertical blank start bit 9 and any line doubling (double scan or a maximum scan
-// line of 1), unless `kept` comes back true: a progressive field holds the doubled picture.
-// Returns false when the picture fits a field: then interlace is skipped.
+// line of 1), unless it sets `kept` (which the caller starts false): a progressive field holds
+// the doubled picture. Returns false when the picture fits a field: then interlace is skipped.
 bool RemoveLineDoubling(VertFit& fit, bool& kept) {
-  kept = false;
   if (Eng.ChipFamily == cfATI) return RemoveBlockLineDoubling(fit, kept);
   const uint16_t data_port = static_cast<uint16_t>(Eng.CrtcPort + kCrtcDataOffset);
   const uint8_t cr09 = ReadCrtcReg(CR09);

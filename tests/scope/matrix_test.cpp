@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -21,10 +22,13 @@
 #include "engine/field_check.h"
 #include "matrix.h"
 #include "matrix_report.h"
+#include "matrix_summary.h"
 #include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
 #include "scope_main.h"
 #include "scope_session.h"
 #include "standard_targets.h"
+#include "text_format.h"
 
 namespace zanvo::scope {
 namespace {
@@ -231,6 +235,9 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
   const std::vector<std::string> cards{"s3-trio64", "sis-6326", "tseng-et4000"};
   const Matrix m = RunMatrix(cards);
   const nlohmann::json j = MatrixToJson(m);
+  std::ostringstream csv_out;
+  PrintMatrixCsv(m, csv_out);
+  const std::string csv = csv_out.str();
   int recovered = 0, own_clock = 0, computed_recovered = 0;
   for (size_t i = 0; i < m.cells.size(); ++i) {
     const MatrixCell& c = m.cells[i];
@@ -264,6 +271,11 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
         EXPECT_DOUBLE_EQ(c.final_field_hz, report.signal.field_rate_hz);
         EXPECT_EQ(c.final_lines, report.signal.display_lines_per_field);
         EXPECT_EQ(j["cells"][i]["final_signal"]["field_hz"], c.final_field_hz);
+        EXPECT_EQ(c.path, path);
+        EXPECT_EQ(j["cells"][i]["path"], path);
+        EXPECT_DOUBLE_EQ(c.fill.height, mark.fill.height);
+        EXPECT_EQ(j["cells"][i]["fill"]["shape"], mark.fill.shape);
+        EXPECT_EQ(report.mode.bits_per_pixel, c.bits_per_pixel);
       }
     }
     if (c.sibling_model || c.own_clock) {
@@ -274,6 +286,10 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
     if (c.own_clock) {
       ++own_clock;
       EXPECT_EQ(j["cells"][i]["own_clock_field_hz"], c.own_clock_field_hz);
+      // The CSV's own_clock column and its field, then the final signal's rates.
+      EXPECT_NE(csv.find(Format(",1,%.3f,%.1f,%.3f,", c.own_clock_field_hz, c.final_line_hz,
+                                c.final_field_hz)),
+                std::string::npos);
       EXPECT_NEAR(c.final_field_hz, c.own_clock_field_hz, 0.5);
     } else {
       EXPECT_TRUE(j["cells"][i]["own_clock_field_hz"].is_null());
@@ -282,6 +298,61 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
   EXPECT_GT(recovered, 0);
   EXPECT_GT(own_clock, 0);
   EXPECT_GT(computed_recovered, 0);
+  // The rows are the driver's modes, every depth, each under three standards twice.
+  for (const std::string& card : cards) {
+    std::vector<std::string> offered, run;
+    for (const virt::DesktopMode& mode : virt::DriverModes(*virt::MakeCard(card))) {
+      for (int i = 0; i < 6; ++i)
+        offered.push_back(virt::ModeName(mode));
+    }
+    for (const MatrixCell& c : m.cells) {
+      if (c.card == card) run.push_back(ModeText(c));
+    }
+    EXPECT_EQ(run, offered) << card;
+  }
+}
+
+// The desktop the summary tells a user to set for each standard is the best the card offers
+// there by the page's order: usable with the tables before computed timings only, exact before
+// locks, every row shown, the larger, the deeper; interlace allowed unless only "No interlace"
+// gets it.
+TEST(Matrix, TheDesktopToSetIsTheBestTheCardOffers) {
+  const Matrix m = RunMatrix({});
+  int named = 0;
+  for (const CardSummary& s : m.cards) {
+    for (const uint8_t standard : {engine::vsPAL, engine::vsNTSC, engine::vs24kHz}) {
+      SCOPED_TRACE(s.card + " " + std::to_string(standard));
+      const std::string chosen = DesktopToSet(m, s.card, standard);
+      // Ranks a cell as the order says; higher is better.
+      struct Rank {
+        bool tables, exact, rows;
+        long area;
+        int depth;
+        auto operator<=>(const Rank&) const = default;
+      };
+      std::optional<Rank> best;
+      std::string best_text;
+      for (const MatrixCell& c : m.cells) {
+        if (c.card != s.card || c.standard != standard) continue;
+        const bool tables = IsUsable(c.final_outcome);
+        if (!tables && !(c.computed_outcome && IsUsable(*c.computed_outcome))) continue;
+        const MatrixOutcome outcome = tables ? c.final_outcome : *c.computed_outcome;
+        const int lines = tables ? c.final_lines : c.computed_lines;
+        const bool interlaced = tables ? c.final_interlaced : c.computed_interlaced;
+        const Rank rank{tables, outcome == MatrixOutcome::kExact,
+                        lines * (interlaced ? 2 : 1) >= c.height,
+                        static_cast<long>(c.width) * c.height, c.bits_per_pixel};
+        if (best && !(*best < rank)) continue;
+        best = rank;
+        best_text = ModeText(c) + (rank.exact ? " exact" : " locks") +
+                    (c.interlace_allowed ? "" : ", no interlace") +
+                    (tables ? "" : ", computed timings");
+      }
+      EXPECT_EQ(chosen, best ? best_text : "-");
+      named += best ? 1 : 0;
+    }
+  }
+  EXPECT_GT(named, 0);
 }
 
 // docs/compatibility.md is what `zanvo-scope --matrix --markdown` prints, byte for byte.

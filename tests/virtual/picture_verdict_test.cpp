@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "platform/virtual/signal/picture.h"
 #include "platform/virtual/tv/picture_fill.h"
+#include "platform/virtual/tv/test_card.h"
 #include "platform/virtual/tv/tv_render.h"
 
 namespace zanvo::virt {
@@ -68,6 +71,15 @@ TEST(PictureVerdict, FollowsEveryRowAndPixelTheRegistersAddress) {
          t.double_scan = true;
        },
        false, "desktop rows out of order (0, 1, 0, 1, 2, 3, 2, 3, ...)"},
+      // Eight lines name every row, with nothing left to elide.
+      {"four lines a field, double scanned and interlaced", 4, 4,
+       [](CrtcTiming& t) {
+         t.interlaced = true;
+         t.double_scan = true;
+       },
+       false, "desktop rows out of order (0, 1, 0, 1, 2, 3, 2, 3)"},
+      // One row on both lines of the frame: nothing to step to.
+      {"a single doubled row", 2, 1, [](CrtcTiming& t) { t.double_scan = true; }, true, ""},
       // Double scan and a skip: 0, 0, 2, 2, ... though 200 lines hold all 200 rows.
       {"double scanned with every other row skipped", 200, 200,
        [](CrtcTiming& t) {
@@ -186,6 +198,49 @@ TEST(PictureFill, ABandAcrossTheScreenIsNotAPicture) {
   EXPECT_FALSE(FillsTheSet({0.49, 0.49, 1.0}));
   EXPECT_FALSE(FillsTheSet({0.8, 1.04, 1.3}));
   EXPECT_FALSE(FillsTheSet({1.0, 0.7, 0.7}));
+}
+
+struct DepthCase {
+  Rgb colour;
+  Rgb at4, at8, at15, at16;  // 24 and 32 bits keep it as it is
+};
+
+// The desktop at its depth: 16 colours the nearest of the VGA's sixteen, 256 the nearest of the
+// halftone palette's 6x6x6 cube, High Color 5 bits a channel (6 for green at 16 bits), True
+// Color as drawn; the card's most common colour, its background, goes the same way.
+TEST(TestCard, DrawsTheDesktopAtItsDepth) {
+  const DepthCase cases[] = {
+      {0x1F3F7F, 0x555555, 0x333366, 0x20417B, 0x20407B},
+      // 76 lies below the cube's midpoint between 51 and 102.
+      {0x4C4C4C, 0x555555, 0x333333, 0x4A4A4A, 0x4A4C4A},
+      {0xFFD040, 0xFFFF55, 0xFFCC33, 0xFFCD41, 0xFFCE41},
+      {0xC0C0C0, 0xAAAAAA, 0xCCCCCC, 0xBDBDBD, 0xBDBEBD},
+  };
+  for (const DepthCase& c : cases) {
+    SCOPED_TRACE(c.colour);
+    EXPECT_EQ(AtDepth(c.colour, 4), c.at4);
+    EXPECT_EQ(AtDepth(c.colour, 8), c.at8);
+    EXPECT_EQ(AtDepth(c.colour, 15), c.at15);
+    EXPECT_EQ(AtDepth(c.colour, 16), c.at16);
+    EXPECT_EQ(AtDepth(c.colour, 24), c.colour);
+    EXPECT_EQ(AtDepth(c.colour, 32), c.colour);
+  }
+  const auto most_common = [](const Image& card) {
+    std::map<Rgb, int> count;
+    for (int y = 0; y < card.height; ++y) {
+      for (int x = 0; x < card.width; ++x)
+        ++count[card.At(x, y)];
+    }
+    return std::max_element(count.begin(), count.end(), [](const auto& a, const auto& b) {
+             return a.second < b.second;
+           })->first;
+  };
+  // Without a depth the card is the 256-colour desktop's.
+  EXPECT_EQ(most_common(DrawTestCard(320, 200)), AtDepth(kTestCardBackground, 8));
+  for (const int depth : {4, 8, 15, 16, 24, 32}) {
+    SCOPED_TRACE(depth);
+    EXPECT_EQ(most_common(DrawTestCard(320, 200, depth)), AtDepth(kTestCardBackground, depth));
+  }
 }
 
 }  // namespace

@@ -98,8 +98,10 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   cell.final_interlaced = mark.final_signal.interlaced;
   cell.final_lines = mark.final_signal.display_lines_per_field;
   cell.fill = mark.fill;
-  cell.computed_mark = MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption,
-                                mark.own_clock, mark.computed);
+  cell.path = MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption, mark.own_clock,
+                       mark.computed);
+  // The depth the driver set, as the run reports it.
+  cell.bits_per_pixel = report.mode.bits_per_pixel;
   if (chipset.computed && !IsUsable(cell.final_outcome)) {
     cell.computed_reason = PhysicalReason(report, standard, cell.reason);
   }
@@ -113,7 +115,7 @@ void AddComputedOutcome(MatrixCell& cell, const virt::DesktopMode& mode, const C
   computed.computed = true;
   MatrixCell again = RunCell(cell.card, mode, cell.standard, cell.interlace_allowed, computed);
   cell.computed_outcome = again.final_outcome;
-  cell.computed_mark = std::move(again.computed_mark);
+  cell.computed_mark = std::move(again.path);
   cell.computed_reason = std::move(again.computed_reason);
   cell.computed_line_hz = again.final_line_hz;
   cell.computed_field_hz = again.final_field_hz;

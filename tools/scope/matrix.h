@@ -68,6 +68,7 @@ struct MatrixCell {
   bool final_interlaced = false;
   int final_lines = 0;
   virt::PictureFill fill;
+  std::string path;  // how the final outcome came about, as MarkText gives it
 };
 
 // The matrix's judgement of one run of the scope session: a cell, or a single zanvo-scope run.

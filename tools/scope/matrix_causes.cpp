@@ -48,10 +48,9 @@ void PrintPictureAndRefusalsMarkdown(const Matrix& matrix, std::ostream& out) {
                   scrambled == 1 ? "" : "s", scrambled == 1 ? "is" : "are");
   }
   out << Format(
-      " %d cell%s lock%s with the desktop whole but fill%s less than half the set's height or "
-      "misshape%s it by more than a quarter: squashed.",
-      squashed, squashed == 1 ? "" : "s", squashed == 1 ? "s" : "", squashed == 1 ? "s" : "",
-      squashed == 1 ? "s" : "");
+      " Squashed (the set locks and the desktop arrives whole, but the picture fills less than "
+      "half the set's height or its shape is a quarter off): %d.",
+      squashed);
   out << "\n"
       << Format(
              "Usable cells (exact or locks as the user finally gets them, misses a sibling "

@@ -183,6 +183,7 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                      {"interlace_allowed", c.interlace_allowed},
                      {"outcome", OutcomeName(c.outcome)},
                      {"final", OutcomeName(c.final_outcome)},
+                     {"path", c.path},
                      {"measured_field_hz", c.measured_field_hz},
                      {"reason", c.reason},
                      {"line_hz", c.line_hz},
@@ -368,7 +369,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       if (IsCutStride(c)) cut.push_back(&c);
       if (c.computed_outcome && !c.computed_reason.empty()) still_refused.push_back(&c);
       if (c.final_outcome == MatrixOutcome::kSquashed) squashed.push_back(&c);
-      if (c.computed_outcome && c.computed_mark.find(" -> ") != std::string::npos)
+      if (c.computed_mark.find(" -> ") != std::string::npos)
         computed_recovered.push_back(&c);
     }
     if (!row_mode.empty()) out << "\n";

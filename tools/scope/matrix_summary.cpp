@@ -66,12 +66,12 @@ bool Better(const Choice& a, const Choice& b) {
   return a.cell->bits_per_pixel > b.cell->bits_per_pixel;
 }
 
-// The desktop a user of the card sets for `standard`: "800x600x16 exact", "640x480x8 locks, no
-// interlace", "... (computed timings)", or "-" where nothing is usable.
-std::string DesktopToSet(const Matrix& matrix, const CardSummary& s, uint8_t standard) {
+}  // namespace
+
+std::string DesktopToSet(const Matrix& matrix, const std::string& card, uint8_t standard) {
   Choice best;
   for (const MatrixCell& c : matrix.cells) {
-    if (c.card != s.card || c.standard != standard) continue;
+    if (c.card != card || c.standard != standard) continue;
     // The window's default allows interlace; the no-interlace column counts where it is needed.
     Choice choice{&c, false, c.final_outcome == MatrixOutcome::kExact};
     if (!IsUsable(c.final_outcome)) {
@@ -86,8 +86,6 @@ std::string DesktopToSet(const Matrix& matrix, const CardSummary& s, uint8_t sta
   if (best.computed) text += ", computed timings";
   return text;
 }
-
-}  // namespace
 
 void PrintMatrixSummaryMarkdown(const Matrix& matrix, std::ostream& out) {
   std::vector<const CardSummary*> ranked;
@@ -134,7 +132,7 @@ void PrintMatrixSummaryMarkdown(const Matrix& matrix, std::ostream& out) {
     }
     out << " | " << Usable(*s) + s->computed_usable;
     for (const uint8_t standard : {engine::vsPAL, engine::vsNTSC, engine::vs24kHz})
-      out << " | " << DesktopToSet(matrix, *s, standard);
+      out << " | " << DesktopToSet(matrix, s->card, standard);
     out << " | " << FactsText(matrix, *s) << " |\n";
   }
   int cells = 0, usable = 0, computed = 0;
