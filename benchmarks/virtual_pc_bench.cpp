@@ -81,6 +81,7 @@ void BM_FullMatrix(benchmark::State& state) {
             options.width = mode.width;
             options.height = mode.height;
             options.bits_per_pixel = mode.bits_per_pixel;
+            options.depth_given = true;
             options.standard = standard;
             options.no_interlace = no_interlace;
             zanvo::scope::ScopeReport report;

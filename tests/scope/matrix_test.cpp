@@ -250,6 +250,7 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
       options.width = c.width;
       options.height = c.height;
       options.bits_per_pixel = c.bits_per_pixel;
+      options.depth_given = true;
       options.standard = c.standard;
       options.no_interlace = !c.interlace_allowed;
       options.computed = computed;

@@ -56,6 +56,7 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   options.width = mode.width;
   options.height = mode.height;
   options.bits_per_pixel = mode.bits_per_pixel;
+  options.depth_given = true;
   options.standard = standard;
   options.no_interlace = !interlace_allowed;
   if (chipset.by_hand) {

@@ -71,7 +71,9 @@ std::string StandardCaption(uint8_t standard) {
 }
 
 void PrintDesktopLine(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
-  out << Format("Desktop %ux%u", unsigned{report.width}, unsigned{report.height});
+  out << Format("Desktop %ux%u, %u bits per pixel (%u KB)", unsigned{report.width},
+                unsigned{report.height}, unsigned{report.bits_per_pixel},
+                unsigned{report.memory_kib});
   if (options.load_registers.empty()) {
     out << ", monitor timings as the driver set them:\n";
     return;
