@@ -32,7 +32,8 @@ struct MarkCase {
 
 const MatrixCell* FindCell(const Matrix& matrix, const MarkCase& c) {
   for (const MatrixCell& cell : matrix.cells) {
-    const std::string mode = std::to_string(cell.width) + "x" + std::to_string(cell.height);
+    // A size without a depth is the driver's 256-colour mode.
+    const std::string mode = virt::ModeName({cell.width, cell.height, cell.bits_per_pixel}, false);
     if (mode == c.mode && cell.standard == c.standard && cell.interlace_allowed != c.no_interlace)
       return &cell;
   }
