@@ -315,7 +315,7 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
 
 // The desktop the summary tells a user to set for each standard is the best the card offers
 // there by the page's order: usable with the tables before computed timings only, exact before
-// locks, every row shown, the larger, the deeper; interlace allowed unless only "No interlace"
+// locks, every row shown, a 4:3 desktop, the larger, the deeper; interlace allowed unless only "No interlace"
 // gets it.
 TEST(Matrix, TheDesktopToSetIsTheBestTheCardOffers) {
   const Matrix m = RunMatrix({});
@@ -326,7 +326,7 @@ TEST(Matrix, TheDesktopToSetIsTheBestTheCardOffers) {
       const std::string chosen = DesktopToSet(m, s.card, standard);
       // Ranks a cell as the order says; higher is better.
       struct Rank {
-        bool tables, exact, rows;
+        bool tables, exact, rows, square;
         long area;
         int depth;
         auto operator<=>(const Rank&) const = default;
@@ -342,6 +342,7 @@ TEST(Matrix, TheDesktopToSetIsTheBestTheCardOffers) {
         const bool interlaced = tables ? c.final_interlaced : c.computed_interlaced;
         const Rank rank{tables, outcome == MatrixOutcome::kExact,
                         lines * (interlaced ? 2 : 1) >= c.height,
+                        std::abs(c.width * 3.0 / (c.height * 4.0) - 1) <= 0.25,
                         static_cast<long>(c.width) * c.height, c.bits_per_pixel};
         if (best && !(*best < rank)) continue;
         best = rank;

@@ -39,8 +39,8 @@ std::string FactsText(const Matrix& matrix, const CardSummary& s) {
 }
 
 // How a cell ranks as the desktop to set: usable with the tables before usable only with
-// computed timings, exact before locks, every row shown before rows skipped, then the larger
-// desktop, then the deeper colours.
+// computed timings, exact before locks, every row shown before rows skipped, 4:3 before wider,
+// then the larger desktop, then the deeper colours.
 struct Choice {
   const MatrixCell* cell = nullptr;
   bool computed = false;
@@ -53,6 +53,13 @@ bool EveryRowShown(const MatrixCell& c, bool computed) {
   return lines * (interlaced ? 2 : 1) >= c.height;
 }
 
+// A desktop of the 4:3 screen's own shape (within a quarter), so that its pixels are square and
+// what is round on it is round on the set: 640x480, 800x600, not 1056x480 or 720x400.
+bool SquarePixels(const MatrixCell& c) {
+  const double shape = static_cast<double>(c.width) / c.height / (4.0 / 3.0);
+  return shape <= 1.25 && shape >= 0.75;
+}
+
 bool Better(const Choice& a, const Choice& b) {
   if (b.cell == nullptr) return true;
   if (a.computed != b.computed) return !a.computed;
@@ -60,6 +67,9 @@ bool Better(const Choice& a, const Choice& b) {
   const bool rows_a = EveryRowShown(*a.cell, a.computed);
   const bool rows_b = EveryRowShown(*b.cell, b.computed);
   if (rows_a != rows_b) return rows_a;
+  const bool square_a = SquarePixels(*a.cell);
+  const bool square_b = SquarePixels(*b.cell);
+  if (square_a != square_b) return square_a;
   const long area_a = static_cast<long>(a.cell->width) * a.cell->height;
   const long area_b = static_cast<long>(b.cell->width) * b.cell->height;
   if (area_a != area_b) return area_a > area_b;
@@ -107,7 +117,9 @@ void PrintMatrixSummaryMarkdown(const Matrix& matrix, std::ostream& out) {
          "names the desktop (size and depth\n"
          "in bits per pixel) to set in the display settings before switching to the standard: "
          "exact before locks, every\n"
-         "row shown before rows skipped, then the largest, then the most colours; \"computed "
+         "row shown before rows skipped, a 4:3 desktop (square pixels) before a wider one, then "
+         "the largest, then the\n"
+         "most colours; \"computed "
          "timings\" where only they\n"
          "make one usable. An off cell names the chip bits behind it, and another model fits "
          "better because the engine\n"

@@ -15,8 +15,8 @@ void PrintMatrixSummaryMarkdown(const Matrix& matrix, std::ostream& out);
 // The desktop a user of the card sets for `standard`: "800x600x16 exact", "640x480x8 locks, no
 // interlace", "... computed timings", or "-" where nothing is usable. Usable with the tables
 // before usable only with computed timings, exact before locks, every row shown before rows
-// skipped, then the larger desktop, then the deeper colours; interlace allowed (the window's
-// default) where no-interlace is no better.
+// skipped, a 4:3 desktop before a wider one, then the larger desktop, then the deeper colours;
+// interlace allowed (the window's default) where no-interlace is no better.
 std::string DesktopToSet(const Matrix& matrix, const std::string& card, uint8_t standard);
 
 }  // namespace zanvo::scope
