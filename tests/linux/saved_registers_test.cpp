@@ -39,6 +39,8 @@ TEST(SavedSet, OnlyTheVgaAndItsChipsRegistersAreAccepted) {
       {"an attribute past the file", head + "family 1\n03c0 20 00\n", "port 0x03c0"},
       {"a family nobody has", head + "family 6\n", "no chip family"},
       {"no family line", head + "03c4 01 21\n", "no chip family"},
+      {"a family with a tail", head + "family 3junk\n03d4 11 8e\n", "no chip family"},
+      {"a family line with a space after it", head + "family 3 \n", "no chip family"},
       {"another program's file", "registers\nfamily 1\n", "not a saved register set"},
       {"a value past a byte", head + "family 1\n03c4 01 121\n", "does not read"},
       {"an extra field", head + "family 1\n03c4 01 21 9\n", "does not read"},

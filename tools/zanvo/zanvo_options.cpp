@@ -95,6 +95,16 @@ ParsedCommandLine ParseZanvoCommandLine(int argc, const char* const* argv) {
     return parsed;
   }
   o.standard = found->second;
+  // A chipset nobody has is a command line it does not take, whatever the standard: said
+  // before anything is opened or written.
+  if (o.chipset) {
+    const std::string problem = scope::ParseChipChoice(*o.chipset, o.chip);
+    if (!problem.empty()) {
+      parsed.exit_code = app::kExitUsage;
+      parsed.error = "zanvo: --chipset " + *o.chipset + " not understood; " + problem;
+      return parsed;
+    }
+  }
   static const std::map<std::string, Move> kMoves = {
       {"up", Move::kUp}, {"down", Move::kDown}, {"left", Move::kLeft}, {"right", Move::kRight}};
   for (const std::string& move : moves) {
