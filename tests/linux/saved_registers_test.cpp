@@ -110,5 +110,52 @@ TEST(SavedSet, RecordedThenRestoredLeavesEveryRegisterAsItWas) {
   }
 }
 
+// The set is stored each time it grows, before the write that grew it; a store that fails
+// stops every write after it, so the card holds nothing the stored set cannot undo.
+TEST(SavedSet, StoredBeforeEachFirstWriteAndNothingWrittenAfterAFailedStore) {
+  for (const size_t fail_at : {size_t{0}, size_t{1}, size_t{5}}) {  // 0: every store succeeds
+    virt::VirtualPc pc(virt::MakeCard("s3-trio64"));
+    ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
+    const auto before = Snapshot(pc.card());
+    SavedRegisterSet saved;
+    std::string disk;
+    size_t stores = 0;
+    RecordingPorts recorder(pc, saved);
+    recorder.SetFamily(engine::cfS3);
+    recorder.store_before_write = [&] {
+      if (++stores == fail_at) return false;
+      // What is stored holds the newest register, whose write has not reached the card.
+      const SavedRegister& newest = saved.registers.back();
+      if (newest.index == kPlainPort && newest.port == 0x3C2) {
+        EXPECT_EQ(pc.InByte(0x3CC), newest.value);
+      }
+      disk = FormatSavedSet(saved);
+      return true;
+    };
+    engine::Eng = engine::EngineState{};
+    engine::Eng.ChipFamily = engine::cfS3;
+    engine::Eng.ChipModel = 0x11;
+    engine::BindPort(recorder);
+    engine::SetStandard(engine::vsPAL);
+    engine::LoadStandardTables(engine::vsPAL);
+    engine::ApplyStandard();
+    engine::UnbindPort();
+    std::string refusal;
+    const auto stored = ParseSavedSet(disk.empty() ? "zanvo-saved-registers 1\nfamily 3\n" : disk, refusal);
+    ASSERT_TRUE(stored.has_value()) << refusal;
+    EXPECT_EQ(recorder.blocked(), fail_at != 0);
+    if (fail_at == 0) {
+      EXPECT_EQ(stores, saved.registers.size()) << "one store for each register kept";
+      EXPECT_EQ(stored->registers, saved.registers);
+    } else {
+      EXPECT_EQ(stores, fail_at) << "nothing stored after the failure";
+      EXPECT_EQ(stored->registers.size(), fail_at - 1);
+    }
+    // What is on disk is enough to go back.
+    RestoreSavedSet(pc, *stored);
+    EXPECT_EQ(Snapshot(pc.card()), before) << "failing store " << fail_at;
+  }
+}
+
 }  // namespace
 }  // namespace zanvo::linux_pc
