@@ -6,9 +6,12 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "app/texts.h"
 #include "card_snapshot.h"
+#include "console_settings.h"
 #include "engine/chip_codes.h"
 #include "platform/linux/lock_file.h"
+#include "platform/linux/settings_file.h"
 #include "zanvo_pc.h"
 
 namespace zanvo::console {
@@ -169,6 +172,27 @@ TEST(ZanvoWayBack, ChipsetIsStoredOnlyWithAKeptSwitch) {
       EXPECT_EQ(z.Run({"pal"}), 0) << "the next plain run detects: " << z.err.str();
       EXPECT_NE(z.out.str().find("(detected)"), std::string::npos) << z.out.str();
     }
+  }
+}
+
+// The settings' chipset values are dropped until the run says its switch was kept; the
+// options and the standard's own filtering are unchanged.
+TEST(ZanvoWayBack, ConsoleSettingsWriteTheChipsetOnlyOnceAllowed) {
+  ZanvoPc z;
+  mkdir(z.settings_dir.c_str(), 0700);
+  linux_pc::SettingsFile file(z.settings_dir + "/settings", geteuid());
+  ConsoleSettings settings(file);
+  for (const bool allowed : {false, true}) {
+    if (allowed) settings.store_chipset = true;  // dropped by default
+    auto key = settings.OpenOrCreate(app::texts::kRegistryKey);
+    ASSERT_TRUE(key);
+    EXPECT_TRUE(key->WriteDword(app::texts::kValueChipset, 7));
+    EXPECT_TRUE(key->WriteDword(app::texts::kValueModel, 2));
+    EXPECT_TRUE(key->WriteDword(app::texts::kValuePolarity, 1));
+    const std::string stored = Contents(z.settings_dir + "/settings");
+    EXPECT_EQ(stored.find("Chipset=7") != std::string::npos, allowed) << stored;
+    EXPECT_EQ(stored.find("Model=2") != std::string::npos, allowed) << stored;
+    EXPECT_NE(stored.find("=1"), std::string::npos) << "the option is stored either way: " << stored;
   }
 }
 
