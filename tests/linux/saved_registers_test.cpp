@@ -151,6 +151,11 @@ TEST(SavedSet, StoredBeforeEachFirstWriteAndNothingWrittenAfterAFailedStore) {
       EXPECT_EQ(stores, fail_at) << "nothing stored after the failure";
       EXPECT_EQ(stored->registers.size(), fail_at - 1);
     }
+    // Double words too (PCI's address port): through only while nothing failed.
+    const uint32_t address_before = pc.InDword(0xCF8);
+    recorder.OutDword(0xCF8, 0x80001234);
+    EXPECT_EQ(pc.InDword(0xCF8), fail_at != 0 ? address_before : 0x80001234u) << fail_at;
+    pc.OutDword(0xCF8, address_before);
     // What is on disk is enough to go back.
     RestoreSavedSet(pc, *stored);
     EXPECT_EQ(Snapshot(pc.card()), before) << "failing store " << fail_at;
