@@ -59,6 +59,10 @@ class TMain : public toolkit::Form {
   // question asked (the caller asked for it), kept when it holds. True when `standard` is in
   // force afterwards; false when it was refused or a switch of the user's is under way.
   bool SwitchFromScript(uint8_t standard);
+  // The answer the main window gives a forwarded standard: busy while this copy starts up or
+  // carries out a switch that ends by itself within seconds (another call's, a re-set, a
+  // restore), so that the caller asks again instead of failing; else what SwitchFromScript did.
+  ForwardResult AnswerScript(uint8_t standard);
   // Whether this copy is the running one that takes forwarded standards: one that ended in its
   // start-up (a second copy, a usage box's copy) has the same window, and passes them on.
   bool TakesForwardedStandards() const { return settings_read_; }
@@ -131,6 +135,11 @@ class TMain : public toolkit::Form {
   // A command line that ends this copy before the usual start-up (see script_calls.cpp): true
   // when the copy has been told to end.
   bool EndsBeforeStartUp();
+  // A script's call hands its standard to the resident copy, starting one when none runs (at
+  // most a few times), and asks again while the copy is starting or busy: the answer, or
+  // kUnreachable when no copy could be reached in the time. `marker_ours`: this call holds the
+  // single-instance marker (no copy runs).
+  ForwardResult CallResidentCopy(bool marker_ours);
 
   // Settings, read at start-up and written by the close commands.
   void ReadOptionSettings(RegistryKey& key);
@@ -148,6 +157,9 @@ class TMain : public toolkit::Form {
   // was fitted and its field, timed on the card, is the standard's. Every application of a
   // standard goes through here, restores included.
   bool ApplyAndMeasureStandard();
+  // The same, and after a clean measured miss the sibling models, then the row's own clock: the
+  // one path by which a standard reaches the card, whether switched to or brought back.
+  bool ApplyMeasureAndRecover();
   // After a measured miss: the standard is applied under each sibling model that is safe on the
   // chip, on a freshly re-set mode, until one passes; it stays in force and the Model box shows
   // it. False, with the model as it was, when none passes.

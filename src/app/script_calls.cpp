@@ -16,7 +16,51 @@ int ExitCodeOf(ForwardResult answer) {
   return answer == ForwardResult::kSwitched ? kExitSwitched : kExitNotSwitched;
 }
 
+// Two calls at once with no copy running each start a resident copy; one of those becomes the
+// resident one, the other ends, and both calls hand their standard to the first while it still
+// starts up or switches for the other call. A start-up re-sets the display and times a field:
+// the calls ask again for up to 30 s, as long as a started copy is waited for.
+constexpr int kMaxAsks = 300;
+constexpr uint32_t kAskAgainMs = 100;
+// A resident copy that ends before it is ready each time (no port access, say) is started this
+// often, then the call gives up.
+constexpr int kMaxResidentStarts = 3;
+
 }  // namespace
+
+ForwardResult TMain::CallResidentCopy(bool marker_ours) {
+  const uint8_t standard = command_line_.standard;
+  int starts = 0;
+  ForwardResult answer = ForwardResult::kUnreachable;
+  for (int ask = 0; ask < kMaxAsks; ++ask) {
+    if (marker_ours) {
+      // No copy runs: the resident one is started apart, so that it outlives the call.
+      services_.instance.Release();
+      marker_ours = false;
+      ++starts;
+      // Not seen through when another call's copy became the resident one: asked all the same.
+      services_.windows.StartCopy(ResidentArguments(standard), true);
+    }
+    answer = services_.windows.ForwardStandard(standard);
+    if (answer == ForwardResult::kSwitched || answer == ForwardResult::kRefused) return answer;
+    if (answer == ForwardResult::kUnreachable) {
+      // No copy answers: one that holds the marker is starting, or none runs (the copy this
+      // call or another started ended, or has not taken the marker yet).
+      const InstanceResult marker = services_.instance.Acquire(texts::kMutexName);
+      if (marker == InstanceResult::kFailed) return answer;
+      if (marker == InstanceResult::kFirst) {
+        if (starts == kMaxResidentStarts) {
+          services_.instance.Release();
+          return answer;
+        }
+        marker_ours = true;
+        continue;
+      }
+    }
+    services_.windows.Pause(kAskAgainMs);
+  }
+  return answer;
+}
 
 bool TMain::EndsBeforeStartUp() {
   using Kind = CommandLineRequest::Kind;
@@ -51,7 +95,7 @@ bool TMain::EndsBeforeStartUp() {
       }
       if (scripted) {
         // The running copy switches; this one only carries the request and its answer.
-        const ForwardResult answer = services_.windows.ForwardStandard(command_line_.standard);
+        const ForwardResult answer = CallResidentCopy(false);
         if (answer != ForwardResult::kUnreachable) {
           services_.application.Terminate(ExitCodeOf(answer));
           return true;
@@ -64,14 +108,10 @@ bool TMain::EndsBeforeStartUp() {
       break;
   }
   if (!scripted || command_line_.resident) return false;
-  // A script's call with no copy running: the resident copy is started apart, so that it
-  // outlives the call, and the call ends with its answer as it would with a copy already there.
+  // A script's call with no copy running: it starts the resident copy and ends with its answer,
+  // as it would with a copy already there.
   visible = false;
-  services_.instance.Release();
-  services_.windows.StartCopy(ResidentArguments(command_line_.standard), true);
-  // Also when the start was not seen through: another call may have started a copy meanwhile.
-  services_.application.Terminate(
-      ExitCodeOf(services_.windows.ForwardStandard(command_line_.standard)));
+  services_.application.Terminate(ExitCodeOf(CallResidentCopy(true)));
   return true;
 }
 

@@ -179,16 +179,21 @@ bool TMain::ApplyAndMeasureStandard() {
   return Eng.FieldRateInBand != 0;
 }
 
+bool TMain::ApplyMeasureAndRecover() {
+  if (ApplyAndMeasureStandard()) return true;
+  // A standard that fitted on paper and measured wrong may be right under another model of the
+  // brand, whose clock step differs, or on the row's own clock: the timer tells, where the
+  // chips' sources cannot.
+  return engine::StandardFitted() && TrySiblingModels();
+}
+
 void TMain::WMDisplayChange(uint32_t lparam) {
   if (InDisplayChange || Eng.CurrentStandard == engine::vsVGA) return;
-  bool passed = ApplyAndMeasureStandard();
+  const bool passed = ApplyMeasureAndRecover();
   if (restoring_) {
     restore_passed_ = passed;
     return;
   }
-  // A standard that fitted on paper and measured wrong may be right under another model of the
-  // brand, whose clock step differs: the timer tells, where the chips' sources cannot.
-  if (!passed && engine::StandardFitted()) passed = TrySiblingModels();
   if (passed) {
     if (Initialising || scripted_switch_ || !IsOwnAnnouncement(lparam)) {
       // Applied without a question: kept as it stands, unless a question still open about this
@@ -245,6 +250,12 @@ bool TMain::SwitchFromScript(uint8_t standard) {
   return switched;
 }
 
+ForwardResult TMain::AnswerScript(uint8_t standard) {
+  const bool passing_switch = Initialising || restoring_ || InDisplayChange || scripted_switch_;
+  if (passing_switch && !services_.application.terminate_requested()) return ForwardResult::kBusy;
+  return SwitchFromScript(standard) ? ForwardResult::kSwitched : ForwardResult::kRefused;
+}
+
 void TMain::AskToKeepStandard() {
   TAcceptDlg dialog;
   const uint8_t asked = Eng.CurrentStandard;
@@ -280,7 +291,8 @@ void TMain::RecoverFromRefusedStandard(uint8_t target) {
     engine::SetStandard(target);
     engine::LoadStandardTables(target);
     // The standard was kept before, but the card, the chipset choice or the mode may have
-    // changed since: it passes the same fit and field check as any switch, or VGA follows.
+    // changed since: it passes the same fit and field check as any switch, and comes back the
+    // way a switch comes (a sibling model, then the row's own clock), or VGA follows.
     bool passed = false;
     if (half_programmed) {
       restoring_ = true;
@@ -289,9 +301,13 @@ void TMain::RecoverFromRefusedStandard(uint8_t target) {
       restoring_ = false;
       passed = restore_passed_;
     } else {
-      passed = ApplyAndMeasureStandard();
+      passed = ApplyMeasureAndRecover();
     }
-    if (passed) return;
+    if (passed) {
+      // Back without a question, as at start-up: a sibling that carries it now is the user's.
+      if (open_keep_question_ == nullptr) KeepSiblingModel();
+      return;
+    }
     half_programmed = Eng.HorzRowFound != 0;
   }
   engine::SetStandard(engine::vsVGA);

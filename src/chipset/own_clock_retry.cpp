@@ -18,7 +18,9 @@ OwnClockTry RetryWithOwnClock(const std::function<void()>& reset_mode) {
   if (!attempt.fitted) return attempt;
   engine::CheckFieldRate();
   attempt.field_hz = Eng.MeasuredFieldRate / 1000.0;
-  attempt.passed = Eng.FieldRateInBand != 0;
+  // Unmeasured is not passed: the own clock replaces a clean miss only on a measurement.
+  attempt.measured = Eng.FieldCheckUnmeasurable == 0;
+  attempt.passed = attempt.measured && Eng.FieldRateInBand != 0;
   return attempt;
 }
 

@@ -12,7 +12,8 @@ namespace zanvo::chipset {
 struct OwnClockTry {
   bool fitted = false;  // the engine found (or computed) its rows again
   double field_hz = 0;  // what the field check timed (0: nothing timed)
-  bool passed = false;  // fitted and the field inside the guard band
+  bool measured = false;  // the check reached a verdict (not too busy, the timer counting)
+  bool passed = false;    // fitted, measured and the field inside the guard band
 };
 
 // Re-sets the mode with `reset_mode`, applies Eng.CurrentStandard with the row's own clock and

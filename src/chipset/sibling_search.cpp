@@ -27,7 +27,10 @@ SiblingSearchResult SearchSiblingModels(const std::function<void()>& reset_mode)
     if (attempt.fitted) {
       engine::CheckFieldRate();
       attempt.field_hz = Eng.MeasuredFieldRate / 1000.0;
-      attempt.passed = Eng.FieldRateInBand != 0;
+      // A check that could not measure lets a plain switch go ahead under the keep question; a
+      // model that replaces the user's must pass a measurement.
+      attempt.measured = Eng.FieldCheckUnmeasurable == 0;
+      attempt.passed = attempt.measured && Eng.FieldRateInBand != 0;
     }
     result.tries.push_back(attempt);
     if (attempt.passed) {

@@ -16,7 +16,8 @@ struct SiblingTry {
   uint16_t model = 0;
   bool fitted = false;  // the engine found timing rows under this model
   double field_hz = 0;  // what the field check timed (0: nothing timed)
-  bool passed = false;  // fitted and the field inside the guard band
+  bool measured = false;  // the check reached a verdict (not too busy, the timer counting)
+  bool passed = false;    // fitted, measured and the field inside the guard band
 };
 
 struct SiblingSearchResult {

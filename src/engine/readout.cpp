@@ -59,8 +59,7 @@ void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts) {
   // A decimal tie rounds up: H = 15250 shows 15.3, V = 59500 shows 60.
   const int32_t h_tenths_khz = (figures.H + 50) / 100;
   const int32_t v_hz = (figures.V + 500) / 1000;
-  if (Eng.ChipFamily == cfATI) {
-    // This family's timing lives in its block registers; the VGA total says nothing about it.
+  if (figures.h_source == LineRateSource::kUnknown) {
     std::snprintf(texts.h, sizeof texts.h, "  N/A");
   } else {
     std::snprintf(texts.h, sizeof texts.h, "%5.1f Khz", h_tenths_khz / 10.0);
@@ -102,18 +101,26 @@ bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures) {
   const bool measured = TimeNextPeriod(run, ticks);
   // A short stretch of lines right after the retrace, bounded by two fields' time.
   double line_hz = 0;
-  if (measured && Eng.ChipFamily != cfATI) {
+  if (measured) {
     run.wait_max_ticks = ticks <= UINT32_MAX / 2 ? 2 * ticks : UINT32_MAX;
-    if (TimeLineRate(run, kReadoutStretchLines, line_hz) != LineTiming::kMeasured) line_hz = 0;
+    StartCountdown();
+    StatusWait wait(run);
+    if (TimeLineRate(wait, kReadoutStretchLines, line_hz) != LineTiming::kMeasured) line_hz = 0;
   }
   EndPeriodRun();
   if (!measured) return false;
 
   ScanFigures result = ComputeScanFigures(lines_per_field, static_cast<uint16_t>(ticks));
-  if (line_hz > 0 && result.H > 0 &&
-      std::fabs(line_hz / result.H - 1.0) > kReadoutLineMismatch && line_hz < 1e6) {
-    result.H = static_cast<int32_t>(line_hz);
+  const bool counted = line_hz > 0 && line_hz < 1e6;
+  // The block-I/O family's timing lives in its block registers; the VGA total says nothing
+  // about it. (H is at least 36 Hz: two lines or more over at most 65 547 ticks.)
+  const bool total_describes_line = Eng.ChipFamily != cfATI;
+  if (!total_describes_line) {
+    result.h_source = counted ? LineRateSource::kCounted : LineRateSource::kUnknown;
+  } else if (counted && std::fabs(line_hz / result.H - 1.0) > kReadoutLineMismatch) {
+    result.h_source = LineRateSource::kCounted;
   }
+  if (result.h_source == LineRateSource::kCounted) result.H = static_cast<int32_t>(line_hz);
   FormatScanTexts(result, texts);
   if (figures != nullptr) *figures = result;
   return true;

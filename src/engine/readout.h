@@ -7,8 +7,15 @@
 namespace zanvo::engine {
 
 struct ScanTexts {
-  char h[16];  // e.g. " 15.6 Khz", or "  N/A" on family 8
+  char h[16];  // e.g. " 15.6 Khz", or "  N/A" when no line rate is known
   char v[16];  // e.g. "  50 Hz"
+};
+
+// Where the line rate shown comes from.
+enum class LineRateSource : uint8_t {
+  kTotal,    // the field rate times the CRTC's vertical total
+  kCounted,  // lines counted on the status register over a stretch of the picture
+  kUnknown,  // neither: the total does not describe the card's timing and no line was counted
 };
 
 // The numbers behind the texts.
@@ -18,6 +25,7 @@ struct ScanFigures {
   double fV = 0.0;  // vertical frequency, Hz
   int32_t H = 0;    // horizontal frequency, whole Hz
   int32_t V = 0;    // vertical frequency, thousandths of a Hz
+  LineRateSource h_source = LineRateSource::kTotal;
 };
 
 // Timer input: 14.31818 MHz / 12, one tick every 838.095 ns.
@@ -40,7 +48,8 @@ inline constexpr uint32_t kPollsPerTimerLatch = 256;
 
 // Figures of a measured period of `period_ticks` at `lines_per_field` lines.
 ScanFigures ComputeScanFigures(uint16_t lines_per_field, uint32_t period_ticks);
-// " 15.6 Khz" / "  50 Hz" from the figures; the horizontal text is "  N/A" on family 8.
+// " 15.6 Khz" / "  50 Hz" from the figures; the horizontal text is "  N/A" when the line rate
+// is unknown.
 void FormatScanTexts(const ScanFigures& figures, ScanTexts& texts);
 
 // A run of consecutive field-period measurements on one gating of the timer: the first period
@@ -59,7 +68,20 @@ struct PeriodRun {
   // timer that counts more slowly than any bus reads (0: not looked at).
   uint32_t min_lap_ticks = 0;
   uint8_t slow_laps = 0;
+  uint32_t still_laps = 0;  // laps in a row in which the count did not move
   bool lined_up = false;
+  // Status polls between two timer latches inside a wait (a lap: a wait's end and the next
+  // one's start add up to at most twice this before the next latch).
+  uint32_t polls_per_latch = kPollsPerTimerLatch;
+  // A lap longer than this many ticks, or shorter than min_lap_ticks for its polls, is time the
+  // program did not have: a lost time slice or interrupt (0: laps are not looked at). `gaps`
+  // counts them, `processor_ticks` adds up the time the program had (a lost lap counts as
+  // gap_ticks, more than its polls took), and `budget_processor_ticks` bounds that as
+  // `budget_ticks` bounds all the timer's time.
+  uint32_t gap_ticks = 0;
+  uint32_t gaps = 0;
+  uint32_t processor_ticks = 0;
+  uint32_t budget_processor_ticks = UINT32_MAX;
   // Why the run ended early, when it did: a latch found the count where the one before it left
   // it (the timer does not count), laps too short for the polls they took (the timer counts
   // impossibly slowly), the polls ran out before the timer time did, or the timer time ran out.
@@ -81,9 +103,10 @@ void EndPeriodRun();
 // Measures and formats one period, of which the figures take the low 16 bits of the count as the
 // window's readout always has (a field longer than 65 535 ticks, below about 18.2 Hz, wraps).
 // The line rate is the field rate times the CRTC's vertical total, except where a line rate
-// measured over a stretch of the picture disagrees with it by more than kReadoutLineMismatch:
-// the chips that count frame lines in the total while interlacing read twice the line rate
-// from it, so the measured one is shown.
+// measured over a stretch of the picture disagrees with it by more than kReadoutLineMismatch
+// (the chips that count frame lines in the total while interlacing read twice the line rate
+// from it), and on the block-I/O family, whose timing the VGA total does not describe: there
+// the measured one is shown, or none when no line could be counted.
 // Returns false, with the texts unchanged, when a retrace wait ran out of its bound (the
 // adapter's retrace status does not toggle) or the timer does not count; the timer gate is
 // closed either way.

@@ -11,6 +11,7 @@ enum class ForwardResult {
   kSwitched,     // the running copy switched
   kRefused,      // it could not (the standard does not fit, or measured wrong)
   kUnreachable,  // no window of a running copy answered
+  kBusy,         // it is starting, or carrying out another switch: ask again shortly
 };
 
 struct ScreenPoint {
@@ -37,6 +38,9 @@ class WindowSystem {
   // Start-up is over and the main window takes forwarded standards: the copy that started this
   // one, if it waits, goes on.
   virtual void AnnounceReady() = 0;
+  // Waits `milliseconds` before a script's call asks again, answering the messages other copies
+  // send meanwhile.
+  virtual void Pause(uint32_t milliseconds) = 0;
 };
 
 inline constexpr int kSwHide = 0;

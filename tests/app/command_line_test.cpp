@@ -5,7 +5,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "app/command_line.h"
 #include "app/texts.h"
@@ -77,8 +79,7 @@ class SecondCopy {
     Eng = first_engine;
     engine::BindPort(first.shell.pc);
     shell_->windows.running_copy = [&first](uint8_t standard) {
-      return first.w().SwitchFromScript(standard) ? ForwardResult::kSwitched
-                                                  : ForwardResult::kRefused;
+      return first.w().AnswerScript(standard);
     };
     shell_->windows.start_copy = std::move(start_copy);
     shell_->main->SetCommandLine(app::ParseCommandLine(arguments));
@@ -169,9 +170,13 @@ TEST(CommandLine, ACallWithNoCopyRunningLeavesAResidentCopyAndEndsWithItsAnswer)
     uint8_t standard_after;
     int exit_code;
     const char* stored_after;  // at Unload, with "Exit to VGA mode" cleared
+    bool resident_starts = true;
   };
   const Case cases[] = {
       {"PAL", 640, 480, "VGA", "/pal", engine::vsPAL, app::kExitSwitched, "PAL"},
+      // The copy cannot be started (CreateProcess fails): tried a few times, then 1, at once.
+      {"no resident copy can start", 640, 480, "NTSC", "/pal", engine::vsVGA, app::kExitNotSwitched,
+       "NTSC", false},
       {"VGA over a stored NTSC", 640, 480, "NTSC", "/vga", engine::vsVGA, app::kExitSwitched,
        "NTSC"},
       {"NTSC refused at 800x600", 800, 600, "PAL", "/ntsc", engine::vsVGA, app::kExitNotSwitched,
@@ -188,20 +193,29 @@ TEST(CommandLine, ACallWithNoCopyRunningLeavesAResidentCopyAndEndsWithItsAnswer)
       EXPECT_TRUE(wait_until_ready);
       // The mutex is free again: the resident copy becomes the first.
       EXPECT_TRUE(machine.mutexes.names.empty());
+      if (!c.resident_starts) return false;
       resident = std::make_unique<ShellHarness>(machine, "s3-trio64", c.width, c.height);
       resident->main->SetCommandLine(app::ParseCommandLine(arguments));
       resident->Start();
       return resident->windows.ready_announcements == 1;
     };
     call.windows.running_copy = [&](uint8_t standard) {
-      return resident->main->SwitchFromScript(standard) ? ForwardResult::kSwitched
-                                                        : ForwardResult::kRefused;
+      return resident ? resident->main->AnswerScript(standard) : ForwardResult::kUnreachable;
     };
     call.main->SetCommandLine(app::ParseCommandLine(c.arguments));
     call.Start();
-    ASSERT_TRUE(resident);
     EXPECT_TRUE(call.application.terminate_requested());
     EXPECT_EQ(call.application.exit_code(), c.exit_code);
+    if (!c.resident_starts) {
+      EXPECT_TRUE(call.boxes.shown.empty()) << "a box holds the script";
+      EXPECT_GE(call.windows.started.size(), 1u);
+      EXPECT_LE(call.windows.started.size(), 3u) << "started again and again";
+      EXPECT_EQ(call.windows.pauses, 0) << "nothing to wait for";
+      EXPECT_TRUE(machine.mutexes.names.empty()) << "the call left the marker taken";
+      EXPECT_EQ(StoredText(machine, app::texts::kValueVideoStandard), c.stored_after);
+      continue;
+    }
+    ASSERT_TRUE(resident);
     EXPECT_FALSE(resident->application.terminate_requested());
     EXPECT_TRUE(call.boxes.shown.empty() && resident->boxes.shown.empty()) << "a box holds the script";
     EXPECT_TRUE(resident->modal.shown_captions.empty()) << "a script was asked a question";
@@ -215,6 +229,102 @@ TEST(CommandLine, ACallWithNoCopyRunningLeavesAResidentCopyAndEndsWithItsAnswer)
     resident->main->chkExitVGA.UserClick();
     resident->main->btnCloseClick();
     EXPECT_EQ(StoredText(machine, app::texts::kValueVideoStandard), c.stored_after);
+  }
+}
+
+// Two script calls at once with no copy running (`zanvo.exe /pal` twice): however their steps
+// meet, one resident copy is left in PAL and both calls end with 0. Call A's resident copy is
+// the one that stays; call B meets it at one of three moments.
+TEST(CommandLine, TwoCallsAtOnceBothEndWithTheStandardInForce) {
+  enum class Meet {
+    kResidentStarting,   // B finds the marker taken by A's copy, which is still starting up
+    kOwnResidentEnds,    // B starts a copy of its own, which finds A's starting up and ends
+    kResidentSwitching,  // B asks while A's copy switches for A
+  };
+  for (const Meet meet :
+       {Meet::kResidentStarting, Meet::kOwnResidentEnds, Meet::kResidentSwitching}) {
+    SCOPED_TRACE(static_cast<int>(meet));
+    Machine machine;
+    StoreChipset(machine, engine::cfS3, engine::kModelS3Trio64);
+    std::unique_ptr<ShellHarness> resident, ended;
+    ShellHarness a(machine), b(machine);
+    const std::string marker = app::texts::kMutexName;
+    std::string resident_arguments;
+    const auto start_resident = [&] {
+      machine.mutexes.names.erase(marker);  // the place A's copy held while it started
+      resident = std::make_unique<ShellHarness>(machine);
+      resident->main->SetCommandLine(app::ParseCommandLine(resident_arguments));
+      resident->Start();
+    };
+    // The resident copy's window, as WM_COPYDATA reaches it.
+    const auto answer = [&](uint8_t standard) {
+      if (!resident || !resident->main->TakesForwardedStandards())
+        return ForwardResult::kUnreachable;
+      return resident->main->AnswerScript(standard);
+    };
+    std::optional<ForwardResult> answer_while_switching;
+    bool a_asks = false;
+    a.windows.running_copy = [&](uint8_t standard) {
+      a_asks = true;
+      const ForwardResult result = answer(standard);
+      a_asks = false;
+      return result;
+    };
+    a.windows.start_copy = [&](std::string_view arguments, bool) {
+      resident_arguments = arguments;
+      if (meet == Meet::kResidentStarting) machine.mutexes.names.insert(marker);
+      if (meet == Meet::kOwnResidentEnds) {
+        b.windows.start_copy = [&](std::string_view own, bool) {
+          machine.mutexes.names.insert(marker);  // A's copy took the marker first
+          ended = std::make_unique<ShellHarness>(machine);
+          ended->main->SetCommandLine(app::ParseCommandLine(own));
+          ended->Start();
+          return false;
+        };
+      }
+      if (meet != Meet::kResidentSwitching) {
+        // B's call runs while A's copy starts up; that start-up is over by B's first pause.
+        b.windows.running_copy = answer;
+        b.windows.pause = [&] {
+          if (!resident) start_resident();
+        };
+        b.main->SetCommandLine(app::ParseCommandLine("/pal"));
+        b.Start();
+      }
+      if (!resident) start_resident();
+      // B asks (a message of its own) while A's copy re-sets the display for A's switch.
+      const auto deliver = resident->display.deliver;
+      resident->display.deliver = [&, deliver](uint32_t lparam) {
+        if (a_asks && !answer_while_switching) answer_while_switching = answer(engine::vsPAL);
+        deliver(lparam);
+      };
+      return resident->windows.ready_announcements == 1;
+    };
+    a.main->SetCommandLine(app::ParseCommandLine("/pal"));
+    a.Start();
+    if (meet == Meet::kResidentSwitching) {
+      ASSERT_TRUE(answer_while_switching.has_value());
+      bool first = true;
+      b.windows.running_copy = [&](uint8_t standard) {
+        return std::exchange(first, false) ? *answer_while_switching : answer(standard);
+      };
+      b.main->SetCommandLine(app::ParseCommandLine("/pal"));
+      b.Start();
+    }
+
+    ASSERT_TRUE(resident);
+    EXPECT_EQ(a.application.exit_code(), app::kExitSwitched);
+    EXPECT_EQ(b.application.exit_code(), app::kExitSwitched);
+    EXPECT_TRUE(a.application.terminate_requested() && b.application.terminate_requested());
+    EXPECT_FALSE(resident->application.terminate_requested()) << "no resident copy left";
+    EXPECT_TRUE(!ended || ended->application.terminate_requested()) << "two resident copies";
+    EXPECT_TRUE(a.boxes.shown.empty() && b.boxes.shown.empty() && resident->boxes.shown.empty())
+        << "a box holds a script";
+    EXPECT_EQ(Eng.CurrentStandard, engine::vsPAL);
+    ExpectRates(SignalOf(*resident), kPalLineKhz, kPalFieldHz, "PAL");
+    resident->main->chkExitVGA.UserClick();
+    resident->main->btnCloseClick();
+    EXPECT_EQ(StoredText(machine, app::texts::kValueVideoStandard), app::texts::kStandardPal);
   }
 }
 

@@ -188,6 +188,13 @@ class FakeWindowSystem : public WindowSystem {
     return start_copy ? start_copy(arguments, wait_until_ready) : false;
   }
   void AnnounceReady() override { ++ready_announcements; }
+  // The time a call waits before it asks again: `pause` plays what other copies do meanwhile.
+  std::function<void()> pause;
+  int pauses = 0;
+  void Pause(uint32_t) override {
+    ++pauses;
+    if (pause) pause();
+  }
 };
 
 // ---- Message boxes -----------------------------------------------------------------------------
@@ -321,7 +328,12 @@ class VirtualDisplay : public Display {
 
   // The user picks another resolution in the display settings.
   bool ChangeResolution(uint16_t width, uint16_t height) {
-    if (!virt::SetDesktopMode(pc_.card(), width, height)) return false;
+    return ChangeMode(virt::DefaultDepthMode(pc_.card(), width, height));
+  }
+  // The user picks another size or colour depth, or a game switches the screen; Windows tells
+  // the programs the new size and depth (WM_DISPLAYCHANGE).
+  bool ChangeMode(const virt::DesktopMode& mode) {
+    if (!virt::SetDesktopMode(pc_.card(), mode)) return false;
     if (deliver) deliver(ScreenLparam());
     return true;
   }

@@ -1,6 +1,7 @@
-// Switches the engine cannot fit, in either step, on an S3 Trio64: the user is told, nothing is
-// asked, and the card ends exactly as a fresh application of the standard in force leaves it
-// (the driver's monitor timings for VGA). Only a kept standard is ever stored.
+// Switches the engine cannot fit, in either step, or that measure wrong: the user is told,
+// nothing is asked, and the card ends exactly as a fresh application of the standard in force
+// leaves it (the driver's monitor timings for VGA), also when that standard holds only on the
+// row's own clock. Only a kept standard is ever stored.
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,9 @@ using engine::Eng;
 
 // The card as a fresh application of `standard` leaves it on this mode: a new machine with the
 // same card and desktop, the standard chosen and kept (nothing for VGA).
-virt::Signal FreshSignal(uint16_t width, uint16_t height, uint8_t standard) {
-  StartedShell fresh("s3-trio64", width, height);
+virt::Signal FreshSignal(const char* card, uint8_t family, uint16_t model, uint16_t width,
+                         uint16_t height, uint8_t standard) {
+  StartedShell fresh(card, width, height, family, model);
   if (standard == engine::vsPAL) Keep(fresh, &app::TMain::chkModePAL);
   if (standard == engine::vsNTSC) Keep(fresh, &app::TMain::chkModeNTSC);
   EXPECT_EQ(Eng.CurrentStandard, standard) << "the reference did not take the standard";
@@ -48,6 +50,9 @@ TEST(Refusal, AnUnfittedSwitchEndsOnTheStandardInForceWithoutAQuestion) {
     uint8_t standard_after;
     int resets;  // display-mode re-sets the action caused, the refusal's own included
     uint16_t fresh_width, fresh_height;
+    const char* card = "s3-trio64";
+    uint8_t family = engine::cfS3;
+    uint16_t model = engine::kModelS3Trio64;
   };
   const auto none = [](StartedShell&) {};
   const Case cases[] = {
@@ -76,11 +81,19 @@ TEST(Refusal, AnUnfittedSwitchEndsOnTheStandardInForceWithoutAQuestion) {
       {"24 kHz chosen in PAL at 512x384", 512, 384,
        [](StartedShell& pc) { Keep(pc, &app::TMain::chkModePAL); },
        [](StartedShell& pc) { Keep(pc, &app::TMain::chkModeSega); }, engine::vsPAL, 1, 512, 384},
+      // PAL holds on the ET4000 at 800x600 only on the row's own clock; NTSC is refused after
+      // its line timings. PAL comes back the way it came: the refusal's re-set, Generic tried on
+      // a re-set of its own, then the own clock on another.
+      {"NTSC refused in PAL kept on the own clock, ET4000 at 800x600", 800, 600,
+       [](StartedShell& pc) { Keep(pc, &app::TMain::chkModePAL); },
+       [](StartedShell& pc) { Keep(pc, &app::TMain::chkModeNTSC); }, engine::vsPAL, 4, 800, 600,
+       "tseng-et4000", engine::cfTseng, engine::kModelTseng4000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const virt::Signal fresh = FreshSignal(c.fresh_width, c.fresh_height, c.standard_after);
-    StartedShell pc("s3-trio64", c.width, c.height);
+    const virt::Signal fresh =
+        FreshSignal(c.card, c.family, c.model, c.fresh_width, c.fresh_height, c.standard_after);
+    StartedShell pc(c.card, c.width, c.height, c.family, c.model);
     c.arrange(pc);
     const size_t dialogs = pc.shell.modal.results.size();
     pc.shell.boxes.shown.clear();
@@ -142,7 +155,9 @@ TEST(Refusal, AStoredStandardThatCannotFitStartsInVga) {
   EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
   EXPECT_TRUE(shell.main->chkModeVGA.checked());
   const virt::Signal s = SignalOf(shell);
-  EXPECT_TRUE(s.crtc == FreshSignal(800, 600, engine::vsVGA).crtc);
+  EXPECT_TRUE(
+      s.crtc ==
+      FreshSignal("s3-trio64", engine::cfS3, engine::kModelS3Trio64, 800, 600, engine::vsVGA).crtc);
 }
 
 // The session ends while a switch to PAL waits for its answer; the next start must not put an

@@ -56,6 +56,16 @@ TEST(SiblingSearch, AMissUnderTheDetectedModelIsRecoveredByASibling) {
        }},
       {"a script asks for PAL",
        [](StartedShell& pc) { EXPECT_TRUE(pc.w().SwitchFromScript(engine::vsPAL)); }},
+      // The own clock served one application only: at 640x480 the ET4000 model's clock step is
+      // tried again, misses, and Generic takes over as on a first switch there.
+      {"PAL kept on the row's own clock at 800x600, then 640x480",
+       [](StartedShell& pc) {
+         ASSERT_TRUE(pc.shell.display.ChangeResolution(800, 600));
+         pc.shell.modal.scripts.push_back(AnswerYes);
+         pc.w().chkModePAL.UserClick();
+         ASSERT_EQ(Eng.ChipModel, engine::kModelTseng4000) << "kept on the own clock";
+         ASSERT_TRUE(pc.shell.display.ChangeResolution(640, 480));
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -82,20 +82,43 @@ TEST(SwitchGuards, AKeptStandardRefusedUnderAChangedOptionOrModelEndsOnTheMonito
 }
 
 TEST(SwitchGuards, ARestoredStandardIsMeasuredAndGoesToVgaWhenItMisses) {
-  // PAL kept under Generic on the ET4000 at 768x576; the model is changed without a switch
-  // (nothing goes on screen), then NTSC is refused (no row for 576 lines): PAL comes back under
-  // the ET4000 model, whose clock step misses, and must not stay.
-  const virt::Signal monitor = MonitorSignal("tseng-et4000", 768, 576);
-  StartedShell pc("tseng-et4000", 768, 576, engine::cfTseng, 0);
-  Keep(pc, &app::TMain::chkModePAL);
-  ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
-  pc.w().comboModels.UserSelect(2);
-  ASSERT_EQ(Eng.ChipModel, engine::kModelTseng4000);
-  Keep(pc, &app::TMain::chkModeNTSC);
+  // PAL kept under Generic on the ET4000 at 768x576; then something changes without a switch
+  // (nothing goes on screen), and NTSC is refused (no row for 576 lines). PAL comes back only
+  // the way a switch would bring it: measured, after a clean miss under a sibling model.
+  struct Case {
+    const char* name;
+    std::function<void(StartedShell&)> change;
+    uint8_t standard_after;
+    uint16_t model_after;
+  };
+  const Case cases[] = {
+      // The ET4000 model's clock step misses; Generic, its sibling, holds PAL as before.
+      {"the ET4000 model chosen by hand",
+       [](StartedShell& pc) { pc.w().comboModels.UserSelect(2); }, engine::vsPAL, 0},
+      // No retrace to time: nothing measured, no sibling tried, and PAL must not stay.
+      {"the retrace stops", [](StartedShell& pc) { pc.shell.pc.card().FreezeRetrace(true, false); },
+       engine::vsVGA, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const virt::Signal monitor = MonitorSignal("tseng-et4000", 768, 576);
+    StartedShell pc("tseng-et4000", 768, 576, engine::cfTseng, 0);
+    Keep(pc, &app::TMain::chkModePAL);
+    ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
+    c.change(pc);
+    Keep(pc, &app::TMain::chkModeNTSC);
 
-  EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
-  EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
-  EXPECT_DOUBLE_EQ(SignalOf(pc.shell).field_rate_hz, monitor.field_rate_hz);
+    EXPECT_EQ(pc.shell.boxes.Count(app::texts::kModeUnsupported), 1);
+    EXPECT_EQ(Eng.CurrentStandard, c.standard_after);
+    EXPECT_EQ(Eng.ChipModel, c.model_after);
+    if (c.standard_after == engine::vsPAL) {
+      ExpectRates(SignalOf(pc.shell), kPalLineKhz, kPalFieldHz, c.name);
+      pc.w().btnCloseClick();
+      EXPECT_EQ(StoredDword(pc.machine, app::texts::kValueModel), c.model_after);
+    } else {
+      EXPECT_DOUBLE_EQ(SignalOf(pc.shell).field_rate_hz, monitor.field_rate_hz);
+    }
+  }
 }
 
 TEST(SwitchGuards, AfterAKeptStandardIsRestoredTheNextSwitchIsAskedAbout) {

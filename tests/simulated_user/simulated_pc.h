@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -57,13 +58,14 @@ class SimulatedPc {
   SimulatedPc& operator=(const SimulatedPc&) = delete;
 
   // The desktop modes the card's driver offers.
-  const std::vector<std::pair<uint16_t, uint16_t>>& modes() const { return modes_; }
+  const std::vector<virt::DesktopMode>& modes() const { return modes_; }
 
   // Runs one user action with the moves that answer whatever it opens. Returns false when no
   // copy of the program runs (the action then had nothing to act on).
   template <typename Action>
   bool Step(std::deque<Move> moves, Action&& action) {
     if (!running()) return false;
+    BeginStep();
     moves_ = std::move(moves);
     Guarded([&] { action(*main_); });
     AfterStep(false);
@@ -82,8 +84,20 @@ class SimulatedPc {
   void EndSession();
   // The desktop resolution changes to the mode with this index; with no copy running too.
   void ChangeResolution(int mode, std::deque<Move> moves);
+  // A game switches the screen to one of the driver's game modes (up to 640x480 at 8 or 16
+  // bits, the index taken among them) and back to the desktop when it quits.
+  void GameSwitch(int mode, std::deque<Move> moves);
 
   bool running() const { return main_ != nullptr && !ended_; }
+
+  // A refused switch gives back the kept standard it started from. Before the step: the TV
+  // standard in force, when the card holds it as the chipset in force (the card's own, or a
+  // sibling the program tried) put it there; nullopt otherwise. After it: broken when a switch
+  // was refused and the monitor timings or another standard followed, although no time slice
+  // was lost while the program measured.
+  std::optional<uint8_t> KeptStandardOnCard() const;
+  void CheckKeptStandardBack(uint8_t kept, int refusals_before);
+  int refusals() const { return refusals_; }
   // The first promise broken so far, empty while all hold.
   const std::string& broken() const { return broken_; }
   uint64_t steps() const { return steps_; }
@@ -113,6 +127,7 @@ class SimulatedPc {
   std::optional<Move> NextMove();
   void ResolutionChange(int mode);
 
+  void BeginStep();
   // The promises, after every step and while dialogs are open.
   void AfterStep(bool idle);
   void CheckSignal(const char* when);
@@ -135,8 +150,9 @@ class SimulatedPc {
   std::string card_name_;
   Machine machine_;
   virt::VirtualPc pc_;
-  std::vector<std::pair<uint16_t, uint16_t>> modes_;
-  std::map<std::pair<uint16_t, uint16_t>, virt::Signal> monitor_signals_;
+  std::vector<virt::DesktopMode> modes_;
+  std::vector<virt::DesktopMode> game_modes_;
+  std::map<std::tuple<uint16_t, uint16_t, uint8_t>, virt::Signal> monitor_signals_;
   std::unique_ptr<Copy> copy_;
   app::TMain* main_ = nullptr;
   bool ended_ = false;
@@ -159,6 +175,15 @@ class SimulatedPc {
   // The longest time the timer gate stayed open during the step, in picoseconds.
   uint64_t gate_opened_ps_ = 0;
   uint64_t longest_gate_ps_ = 0;
+  // The longest time the program lost the processor during a field check of the step.
+  uint64_t longest_loss_ps_ = 0;
+  // "Video mode unsupported!" boxes shown so far.
+  int refusals_ = 0;
+  uint64_t longest_gate_wall_ps_ = 0;
+  // Whether a check ran in the step, and the signal the last one that could not measure let go
+  // ahead, while it is what the card sends.
+  bool check_ran_ = false;
+  std::optional<virt::Signal> unmeasured_signal_;
   // The chipset in force after the last step.
   uint8_t family_after_step_ = 0;
   uint16_t model_after_step_ = 0;

@@ -1,6 +1,8 @@
 #include "user_actions.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 #include "chipset/catalogue.h"
 
@@ -23,10 +25,20 @@ struct ClickStandard final : UserAction {
   int which;
   std::deque<Move> moves;
   void run(const UserModel&, SimulatedPc& pc) const override {
-    Act(pc, moves, [this](Main& w) {
+    const std::optional<uint8_t> kept = pc.KeptStandardOnCard();
+    const int refusals = pc.refusals();
+    pc.Step(moves, [this](Main& w) {
       const std::array buttons{&w.chkModeVGA, &w.chkModePAL, &w.chkModeNTSC, &w.chkModeSega};
       buttons[static_cast<size_t>(which)]->UserClick();
     });
+    // Only the dialogs' own answers: a resolution change, the tray or a session end meanwhile
+    // decide what follows by rules of their own.
+    const bool answers_only = std::all_of(moves.begin(), moves.end(), [](const Move& m) {
+      return m.kind == MoveKind::kYes || m.kind == MoveKind::kNo || m.kind == MoveKind::kTimeout ||
+             m.kind == MoveKind::kCloseBox;
+    });
+    if (kept && answers_only) pc.CheckKeptStandardBack(*kept, refusals);
+    Verify(pc);
   }
   void show(std::ostream& os) const override {
     static constexpr const char* kNames[] = {"VGA", "PAL", "NTSC", "24 kHz"};
@@ -180,6 +192,21 @@ struct ChangeResolution final : UserAction {
   }
 };
 
+struct GameSwitch final : UserAction {
+  explicit GameSwitch(const UserModel& m)
+      : mode(*rc::gen::inRange(0, m.modes)), moves(DrawMoves(m)) {}
+  int mode;
+  std::deque<Move> moves;
+  void run(const UserModel&, SimulatedPc& pc) const override {
+    pc.GameSwitch(mode, moves);
+    Verify(pc);
+  }
+  void show(std::ostream& os) const override {
+    os << "game switches to #" << mode << " and back";
+    ShowMoves(os, moves);
+  }
+};
+
 struct EndSession final : UserAction {
   void run(const UserModel&, SimulatedPc& pc) const override {
     pc.EndSession();
@@ -253,7 +280,7 @@ void Verify(const SimulatedPc& pc) {
 rc::Gen<std::shared_ptr<const UserAction>> GenUserAction(const UserModel& model) {
   return rc::state::gen::execOneOfWithArgs<
       ClickStandard, ClickStandard, ToggleOption, PickChipset, DetectChipset, MovePicture,
-      TrayCommand, ChangeResolution, EndSession, StartProgram, StartProgram, Idle,
+      TrayCommand, ChangeResolution, GameSwitch, EndSession, StartProgram, StartProgram, Idle,
       ToggleComputedTimings, ToggleComputedTimings>()(model);
 }
 

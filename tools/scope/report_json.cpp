@@ -45,7 +45,10 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                {"family", report.family},
                {"model", report.model},
                {"name", ChipName(report.family, report.model, report.ext_io_base)}};
-  j["mode"] = {{"width", report.width}, {"height", report.height}};
+  j["mode"] = {{"width", report.width},
+               {"height", report.height},
+               {"bits_per_pixel", report.bits_per_pixel},
+               {"memory_kib", report.memory_kib}};
   if (!options.load_registers.empty()) {
     j["loaded_registers"] = {
         {"file", options.load_registers},
@@ -78,7 +81,11 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                  {"final", OutcomeName(mark.final_outcome)},
                  {"reason", mark.reason},
                  {"own_clock", mark.own_clock},
-                 {"computed", mark.computed}};
+                 {"computed", mark.computed},
+                 {"fill",
+                  {{"height", mark.fill.height},
+                   {"width", mark.fill.width},
+                   {"shape", mark.fill.shape}}}};
   } else {
     j["mark"] = nullptr;
   }
@@ -90,6 +97,8 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                         {"band", engine::kFieldGuardBand},
                         {"in_band", c.in_band},
                         {"clean_miss", c.clean_miss},
+                        {"field_passed", c.field_passed},
+                        {"losses", c.losses},
                         {"line_hz", c.line_hz},
                         {"target_line_hz", c.target_line_hz},
                         {"line_band", engine::kLineGuardBand},
@@ -107,6 +116,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                        {"name", ChipName(report.family, t.model)},
                        {"fitted", t.fitted},
                        {"field_hz", t.field_hz},
+                       {"measured", t.measured},
                        {"passed", t.passed}});
     }
     j["sibling_search"] = {{"model_in_force", search.model_in_force}, {"tried", tries}};
@@ -122,6 +132,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
   if (report.own_clock) {
     j["own_clock"] = {{"fitted", report.own_clock->fitted},
                       {"field_hz", report.own_clock->field_hz},
+                      {"measured", report.own_clock->measured},
                       {"passed", report.own_clock->passed}};
   } else {
     j["own_clock"] = nullptr;
@@ -150,7 +161,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
     // The numbers behind the texts: whole hertz for the line (none where the window shows
     // "N/A"), hertz for the field, and the lines per field the line rate is derived from.
     const auto& figures = report.readout_figures;
-    const bool line_shown = figures && report.family != engine::cfATI;
+    const bool line_shown = figures && figures->h_source != engine::LineRateSource::kUnknown;
     j["readout"]["h_hz"] = line_shown ? nlohmann::json(figures->H) : nlohmann::json(nullptr);
     j["readout"]["v_hz"] = figures ? nlohmann::json(figures->fV) : nlohmann::json(nullptr);
     j["readout"]["lines_per_field"] = figures ? nlohmann::json(figures->T) : nlohmann::json(nullptr);

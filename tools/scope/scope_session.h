@@ -50,6 +50,12 @@ struct FieldCheckReport {
   double target_line_hz = 0;
   bool line_in_band = true;
   bool clean_miss = false;
+  // Two agreeing periods inside the field band, whatever the line count then gave.
+  bool field_passed = false;
+  // Laps of the check in which the program lost the processor, and whether it gave up for them
+  // (no verdict within its bounds: the PC was too busy).
+  int losses = 0;
+  bool too_busy = false;
   // Why the timer's readings could not be used (the switch then goes ahead unchecked); empty
   // when the check measured.
   std::string cannot_measure;
@@ -59,6 +65,8 @@ struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
   uint16_t width = 0, height = 0;       // the desktop size shown
+  uint8_t bits_per_pixel = 8;           // and its colour depth
+  uint32_t memory_kib = 0;              // the card's video memory
   bool size_from_registers = false;     // read from the loaded registers, not --mode
   std::vector<std::string> not_loaded;  // keys of the register file that were not loaded
   bool row_found = false;               // the engine found a row for the mode's width

@@ -4,10 +4,12 @@
 // saved registers back (no driver re-sets a mode here), and the rest of the window system has
 // nothing to do for a program that runs once and ends.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/display.h"
@@ -50,6 +52,9 @@ class ConsoleWindows final : public WindowSystem {
   bool ShiftKeyDown() override { return false; }
   bool StartCopy(std::string_view, bool) override { return false; }
   void AnnounceReady() override {}
+  void Pause(uint32_t milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
 };
 
 // The single copy is already held (the lock was taken before the saved registers were read).

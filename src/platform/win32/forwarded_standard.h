@@ -14,6 +14,8 @@ inline constexpr ULONG_PTR kForwardedStandardTag = 0x5A4E5653;
 // The running copy's answers; a window that does not know the message returns 0.
 inline constexpr LRESULT kForwardSwitched = 2;
 inline constexpr LRESULT kForwardRefused = 1;
+// Starting up or carrying out another switch: the caller asks again.
+inline constexpr LRESULT kForwardBusy = 3;
 // A switch re-sets the display mode and times the field: seconds, not minutes.
 inline constexpr UINT kForwardTimeoutMs = 30000;
 

@@ -241,7 +241,14 @@ LRESULT MainWindow::OnCopyData(LPARAM lparam) {
   // A copy that is not the running one answers as a window that does not know the message.
   if (!main_.TakesForwardedStandards()) return 0;
   const uint8_t standard = *static_cast<const BYTE*>(copy->lpData);
-  return main_.SwitchFromScript(standard) ? kForwardSwitched : kForwardRefused;
+  switch (main_.AnswerScript(standard)) {
+    case ForwardResult::kSwitched:
+      return kForwardSwitched;
+    case ForwardResult::kBusy:
+      return kForwardBusy;
+    default:
+      return kForwardRefused;
+  }
 }
 
 LRESULT MainWindow::OnDestroy() {

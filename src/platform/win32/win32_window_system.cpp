@@ -31,6 +31,7 @@ namespace zanvo::win32 {
 ForwardResult Win32WindowSystem::ForwardStandard(uint8_t standard) {
   // Every main window of the class but our own: the running copy's answers; those of copies that
   // are ending (another call, a usage box's copy) answer nothing, and the next is asked.
+  ForwardResult result = ForwardResult::kUnreachable;
   BYTE data = standard;
   COPYDATASTRUCT copy{kForwardedStandardTag, sizeof data, &data};
   for (HWND running = nullptr;
@@ -43,8 +44,20 @@ ForwardResult Win32WindowSystem::ForwardStandard(uint8_t standard) {
     if (sent == 0) continue;
     if (static_cast<LRESULT>(answer) == kForwardSwitched) return ForwardResult::kSwitched;
     if (static_cast<LRESULT>(answer) == kForwardRefused) return ForwardResult::kRefused;
+    if (static_cast<LRESULT>(answer) == kForwardBusy) result = ForwardResult::kBusy;
   }
-  return ForwardResult::kUnreachable;
+  return result;
+}
+
+void Win32WindowSystem::Pause(uint32_t milliseconds) {
+  // Messages other copies send to this window (their own calls asking around) are answered
+  // meanwhile, so that none of them waits on this one.
+  const DWORD start = ::GetTickCount();
+  for (DWORD waited = 0; waited < milliseconds; waited = ::GetTickCount() - start) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - waited, QS_SENDMESSAGE);
+    MSG message;
+    ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  }
 }
 
 }  // namespace zanvo::win32

@@ -18,6 +18,7 @@ class Win32WindowSystem final : public WindowSystem {
   bool ShiftKeyDown() override;
   bool StartCopy(std::string_view arguments, bool wait_until_ready) override;
   void AnnounceReady() override;
+  void Pause(uint32_t milliseconds) override;
 
  private:
   HWND main_window_ = nullptr;

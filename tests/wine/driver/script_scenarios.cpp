@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,30 +25,58 @@ namespace {
 // resident would hold it until the program were unloaded.
 constexpr DWORD kBatchTimeoutMs = 60000;
 
-// Runs the program once per switch from a batch file with "cmd /c" and fails unless the batch
-// saw `expected`: per call, the switch without its slash and the exit code.
+// A batch file that runs the program once per switch and notes, per call, the switch without
+// its slash and the exit code; started with "cmd /c".
+class Batch {
+ public:
+  Batch(const ScenarioContext& context, const char* name, const std::vector<const char*>& switches)
+      : name_(name), result_(context.output_dir + "\\" + name + ".txt") {
+    const std::string batch = context.output_dir + "\\" + name + ".bat";
+    DeleteFileA(result_.c_str());
+    std::ofstream out(batch, std::ios::binary);
+    out << "@echo off\r\n";
+    for (const char* s : switches) {
+      out << "\"" << context.program << "\" " << s << "\r\necho " << (s + 1)
+          << " %ERRORLEVEL% >>\"" << result_ << "\"\r\n";
+    }
+    out.close();
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, sizeof folder);
+    cmd_ = std::make_unique<Program>(std::string(folder) + "\\cmd.exe", nullptr,
+                                     "/c \"" + batch + "\"");
+  }
+  // Fails unless the batch ends in time having seen `expected`.
+  void Expect(const std::string& expected) {
+    cmd_->WaitForExit(kBatchTimeoutMs, name_.c_str());
+    std::ifstream in(result_);
+    std::string word, seen;
+    while (in >> word)
+      seen += (seen.empty() ? "" : " ") + word;
+    if (seen != expected) {
+      Fail(name_ + ": the batch file saw \"" + seen + "\", expected \"" + expected + "\"");
+    }
+    Pass(name_ + ": the batch file ended and saw " + expected);
+  }
+
+ private:
+  std::string name_;
+  std::string result_;
+  std::unique_ptr<Program> cmd_;
+};
+
 void ExpectBatch(const ScenarioContext& context, const char* name,
                  const std::vector<const char*>& switches, const std::string& expected) {
-  const std::string batch = context.output_dir + "\\" + name + ".bat";
-  const std::string result = context.output_dir + "\\" + name + ".txt";
-  DeleteFileA(result.c_str());
-  std::ofstream out(batch, std::ios::binary);
-  out << "@echo off\r\n";
-  for (const char* s : switches) {
-    out << "\"" << context.program << "\" " << s << "\r\necho " << (s + 1)
-        << " %ERRORLEVEL% >>\"" << result << "\"\r\n";
+  Batch(context, name, switches).Expect(expected);
+}
+
+// The main windows of the program's copies now on the screen.
+int MainWindowCount() {
+  int count = 0;
+  for (HWND w = nullptr;
+       (w = FindWindowExA(nullptr, w, zanvo::win32::kMainWindowClass, nullptr)) != nullptr;) {
+    ++count;
   }
-  out.close();
-  char folder[MAX_PATH] = {};
-  GetSystemDirectoryA(folder, sizeof folder);
-  Program(std::string(folder) + "\\cmd.exe", nullptr, "/c \"" + batch + "\"")
-      .WaitForExit(kBatchTimeoutMs, name);
-  std::ifstream in(result);
-  std::string word, seen;
-  while (in >> word)
-    seen += (seen.empty() ? "" : " ") + word;
-  if (seen != expected) Fail("the batch file saw \"" + seen + "\", expected \"" + expected + "\"");
-  Pass("the batch file ended and saw " + expected);
+  return count;
 }
 
 // The copy that stays resident, by its main window's class; the copy that showed a usage box
@@ -98,6 +127,20 @@ void ScriptCalls(const ScenarioContext& context) {
   ExpectRates(main, kVgaRates);
   Unload(resident, main);
   ExpectStoredText(texts::kValueVideoStandard, texts::kStandardVga);
+
+  // Two calls at once with no copy running: both end with 0, one resident copy is left in PAL.
+  WaitFor("no copy running", 10000, [] { return MainWindowCount() == 0; });
+  Batch first(context, "script-pal-a", {"/pal"});
+  Batch second(context, "script-pal-b", {"/pal"});
+  first.Expect("pal 0");
+  second.Expect("pal 0");
+  Program lone(ResidentProcess(0));
+  HWND lone_main = WaitForMainWindow(lone);
+  WaitFor("one resident copy", 10000, [] { return MainWindowCount() == 1; });
+  Pass("one resident copy is left");
+  ExpectStandardButton(lone_main, IDC_MODE_PAL, "PAL from two calls at once");
+  ExpectRates(lone_main, kPalRates);
+  Unload(lone, lone_main);
 }
 
 }  // namespace e2e
