@@ -39,6 +39,8 @@ TEST(SavedSet, OnlyTheVgaAndItsChipsRegistersAreAccepted) {
       {"an attribute past the file", head + "family 1\n03c0 20 00\n", "port 0x03c0"},
       {"a family nobody has", head + "family 6\n", "no chip family"},
       {"no family line", head + "03c4 01 21\n", "no chip family"},
+      {"a family with a tail", head + "family 3junk\n03d4 11 8e\n", "no chip family"},
+      {"a family line with a space after it", head + "family 3 \n", "no chip family"},
       {"another program's file", "registers\nfamily 1\n", "not a saved register set"},
       {"a value past a byte", head + "family 1\n03c4 01 121\n", "does not read"},
       {"an extra field", head + "family 1\n03c4 01 21 9\n", "does not read"},
@@ -105,6 +107,58 @@ TEST(SavedSet, RecordedThenRestoredLeavesEveryRegisterAsItWas) {
       EXPECT_DOUBLE_EQ(pc.card().signal().field_rate_hz, monitor.field_rate_hz) << c.card;
       EXPECT_EQ(pc.card().signal().lines_per_field, monitor.lines_per_field) << c.card;
     }
+  }
+}
+
+// The set is stored each time it grows, before the write that grew it; a store that fails
+// stops every write after it, so the card holds nothing the stored set cannot undo.
+TEST(SavedSet, StoredBeforeEachFirstWriteAndNothingWrittenAfterAFailedStore) {
+  for (const size_t fail_at : {size_t{0}, size_t{1}, size_t{5}}) {  // 0: every store succeeds
+    virt::VirtualPc pc(virt::MakeCard("s3-trio64"));
+    ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 640, 480));
+    const auto before = Snapshot(pc.card());
+    SavedRegisterSet saved;
+    std::string disk;
+    size_t stores = 0;
+    RecordingPorts recorder(pc, saved);
+    recorder.SetFamily(engine::cfS3);
+    recorder.store_before_write = [&] {
+      if (++stores == fail_at) return false;
+      // What is stored holds the newest register, whose write has not reached the card.
+      const SavedRegister& newest = saved.registers.back();
+      if (newest.index == kPlainPort && newest.port == 0x3C2) {
+        EXPECT_EQ(pc.InByte(0x3CC), newest.value);
+      }
+      disk = FormatSavedSet(saved);
+      return true;
+    };
+    engine::Eng = engine::EngineState{};
+    engine::Eng.ChipFamily = engine::cfS3;
+    engine::Eng.ChipModel = 0x11;
+    engine::BindPort(recorder);
+    engine::SetStandard(engine::vsPAL);
+    engine::LoadStandardTables(engine::vsPAL);
+    engine::ApplyStandard();
+    engine::UnbindPort();
+    std::string refusal;
+    const auto stored = ParseSavedSet(disk.empty() ? "zanvo-saved-registers 1\nfamily 3\n" : disk, refusal);
+    ASSERT_TRUE(stored.has_value()) << refusal;
+    EXPECT_EQ(recorder.blocked(), fail_at != 0);
+    if (fail_at == 0) {
+      EXPECT_EQ(stores, saved.registers.size()) << "one store for each register kept";
+      EXPECT_EQ(stored->registers, saved.registers);
+    } else {
+      EXPECT_EQ(stores, fail_at) << "nothing stored after the failure";
+      EXPECT_EQ(stored->registers.size(), fail_at - 1);
+    }
+    // Double words too (PCI's address port): through only while nothing failed.
+    const uint32_t address_before = pc.InDword(0xCF8);
+    recorder.OutDword(0xCF8, 0x80001234);
+    EXPECT_EQ(pc.InDword(0xCF8), fail_at != 0 ? address_before : 0x80001234u) << fail_at;
+    pc.OutDword(0xCF8, address_before);
+    // What is on disk is enough to go back.
+    RestoreSavedSet(pc, *stored);
+    EXPECT_EQ(Snapshot(pc.card()), before) << "failing store " << fail_at;
   }
 }
 

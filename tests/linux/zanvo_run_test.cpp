@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "card_snapshot.h"
+#include "zanvo_pc.h"
 #include "engine/chip_codes.h"
 #include "platform/linux/lock_file.h"
 #include "platform/virtual/card_catalog.h"
@@ -23,75 +24,7 @@ namespace zanvo::console {
 namespace {
 
 using testing::Snapshot;
-
-class ScriptedAnswers final : public AnswerSource {
- public:
-  std::deque<Answer> script;
-  int waits = 0;
-  Answer Wait(int) override {
-    ++waits;
-    if (script.empty()) return Answer::kNone;
-    const Answer next = script.front();
-    script.pop_front();
-    return next;
-  }
-};
-
-// Counts the writes that reach the card.
-class CountingPorts final : public PortIo {
- public:
-  explicit CountingPorts(PortIo& io) : io_(io) {}
-  uint32_t writes = 0;
-  uint8_t InByte(uint16_t port) override { return io_.InByte(port); }
-  uint16_t InWord(uint16_t port) override { return io_.InWord(port); }
-  uint32_t InDword(uint16_t port) override { return io_.InDword(port); }
-  void OutByte(uint16_t port, uint8_t value) override { ++writes; io_.OutByte(port, value); }
-  void OutWord(uint16_t port, uint16_t value) override { ++writes; io_.OutWord(port, value); }
-  void OutDword(uint16_t port, uint32_t value) override { ++writes; io_.OutDword(port, value); }
-  uint32_t InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged, uint32_t max_reads,
-                       uint8_t& last) override {
-    return io_.InByteWhile(port, mask, unchanged, max_reads, last);
-  }
-
- private:
-  PortIo& io_;
-};
-
-// One PC running zanvo: a virtual card on 640x480, its state directories in a temporary folder.
-class ZanvoPc {
- public:
-  explicit ZanvoPc(const char* card = "s3-trio64", uint16_t width = 640, uint16_t height = 480)
-      : pc(virt::MakeCard(card)), ports(pc) {
-    virt::SetDesktopMode(pc.card(), width, height);
-    char pattern[] = "/tmp/zanvo-run-XXXXXX";
-    base = mkdtemp(pattern);
-    run_dir = base + "/run";
-    settings_dir = base + "/lib";
-  }
-  ~ZanvoPc() { std::system(("rm -rf '" + base + "'").c_str()); }
-
-  int Run(std::vector<const char*> args) {
-    args.insert(args.begin(), "zanvo");
-    const ParsedCommandLine parsed = ParseZanvoCommandLine(static_cast<int>(args.size()), args.data());
-    if (parsed.exit_code) return *parsed.exit_code;
-    out.str("");
-    err.str("");
-    ZanvoMachine machine{ports, pc, nullptr, true, "", [this] { return pc.now_ps() * 1e-12; },
-                         run_dir, settings_dir, geteuid(), answers, out, err};
-    return RunZanvo(parsed.options, machine);
-  }
-  bool Exists(const std::string& path) const {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0;
-  }
-  std::string SavedSet() const { return run_dir + "/saved-registers"; }
-
-  virt::VirtualPc pc;
-  CountingPorts ports;
-  ScriptedAnswers answers;
-  std::ostringstream out, err;
-  std::string base, run_dir, settings_dir;
-};
+using namespace runs;
 
 // The whole way on one card: a switch kept, what the card sends, the saved set on disk, `vga`
 // from a later run bringing every register back, and the keep question's other answers.
@@ -281,6 +214,21 @@ TEST(ZanvoRun, ASecondCopyAndBadCommandLinesAreTurnedAway) {
       {{"pal", "--chipset", "nosuchchip"}, 2}, {{"--help"}, 0}, {{"--version"}, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(z.Run(c.args), c.exit_code) << (c.args.empty() ? "" : c.args[0]);
+}
+
+// A chipset nobody has is a command line error for every standard, said while parsing: the
+// card, the run directory and the settings are left alone.
+TEST(ZanvoOptions, ChipsetNobodyHasIsRefusedWhileParsing) {
+  for (const char* standard : {"pal", "ntsc", "24khz", "vga"}) {
+    const char* args[] = {"zanvo", standard, "--chipset", "nosuchchip"};
+    const ParsedCommandLine parsed = ParseZanvoCommandLine(4, args);
+    EXPECT_EQ(parsed.exit_code.value_or(0), 2) << standard;
+    EXPECT_NE(parsed.error.find("nosuchchip"), std::string::npos) << standard << ": " << parsed.error;
+  }
+  const char* named[] = {"zanvo", "pal", "--chipset", "tseng:et4000"};
+  const ParsedCommandLine parsed = ParseZanvoCommandLine(4, named);
+  ASSERT_FALSE(parsed.exit_code.has_value()) << parsed.error;
+  EXPECT_EQ(parsed.options.chip.family, engine::cfTseng);
 }
 
 // The window's options and moves on the command line, and a chipset chosen by hand.

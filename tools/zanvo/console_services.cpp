@@ -1,5 +1,7 @@
 #include "console_services.h"
 
+#include <algorithm>
+
 #include "app/accept_dialog.h"
 #include "app/texts.h"
 
@@ -24,8 +26,23 @@ int TerminalKeepQuestion::ShowModal(toolkit::Form& form) {
   err_ << app::texts::kAcceptQuestion << " [y/N]\n" << dialog->lblRevert.caption << "\n";
   err_.flush();
   last_answer = "no answer";
+  const double asked_at = now_seconds ? now_seconds() : 0.0;
+  int ticks = 0;
+  // The countdown's seconds that have passed and are not yet counted; at least `at_least`.
+  auto count_seconds = [&](int at_least) {
+    const int passed = now_seconds ? static_cast<int>(now_seconds() - asked_at) : 0;
+    for (int due = std::max(passed - ticks, at_least); due > 0 && form.modal_result() == toolkit::mrNone;
+         --due, ++ticks) {
+      dialog->timer.Tick();
+    }
+  };
   while (form.modal_result() == toolkit::mrNone) {
-    switch (answers_.Wait(1000)) {
+    const AnswerSource::Answer answer = answers_.Wait(1000);
+    // An answer that comes after the countdown ran out (the program was stopped meanwhile)
+    // comes too late: the card goes back.
+    count_seconds(answer == AnswerSource::Answer::kNone ? 1 : 0);
+    if (form.modal_result() != toolkit::mrNone) break;
+    switch (answer) {
       case AnswerSource::Answer::kYes:
         last_answer = "yes";
         dialog->btnOkClick();
@@ -40,11 +57,8 @@ int TerminalKeepQuestion::ShowModal(toolkit::Form& form) {
         dialog->CloseBox();
         break;
       case AnswerSource::Answer::kNone:
-        dialog->timer.Tick();
-        if (form.modal_result() == toolkit::mrNone) {
-          err_ << dialog->lblRevert.caption << "\n";
-          err_.flush();
-        }
+        err_ << dialog->lblRevert.caption << "\n";
+        err_.flush();
         break;
     }
   }

@@ -86,6 +86,10 @@ class TerminalKeepQuestion final : public toolkit::ModalRunner {
   TerminalKeepQuestion(AnswerSource& answers, std::ostream& err) : answers_(answers), err_(err) {}
   // Runs just before the question is asked (the saved registers are stored then).
   std::function<void()> before_asking;
+  // A monotonic clock in seconds: the countdown runs on it, so that time the program spent
+  // stopped (SIGSTOP) counts, and a question resumed after its seconds goes back at once.
+  // Without it, each wait without an answer counts one second.
+  std::function<double()> now_seconds;
   int ShowModal(toolkit::Form& form) override;
   // What the last question was answered: "yes", "no", "no answer" or "closed".
   std::string last_answer;

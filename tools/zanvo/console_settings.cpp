@@ -10,9 +10,14 @@ bool IsStandardValue(std::string_view name) {
   return name == app::texts::kValueVideoStandard;
 }
 
+bool IsChipsetValue(std::string_view name) {
+  return name == app::texts::kValueChipset || name == app::texts::kValueModel;
+}
+
 class ConsoleKey final : public RegistryKey {
  public:
-  explicit ConsoleKey(std::unique_ptr<RegistryKey> key) : key_(std::move(key)) {}
+  ConsoleKey(std::unique_ptr<RegistryKey> key, const bool& store_chipset)
+      : key_(std::move(key)), store_chipset_(store_chipset) {}
   std::optional<uint32_t> ReadDword(std::string_view name) override {
     return key_->ReadDword(name);
   }
@@ -21,6 +26,7 @@ class ConsoleKey final : public RegistryKey {
     return key_->ReadText(name);
   }
   bool WriteDword(std::string_view name, uint32_t value) override {
+    if (IsChipsetValue(name) && !store_chipset_) return true;
     return key_->WriteDword(name, value);
   }
   bool WriteText(std::string_view name, std::string_view value) override {
@@ -30,6 +36,7 @@ class ConsoleKey final : public RegistryKey {
 
  private:
   std::unique_ptr<RegistryKey> key_;
+  const bool& store_chipset_;
 };
 
 }  // namespace
@@ -37,7 +44,7 @@ class ConsoleKey final : public RegistryKey {
 std::unique_ptr<RegistryKey> ConsoleSettings::OpenOrCreate(std::string_view path) {
   std::unique_ptr<RegistryKey> key = file_.OpenOrCreate(path);
   if (!key) return nullptr;
-  return std::make_unique<ConsoleKey>(std::move(key));
+  return std::make_unique<ConsoleKey>(std::move(key), store_chipset);
 }
 
 }  // namespace zanvo::console

@@ -9,10 +9,14 @@
 
 namespace zanvo::console {
 
+// The chipset (family and model) is stored only when the run kept its switch: a chipset chosen
+// by hand for a switch that was refused or answered No is not used by the next run.
 class ConsoleSettings final : public Registry {
  public:
   explicit ConsoleSettings(Registry& file) : file_(file) {}
   std::unique_ptr<RegistryKey> OpenOrCreate(std::string_view path) override;
+  // Set once the switch is kept; until then the chipset's values are not written.
+  bool store_chipset = false;
 
  private:
   Registry& file_;

@@ -27,6 +27,11 @@ void CatchInterruptions() {
   action.sa_handler = NoteInterruption;
   sigemptyset(&action.sa_mask);
   for (const int signal : {SIGINT, SIGHUP, SIGTERM}) sigaction(signal, &action, nullptr);
+  // Ctrl+Z would stop the program with the TV standard on the card and the lock held for as
+  // long as nobody resumes it: the run is short, it is not stopped. (A read from the terminal
+  // in the background then fails, and the question closes as its close box closes it.)
+  action.sa_handler = SIG_IGN;
+  for (const int signal : {SIGTSTP, SIGTTIN, SIGTTOU}) sigaction(signal, &action, nullptr);
 }
 
 }  // namespace

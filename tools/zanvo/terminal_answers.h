@@ -23,6 +23,7 @@ class TerminalAnswers final : public AnswerSource {
   int fd_;
   const volatile std::sig_atomic_t* interrupted_;
   bool closed_ = false;
+  bool in_line_ = false;  // a line whose first character has answered, its end not yet read
 };
 
 }  // namespace zanvo::console

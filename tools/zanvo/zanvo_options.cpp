@@ -21,15 +21,16 @@ std::string Lower(std::string text) {
 
 constexpr const char* kFooter = R"(Exit status:
   0  the standard asked for is in force (a TV standard switched, measured and kept; vga: the
-     saved registers written back, or none saved)
+     saved registers written back, or none saved and the card at monitor timings)
   1  refused: no port access, no VGA at the standard ports, a file that is not safe to read,
-     another copy running, a standard that does not fit or measures wrong, or the keep
-     question answered No or not at all
+     another copy running, a standard that does not fit or measures wrong, the keep question
+     answered No or not at all, a saved set that could not be stored, or vga with nothing
+     saved while the card is not at monitor timings
   2  a command line it does not take
 
 Files:
   /run/zanvo/saved-registers  the registers the card held before the first switch
-  /var/lib/zanvo/settings     the chipset and options last kept
+  /var/lib/zanvo/settings     the chipset and options of the last switch kept
   Both directories are root's alone (mode 0700); a file there that is not root's, or that
   others may write, or a saved set naming a port outside the VGA's and its chip's registers,
   is refused and nothing is written.
@@ -95,6 +96,16 @@ ParsedCommandLine ParseZanvoCommandLine(int argc, const char* const* argv) {
     return parsed;
   }
   o.standard = found->second;
+  // A chipset nobody has is a command line it does not take, whatever the standard: said
+  // before anything is opened or written.
+  if (o.chipset) {
+    const std::string problem = scope::ParseChipChoice(*o.chipset, o.chip);
+    if (!problem.empty()) {
+      parsed.exit_code = app::kExitUsage;
+      parsed.error = "zanvo: --chipset " + *o.chipset + " not understood; " + problem;
+      return parsed;
+    }
+  }
   static const std::map<std::string, Move> kMoves = {
       {"up", Move::kUp}, {"down", Move::kDown}, {"left", Move::kLeft}, {"right", Move::kRight}};
   for (const std::string& move : moves) {

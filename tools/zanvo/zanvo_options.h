@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "chip_names.h"
+
 namespace zanvo::console {
 
 enum class Move { kUp, kDown, kLeft, kRight };
@@ -14,6 +16,7 @@ struct ZanvoOptions {
   uint8_t standard = 0;             // engine::vsVGA, vsPAL, vsNTSC or vs24kHz
   std::string standard_name;        // as given, lower case
   std::optional<std::string> chipset;  // FAMILY[:MODEL] chosen by hand
+  scope::ChipChoice chip;              // what it names (read while parsing)
   bool detect = false;
   bool positive_sync = false;
   bool no_interlace = false;

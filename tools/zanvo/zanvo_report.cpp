@@ -39,6 +39,8 @@ void PrintReportText(const ZanvoReport& r, std::ostream& out) {
     out << "Moves made: " << r.moves_made << ", stopped at the blanking: " << r.moves_stopped << "\n";
   }
   if (r.readout_h) out << "Readout: H.Frequency :" << *r.readout_h << "  V. Frequency :" << *r.readout_v << "\n";
+  // What the run had to say (the window's boxes, a set that could not be stored, ...).
+  for (const std::string& message : r.messages) out << "Message: " << message << "\n";
   out << "In force: " << r.in_force << "\n";
 }
 

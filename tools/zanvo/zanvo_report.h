@@ -11,7 +11,8 @@ namespace zanvo::console {
 
 struct ZanvoReport {
   std::string asked;                // pal, ntsc, 24khz, vga
-  std::string in_force;             // the standard the card holds at the end
+  std::string in_force;             // what the card holds at the end as far as the run knows
+                                    // (written or measured), else "unknown"
   int exit_code = 0;
   double vga_retrace_hz = 0.0;      // what the presence check saw
   std::string refusal;              // why nothing was written (empty when something was)

@@ -84,9 +84,13 @@ std::optional<SavedRegisterSet> ParseSavedSet(const std::string& text, std::stri
   SavedRegisterSet set;
   std::string word;
   unsigned family = 0;
-  if (!std::getline(lines, line) || line.rfind("family ", 0) != 0 ||
-      std::from_chars(line.data() + 7, line.data() + line.size(), family).ec != std::errc{} ||
-      family > 0xFF || !IsKnownFamily(static_cast<uint8_t>(family))) {
+  // The family line is read to its end, as every other line is.
+  const bool family_read = std::getline(lines, line) && line.rfind("family ", 0) == 0 && [&] {
+    const char* end = line.data() + line.size();
+    const auto [stop, error] = std::from_chars(line.data() + 7, end, family);
+    return error == std::errc{} && stop == end;
+  }();
+  if (!family_read || family > 0xFF || !IsKnownFamily(static_cast<uint8_t>(family))) {
     refusal = "the saved set names no chip family it could belong to";
     return std::nullopt;
   }
@@ -197,12 +201,24 @@ void RecordingPorts::KeepBeforeWrite(uint16_t port, uint8_t value) {
   }
 }
 
+bool RecordingPorts::MayWrite(size_t size_before) {
+  if (set_.registers.size() != size_before && store_before_write &&
+      !store_before_write()) {
+    blocked_ = true;
+  }
+  return !blocked_;
+}
+
 void RecordingPorts::OutByte(uint16_t port, uint8_t value) {
+  if (blocked_) return;
+  const size_t size_before = set_.registers.size();
   KeepBeforeWrite(port, value);
-  io_.OutByte(port, value);
+  if (MayWrite(size_before)) io_.OutByte(port, value);
 }
 
 void RecordingPorts::OutWord(uint16_t port, uint16_t value) {
+  if (blocked_) return;
+  const size_t size_before = set_.registers.size();
   const auto index = static_cast<uint8_t>(value & 0xFF);
   if (IsIndexPair(set_.family, port) && port != kAttrIndexWrite && MayBeSaved(set_.family, port, index) &&
       !set_.Holds(port, index)) {
@@ -211,7 +227,7 @@ void RecordingPorts::OutWord(uint16_t port, uint16_t value) {
   }
   // The word reaches the index port and the data port after it: the tracked index follows.
   KeepBeforeWrite(port, index);
-  io_.OutWord(port, value);
+  if (MayWrite(size_before)) io_.OutWord(port, value);
 }
 
 }  // namespace zanvo::linux_pc

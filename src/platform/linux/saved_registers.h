@@ -10,6 +10,7 @@
 // Ports outside them (a Mach64's block I/O, Tseng's KEY) are not kept.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,20 +52,30 @@ class RecordingPorts final : public PortIo {
   RecordingPorts(PortIo& io, SavedRegisterSet& set) : io_(io), set_(set) {}
   // Family whose registers may be kept from now on (the chipset in force).
   void SetFamily(uint8_t family) { set_.family = family; }
-  // How many registers the set holds now: a caller stores the set when it grew.
+  // How many registers the set holds now.
   size_t size() const { return set_.registers.size(); }
+  // Called when the set has grown, before the write that made it grow reaches the card: it
+  // stores the set, so that a death at any later moment leaves the way back on disk. When it
+  // fails, that write and every later one are dropped (the card keeps what the set can restore).
+  std::function<bool()> store_before_write;
+  // Whether a store failed and writes were dropped since.
+  bool blocked() const { return blocked_; }
 
   uint8_t InByte(uint16_t port) override;
   uint16_t InWord(uint16_t port) override { return io_.InWord(port); }
   uint32_t InDword(uint16_t port) override { return io_.InDword(port); }
   void OutByte(uint16_t port, uint8_t value) override;
   void OutWord(uint16_t port, uint16_t value) override;
-  void OutDword(uint16_t port, uint32_t value) override { io_.OutDword(port, value); }
+  void OutDword(uint16_t port, uint32_t value) override {
+    if (!blocked_) io_.OutDword(port, value);
+  }
   uint32_t InByteWhile(uint16_t port, uint8_t mask, uint8_t unchanged, uint32_t max_reads,
                        uint8_t& last) override;
 
  private:
   void KeepBeforeWrite(uint16_t port, uint8_t value);
+  // Stores the set when it grew past `size_before`; false when writes are to be dropped.
+  bool MayWrite(size_t size_before);
   void Keep(uint16_t port, int index, uint8_t held);
 
   PortIo& io_;
@@ -74,6 +85,7 @@ class RecordingPorts final : public PortIo {
   uint8_t seq_index_ = 0, gc_index_ = 0, crtc_color_index_ = 0, crtc_mono_index_ = 0,
           oak_index_ = 0, intel_index_ = 0, attr_index_ = 0;
   bool attr_data_next_ = false;  // the attribute controller's flip-flop
+  bool blocked_ = false;
 };
 
 }  // namespace zanvo::linux_pc
