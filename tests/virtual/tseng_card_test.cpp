@@ -212,7 +212,8 @@ TEST(TsengCard, DriverModes) {
   };
   const Case cases[] = {
       {"tseng-et4000", 640, 480, 25.175}, {"tseng-et4000", 1024, 768, 64.9},
-      {"tseng-et3000", 640, 480, 25.175}, {"tseng-et3000", 800, 600, 39.9},
+      {"tseng-et4000", 1280, 1024, 89.6}, {"tseng-et3000", 640, 480, 25.175},
+      {"tseng-et3000", 1024, 768, 44.7},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " " + std::to_string(c.width));
