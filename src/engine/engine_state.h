@@ -102,8 +102,6 @@ struct EngineState {
   uint8_t FieldCheckUnmeasurable = 0;
   int32_t MeasuredFieldRate = 0;
   uint8_t FieldMeasurements = 0;
-  uint16_t FieldCheckLosses = 0;  // laps the program lost the processor in
-  uint8_t FieldPassed = 0;        // two agreeing periods inside the band (the line aside)
   int32_t MeasuredLineRate = 0;
   uint8_t LineRateInBand = 0;
 

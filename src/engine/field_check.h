@@ -25,43 +25,35 @@ inline constexpr double kFieldGuardBand = kSetFieldHoldRange + 0.03;
 // lengthened by a task switch (a time slice is 10-20 ms) differs from its neighbours by far more.
 inline constexpr double kPeriodAgreement = 0.02;
 
-// The check knows when it lost the processor: it latches the timer every kGapWatchPolls status
-// reads, so that a lap (the polls since the last latch, at most twice that where one wait ends
-// and the next begins, and the latch itself: 35 accesses) takes at most 53 us on the slowest
-// bus (1.5 us a read). A lap longer than kLostTimeTicks is time the program did not have: a
-// lost time slice or an interrupt. The bound lies above that lap and below the shortest
-// vertical retrace of a signal the check passes (the tables' 4 lines: 164 us at 24 kHz, 256 us
-// at 15.6 kHz): a loss it cannot see can neither swallow a retrace nor move an edge by more than
-// a period's 0.6%. A period or a line stretch with a lost lap in it counts for nothing.
-inline constexpr uint32_t kGapWatchPolls = 16;
-inline constexpr uint32_t kLostTimeTicks = static_cast<uint32_t>(100e-6 / kPitTickSeconds);
-
-// The check's bounds: 0.4 s of the time the program had the processor, and 2 s of the timer's
-// time in all, so that a busy PC gets its verdict later, and a PC too busy for one does not
-// hold a person up. A clean check takes a line-up, two periods and the line stretch (70 ms at
-// 50 Hz). A lost slice spoils the period it falls in, and the next as well where it delays a
-// retrace's end; the slowest field the check must judge, a halved PAL field (25 Hz), with three
-// slices needs a line-up, six spoilt periods and two agreeing ones: 360 ms.
-inline constexpr uint32_t kCheckProcessorTicks = static_cast<uint32_t>(0.4 / kPitTickSeconds);
-inline constexpr uint32_t kCheckWallTicks = static_cast<uint32_t>(2.0 / kPitTickSeconds);
+// The check's timer budget for the field periods, line-up included (0.16 s, 190 909 ticks). A
+// right field at the band's slow edge (46 Hz, 21.7 ms) with one lost time slice of 25 ms needs
+// a line-up, a period on its own, the period the stall lengthens and the short one after it,
+// then two agreeing periods: six periods and the stall, 155 ms (145 ms at 50 Hz).
+inline constexpr uint32_t kFieldCheckMaxTicks = static_cast<uint32_t>(0.16 / kPitTickSeconds);
+// The whole check's budget, the line rate's stretch after the field included (0.175 s): the
+// stretch takes the rest of the vertical blanking and 65 lines, 6 ms at 15.6 kHz, and a second
+// one a field later when a lost time slice fell into the first; a stall falls only once.
+inline constexpr uint32_t kCheckMaxTicks = static_cast<uint32_t>(0.175 / kPitTickSeconds);
 
 // The fastest bus a PC answers status reads on: 0.3 us per read (PCI, AGP).
 inline constexpr double kFastestReadSeconds = 0.3e-6;
 // The check's budget of status polls, which bounds only a timer that counts too slowly or not at
-// all: the processor time's bound at the fastest bus and a tenth more. On any real bus the
-// timer's bounds end the check first.
-inline constexpr uint32_t kFieldCheckMaxPolls = static_cast<uint32_t>(0.44 / kFastestReadSeconds);
-// The fewest ticks kGapWatchPolls polls can take on a timer that counts as it should: those
-// polls at the fastest bus. Fewer ticks, twice in a row, show a timer that counts too slowly to
-// measure anything; once, the counter's wrap over a lost slice of a multiple of 55 ms.
+// all: at the fastest bus 0.19 s of polls. On any real bus the timer budget ends the check first.
+inline constexpr uint32_t kFieldCheckMaxPolls = static_cast<uint32_t>(0.19 / kFastestReadSeconds);
+// The fewest ticks kPollsPerTimerLatch polls can take on a timer that counts as it should:
+// those polls at the pace that spends kFieldCheckMaxPolls in kCheckMaxTicks (0.28 us a read,
+// faster than any bus). Fewer ticks, twice in a row, show a timer that counts too slowly to
+// measure anything, and the polls would run out before the ticks.
 inline constexpr uint32_t kSlowestLapTicks =
-    static_cast<uint32_t>(kGapWatchPolls * kFastestReadSeconds / kPitTickSeconds);
+    static_cast<uint32_t>(uint64_t{kCheckMaxTicks} * kPollsPerTimerLatch / kFieldCheckMaxPolls);
+
+// No field of any signal is shorter than this: a shorter period is the remainder of one a lost
+// time slice swallowed (1 ms, 1193 ticks), a disturbance like any other.
+inline constexpr uint32_t kShortestFieldTicks = static_cast<uint32_t>(0.001 / kPitTickSeconds);
 
 // Why the check could not measure (FieldCheckUnmeasurable); 0 when it measured.
 inline constexpr uint8_t kUnmeasurableTimerStopped = 1;  // the count never moved
 inline constexpr uint8_t kUnmeasurableTimerTooSlow = 2;  // far fewer ticks than the polls take
-inline constexpr uint8_t kUnmeasurableTooBusy = 3;       // no verdict within the bounds: the
-                                                          // program kept losing the processor
 
 // The field rate the standard's tables build, in thousandths of a hertz; 0 for VGA and unknown
 // codes (nothing to check).
@@ -69,22 +61,23 @@ int32_t StandardFieldRate(uint8_t standard);
 // The standard's line rate, whole hertz; 0 for VGA and unknown codes.
 int32_t StandardLineRate(uint8_t standard);
 
-// Times field periods of the adapter as it runs now, on one countdown, against the band around
-// CurrentStandard's field rate, then, when the field passed, the line rate against the band
-// around the standard's (line_rate.h). A period in which the program lost time is left out and
-// the check times on within its bounds. Only two consecutive periods without a loss that agree
-// within kPeriodAgreement give a verdict: inside the band the field passes, both outside it is
-// a clean miss. The line stretch, too, counts only without a loss.
+// Times field periods of the adapter as it runs now, against the band around CurrentStandard's
+// field rate, then, when the field passed, the line rate against the band around the
+// standard's (line_rate.h). A period far off its neighbours is a disturbance (the program lost
+// the processor): it is left out and the check times on within its budget. Only two consecutive
+// periods that agree within kPeriodAgreement give a verdict: inside the band the field passes,
+// both outside it is a clean miss. With one lost time slice no verdict is wrong; two, placed
+// just so that both the periods of a pair are stretched alike, could make one.
 //
 // Results: FieldRateInBand (1 when the field and the line passed, when there is nothing to
-// check or when the check cannot measure; 0 on a miss, or when a watched stretch saw no retrace
-// or the periods never agreed without a loss), MissMeasuredClean (1 only for a miss on a clean
-// measurement: an agreeing pair outside the field band, or a line rate outside its band),
-// FieldCheckUnmeasurable (one of the codes above: the switch then goes ahead as if there were
-// no check, with no model searched for), MeasuredFieldRate (thousandths of a hertz of the last
-// period timed, 0 when none was), FieldMeasurements (periods timed), FieldCheckLosses (laps the
-// program lost time in), MeasuredLineRate (whole hertz, 0 when not measured) and LineRateInBand
-// (1 also when the status bit showed no lines to count).
+// check or when the timer cannot measure; 0 on a miss, a disturbed check that found no
+// agreeing pair within its budget, or no retrace at all), MissMeasuredClean (1 only for a miss
+// on a clean measurement: an agreeing pair outside the field band, or a line rate outside its
+// band), FieldCheckUnmeasurable (one of the codes above when the timer was shown not to count
+// or to count impossibly slowly: the switch then goes ahead as if there were no check),
+// MeasuredFieldRate (thousandths of a hertz of the last period timed, 0 when none was),
+// FieldMeasurements (periods timed), MeasuredLineRate (whole hertz, 0 when not measured) and
+// LineRateInBand (1 also when the status bit showed no lines to count).
 void CheckFieldRate();
 
 }  // namespace zanvo::engine

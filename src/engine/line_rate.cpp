@@ -21,12 +21,12 @@ bool NextRise(StatusWait& wait) {
 
 }  // namespace
 
-LineTiming TimeLineRate(StatusWait& wait, uint16_t lines, double& line_hz) {
+LineTiming TimeLineRate(PeriodRun& run, uint16_t lines, double& line_hz) {
   line_hz = 0;
-  PeriodRun& run = wait.run();
-  const uint32_t gaps_before = run.gaps;
   std::array<uint32_t, kLineStretchLines> laps{};
   const size_t count = std::min<size_t>(std::max<uint16_t>(lines, 2), laps.size());
+  StartCountdown();
+  StatusWait wait(run);
   // From the retrace through the rest of the vertical blanking to the first line's end.
   if (!NextRise(wait)) return RunStopped(run) ? LineTiming::kStopped : LineTiming::kNoEdges;
   wait.Latch();
@@ -37,7 +37,6 @@ LineTiming TimeLineRate(StatusWait& wait, uint16_t lines, double& line_hz) {
     laps[i] = wait.since_start() - at;
     at = wait.since_start();
   }
-  if (run.gaps != gaps_before) return LineTiming::kDisturbed;
   // The typical lap is a line's time; every lap counts as the whole lines it is nearest to.
   std::array<uint32_t, kLineStretchLines> sorted = laps;
   std::nth_element(sorted.begin(), sorted.begin() + count / 2, sorted.begin() + count);

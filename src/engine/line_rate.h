@@ -36,17 +36,14 @@ inline constexpr uint32_t kMaxLinesPerLap = 4;
 
 enum class LineTiming : uint8_t {
   kMeasured,   // line_hz holds the rate
-  kDisturbed,  // time was lost in the stretch, or too few laps were a line's time
+  kDisturbed,  // too few laps were a line's time; time on at the next field
   kNoEdges,    // the display-disabled bit did not change within a wait's own bound
   kStopped,    // the run's budget ran out or the timer cannot measure (the run's flags)
 };
 
-class StatusWait;
-
-// Times up to 64 (`lines`) line rises from the top of the picture on the wait's countdown. Call
-// right after the end of a vertical retrace: the stretch then begins where the picture does.
-// Waits are bounded by the run's wait_max_ticks and budgets. When the run watches for lost
-// time, a stretch the program lost time in is disturbed, whatever its laps look like.
-LineTiming TimeLineRate(StatusWait& wait, uint16_t lines, double& line_hz);
+// Times up to 64 (`lines`) line rises from the top of the picture. Call right after the end of
+// a vertical retrace: the stretch then begins where the picture does. Waits are bounded by
+// run.wait_max_ticks and the run's budgets.
+LineTiming TimeLineRate(PeriodRun& run, uint16_t lines, double& line_hz);
 
 }  // namespace zanvo::engine

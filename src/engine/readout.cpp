@@ -103,9 +103,7 @@ bool MeasureScanFrequencies(ScanTexts& texts, ScanFigures* figures) {
   double line_hz = 0;
   if (measured) {
     run.wait_max_ticks = ticks <= UINT32_MAX / 2 ? 2 * ticks : UINT32_MAX;
-    StartCountdown();
-    StatusWait wait(run);
-    if (TimeLineRate(wait, kReadoutStretchLines, line_hz) != LineTiming::kMeasured) line_hz = 0;
+    if (TimeLineRate(run, kReadoutStretchLines, line_hz) != LineTiming::kMeasured) line_hz = 0;
   }
   EndPeriodRun();
   if (!measured) return false;

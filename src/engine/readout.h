@@ -68,20 +68,7 @@ struct PeriodRun {
   // timer that counts more slowly than any bus reads (0: not looked at).
   uint32_t min_lap_ticks = 0;
   uint8_t slow_laps = 0;
-  uint32_t still_laps = 0;  // laps in a row in which the count did not move
   bool lined_up = false;
-  // Status polls between two timer latches inside a wait (a lap: a wait's end and the next
-  // one's start add up to at most twice this before the next latch).
-  uint32_t polls_per_latch = kPollsPerTimerLatch;
-  // A lap longer than this many ticks, or shorter than min_lap_ticks for its polls, is time the
-  // program did not have: a lost time slice or interrupt (0: laps are not looked at). `gaps`
-  // counts them, `processor_ticks` adds up the time the program had (a lost lap counts as
-  // gap_ticks, more than its polls took), and `budget_processor_ticks` bounds that as
-  // `budget_ticks` bounds all the timer's time.
-  uint32_t gap_ticks = 0;
-  uint32_t gaps = 0;
-  uint32_t processor_ticks = 0;
-  uint32_t budget_processor_ticks = UINT32_MAX;
   // Why the run ended early, when it did: a latch found the count where the one before it left
   // it (the timer does not count), laps too short for the polls they took (the timer counts
   // impossibly slowly), the polls ran out before the timer time did, or the timer time ran out.

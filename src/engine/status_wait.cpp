@@ -44,54 +44,43 @@ void GateTimer(bool open) {
 
 bool StatusWait::While(uint8_t bit, bool set) {
   const uint8_t unchanged = set ? bit : 0;
-  const uint32_t per_latch = std::max<uint32_t>(run_.polls_per_latch, 1);
-  // The wait's own bound counts the time the program watched the bit since it last lost the
-  // processor: an edge can hide only in time it did not have.
-  uint32_t watched = 0;
+  uint32_t elapsed = 0;
   uint32_t polls = 0;
   while (polls < kRetraceWaitMaxPolls) {
     if (run_.spent_polls >= run_.budget_polls) {
       run_.polls_ran_out = true;
       return false;
     }
-    const uint32_t run = std::min({per_latch - polls % per_latch, kRetraceWaitMaxPolls - polls,
-                                   run_.budget_polls - run_.spent_polls});
+    const uint32_t run =
+        std::min({kPollsPerTimerLatch - polls % kPollsPerTimerLatch, kRetraceWaitMaxPolls - polls,
+                  run_.budget_polls - run_.spent_polls});
     uint8_t status = unchanged;
     const uint32_t made = Port().InByteWhile(run_.status_port, bit, unchanged, run, status);
     run_.spent_polls += made;
     if ((status & bit) != unchanged) return true;
     if (made != run) return false;  // a port that stops short answers nothing more
     polls += made;
-    if (polls % per_latch == 0) {
-      const uint32_t gaps_before = run_.gaps;
-      const uint16_t lap = TakeLap(true);
+    if (polls % kPollsPerTimerLatch == 0) {
+      const uint16_t lap = Latch();
       if (TimerImpossible(lap)) return false;
-      watched = run_.gaps != gaps_before ? 0 : watched + lap;
-      if (run_.spent_ticks > run_.budget_ticks ||
-          run_.processor_ticks > run_.budget_processor_ticks) {
+      elapsed += lap;
+      if (run_.spent_ticks > run_.budget_ticks) {
         run_.out_of_time = true;
         return false;
       }
-      if (watched > run_.wait_max_ticks) return false;
+      if (elapsed > run_.wait_max_ticks) return false;
     }
   }
   return false;
 }
 
 bool StatusWait::TimerImpossible(uint16_t lap) {
-  // A count that did not move over kPollsPerTimerLatch polls does not count: those polls take
-  // tens of ticks on any bus. Over shorter laps a slow timer may stand still for a few.
   if (lap == 0) {
-    const uint32_t still_polls = ++run_.still_laps * std::max<uint32_t>(run_.polls_per_latch, 1);
-    if (still_polls >= kPollsPerTimerLatch) {
-      run_.timer_stopped = true;
-      return true;
-    }
-    return false;
+    run_.timer_stopped = true;
+    return true;
   }
-  run_.still_laps = 0;
   // One slow lap may be the counter's wrap over a stall of a multiple of 55 ms; two in a row
-  // (laps in which it did not move aside) are the timer.
+  // are the timer.
   if (lap < run_.min_lap_ticks) {
     if (++run_.slow_laps >= 2) {
       run_.timer_too_slow = true;
@@ -104,26 +93,11 @@ bool StatusWait::TimerImpossible(uint16_t lap) {
 }
 
 uint16_t StatusWait::Latch() {
-  return TakeLap(false);
-}
-
-uint16_t StatusWait::TakeLap(bool full) {
   const uint16_t count = LatchCount();
   const auto lap = static_cast<uint16_t>(last_count_ - count);
   last_count_ = count;
   run_.spent_ticks += lap;
   since_start_ += lap;
-  // Polls take time on any bus: a full lap with fewer ticks than they need wrapped the counter
-  // over a lost slice of a multiple of 55 ms.
-  const bool lost =
-      run_.gap_ticks != 0 && (lap > run_.gap_ticks || (full && lap < run_.min_lap_ticks));
-  if (lost) {
-    ++run_.gaps;
-    last_gap_at_ = since_start_;
-  }
-  // A lost lap's own polls took less than the bound: counting the bound keeps the processor
-  // time a bound of the real one.
-  run_.processor_ticks += lost ? std::min<uint32_t>(lap, run_.gap_ticks) : lap;
   return lap;
 }
 

@@ -26,29 +26,19 @@ class StatusWait {
   // bound of run.wait_max_ticks). The polls between two latches go to the port as one run.
   bool While(uint8_t bit, bool set);
 
-  // Latches the count; returns the ticks since the previous latch (or the restart). When the
-  // run watches for lost time (PeriodRun::gap_ticks), a lap too long for its polls is one.
+  // Latches the count; returns the ticks since the previous latch (or the restart).
   uint16_t Latch();
   // The timer's time since the countdown started, over every latch so far.
   uint32_t since_start() const { return since_start_; }
-  PeriodRun& run() const { return run_; }
-  // since_start() at the latch that ended the last lap the program lost time in (0: none).
-  uint32_t last_gap_at() const { return last_gap_at_; }
-  // Whether time was lost in any lap that ended at or after `at` (a since_start() value): the
-  // lap that ends at a latch holds the delay before the poll that latch follows.
-  bool LostSince(uint32_t at) const { return run_.gaps != 0 && last_gap_at_ >= at; }
 
  private:
-  // Whether a lap of the run's polls_per_latch polls shows a timer that does not count or counts
+  // Whether a lap of kPollsPerTimerLatch polls shows a timer that does not count or counts
   // more slowly than any bus reads; sets the run's flag.
   bool TimerImpossible(uint16_t lap);
-  // Latches and books the lap; `full` when it is the run's polls_per_latch polls of one wait.
-  uint16_t TakeLap(bool full);
 
   PeriodRun& run_;
   uint16_t last_count_ = 0;  // a freshly loaded 65536 reads as 0
   uint32_t since_start_ = 0;
-  uint32_t last_gap_at_ = 0;
 };
 
 }  // namespace zanvo::engine

@@ -56,10 +56,7 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--stall", "12@30ms"}, "LENGTH@MOMENT"},
       {{"--stall", "9ms@retrace0"}, "retraceN"},
       {{"--stall", "9ms@retrace2+x"}, "retraceN+TIME"},
-      {{"--stall-every", "0.5ms"}, "more than 13ms"},
-      // Pauses closer together on average than they last would leave the program no time.
-      {{"--stall-every", "13ms"}, "more than 13ms"},
-      {{"--interrupt-every", "100us"}, "more than 105us"},
+      {{"--stall-every", "0.5ms"}, "1ms or more"},
       {{"--bus-seed", "-3"}, "whole number"},
   };
   for (const Case& c : cases) {
@@ -369,17 +366,18 @@ TEST(ScopeCli, AStoppedTimerCannotMeasureTheField) {
 
   const ScopeRun text = RunScopeWith(stopped);
   ASSERT_EQ(text.status, 0) << text.err;
-  EXPECT_NE(text.out.find("Field check: could not measure: the PC timer does not count; the "
-                          "switch goes ahead unchecked"),
+  EXPECT_NE(text.out.find("Field check: cannot measure (the PC timer does not count); the switch "
+                          "goes ahead unchecked"),
             std::string::npos)
       << text.out;
 }
 
 // A user's machine replayed: the Blade3D's halved PAL clock at 960x600 (25 Hz) is measured
 // cleanly on a fast bus, and the row's own clock then holds; with a time slice lost in the
-// second retrace as well, the check sees the loss, times on past it and comes to the same clean
-// verdict. The ET4000 model chosen by hand on the ET3000 doubles the line with the field right,
-// and the line count refuses it on an ISA bus with time slices lost at random.
+// second retrace as well, the budget holds no two clean periods of so long a field, and it is
+// refused without one (no search follows). The
+// ET4000 model chosen by hand on the ET3000 doubles the line with the field right, and the line
+// count refuses it on an ISA bus with time slices lost at random.
 TEST(ScopeCli, TheBusOptionsReplayAnUnkindPc) {
   std::vector<const char*> blade = {"--card", "trident-blade3d", "--mode", "960x600",
                                     "--standard", "pal", "--bus-us", "0.5"};
@@ -390,74 +388,11 @@ TEST(ScopeCli, TheBusOptionsReplayAnUnkindPc) {
     }
     const auto j = RunJson(blade);
     EXPECT_EQ(j["field_check"]["in_band"], false);
-    EXPECT_EQ(j["field_check"]["clean_miss"], true);
-    EXPECT_EQ(j["field_check"]["losses"].get<int>() > 0, stall);
-    EXPECT_EQ(j["own_clock"]["passed"], true);
-    EXPECT_TRUE(j["messages"].empty()) << j["messages"];
+    EXPECT_EQ(j["field_check"]["clean_miss"], !stall);
+    EXPECT_EQ(j["own_clock"].is_object(), !stall);
+    EXPECT_EQ(j["messages"],
+              stall ? nlohmann::json::array({"Video mode unsupported!"}) : nlohmann::json::array());
   }
-
-  // Lost time the check sees and times past: two slices that each swallow a retrace keep the
-  // right Trio64 exact (no other model tried); two slices in the line stretch are timed again a
-  // field later, and the doubled line is refused. Interrupts far denser than a check can work
-  // through end as "could not measure": the switch goes ahead, no model is tried or kept.
-  struct Replay {
-    std::vector<const char*> args;
-    bool in_band, clean_miss;
-    const char* cannot_measure;
-    bool refused;
-  };
-  const Replay replays[] = {
-      {{"--card", "s3-trio64", "--standard", "pal", "--stall", "22ms@retrace1+0.5ms", "--stall",
-        "22ms@retrace3+0.5ms"},
-       true, false, "", false},
-      {{"--card", "tseng-et3000", "--as", "tseng:et4000", "--standard", "ntsc", "--stall",
-        "24ms@retrace2+2.5ms", "--stall", "24ms@retrace2+2.5ms"},
-       false, true, "", true},
-      {{"--card", "s3-trio64", "--standard", "24khz", "--interrupt-every", "500us", "--bus-seed",
-        "257"},
-       true, false, "the PC was too busy", false},
-  };
-  for (const Replay& r : replays) {
-    SCOPED_TRACE(r.args[r.args.size() - 3]);
-    const auto j = RunJson(r.args);
-    const auto& check = j["field_check"];
-    EXPECT_EQ(check["in_band"], r.in_band) << check;
-    EXPECT_EQ(check["clean_miss"], r.clean_miss) << check;
-    EXPECT_EQ(check["cannot_measure"], r.cannot_measure);
-    EXPECT_GT(check["losses"].get<int>(), 0) << "every loss seen";
-    EXPECT_EQ(j["sibling_search"].is_object(), r.clean_miss);
-    EXPECT_EQ(j["chip"]["model"], r.args[1] == std::string("s3-trio64") ? 17 : 4000);
-    EXPECT_EQ(j["messages"].size(), r.refused ? 1u : 0u) << j["messages"];
-    if (!r.refused) {
-      EXPECT_EQ(j["mark"]["final"], "exact");
-    }
-  }
-  // A clean miss opens the search, but a sibling (or the own clock) whose own check could not
-  // measure in the slices that follow is no pass: the model chosen stays and nothing is kept.
-  for (const char* seed : {"1", "2", "3", "4", "5", "6"}) {
-    SCOPED_TRACE(seed);
-    const auto j = RunJson({"--card", "tseng-et3000", "--as", "tseng:et4000", "--standard", "ntsc",
-                            "--stall-every", "20ms", "--bus-seed", seed});
-    if (!j["sibling_search"].is_object()) continue;
-    for (const auto& t : j["sibling_search"]["tried"]) {
-      EXPECT_TRUE(!t["passed"].get<bool>() || t["measured"].get<bool>()) << t;
-    }
-    EXPECT_TRUE(j["sibling_search"]["kept"].is_null()) << j["sibling_search"];
-    EXPECT_EQ(j["chip"]["model"], 4000);
-    EXPECT_NE(j["mark"]["final"], "off") << j["mark"];
-  }
-  const ScopeRun busy = RunScopeWith(replays[2].args);
-  EXPECT_NE(busy.out.find("Field check: could not measure: the PC was too busy ("),
-            std::string::npos)
-      << busy.out;
-  // A check that saw no retrace at all (a brand chosen by hand whose clock bits stop this
-  // card) refuses without blaming the model: nothing else is tried.
-  const ScopeRun none = RunScopeWith({"--card", "vga", "--mode", "800x600", "--as", "cirrus",
-                                      "--standard", "pal"});
-  EXPECT_NE(none.out.find("No other model of the brand, nor the row's own clock, is tried after "
-                          "a check that was not a clean measurement"),
-            std::string::npos)
-      << none.out;
 
   const auto et = RunJson({"--card", "tseng-et3000", "--as", "tseng:et4000", "--standard", "pal",
                            "--bus-us", "1.5", "--stall-every", "40ms", "--bus-seed", "3"});

@@ -175,11 +175,6 @@ class SimulatedPc {
   uint64_t longest_loss_ps_ = 0;
   // "Video mode unsupported!" boxes shown so far.
   int refusals_ = 0;
-  uint64_t longest_gate_wall_ps_ = 0;
-  // Whether a check ran in the step, and the signal the last one that could not measure let go
-  // ahead, while it is what the card sends.
-  bool check_ran_ = false;
-  std::optional<virt::Signal> unmeasured_signal_;
   // The chipset in force after the last step.
   uint8_t family_after_step_ = 0;
   uint16_t model_after_step_ = 0;

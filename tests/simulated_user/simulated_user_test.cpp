@@ -2,8 +2,7 @@
 // modes. After every action: the card sends its mode's monitor timings or a signal the set locks
 // to for the standard in force; the registry holds only a standard kept on screen, with the
 // options it was kept with; no question stays open about a standard that is gone; every field
-// check is over within its bounds (0.4 s of the processor, 2 s in all). RC_PARAMS sets the
-// number and length of the sessions.
+// check is over within 0.2 s. RC_PARAMS sets the number and length of the sessions.
 
 #include <gtest/gtest.h>
 #include <rapidcheck/gtest.h>
@@ -65,31 +64,13 @@ RC_GTEST_PROP(SimulatedUser, EveryPathEndsOnTheMonitorOrASignalTheSetLocksTo, ()
   if (*rc::gen::arbitrary<bool>()) stored_family = *rc::gen::elementOf(families);
   RC_TAG(card);
   // A machine as varied as real ones: a PCI or AGP card's fast bus up to an ISA card's slow
-  // one, a little jitter, interrupts, the time slices a busy system takes at any moment, and
-  // now and then several slices of up to 55 ms and bursts of interrupts (150 us each with
-  // 50-100 us between them, for 10-200 ms) at moments of the session's first 20 s.
+  // one, a little jitter, interrupts, and the time slices a busy system takes at any moment.
   virt::BusModel bus;
   bus.read_cost_ps = *rc::gen::inRange(virt::kFastestBusPs, virt::kSlowestBusPs + 1);
   bus.jitter_ps = *rc::gen::inRange<uint64_t>(0, 50 * 1000 + 1);
-  bus.interrupt_gap_ps = *rc::gen::inRange<uint64_t>(10, 100) * virt::kPsPerMs;
+  bus.interrupt_gap_ps = *rc::gen::inRange<uint64_t>(1, 50) * virt::kPsPerMs;
   bus.stall_gap_ps = *rc::gen::inRange<uint64_t>(50, 2000) * virt::kPsPerMs;
   bus.seed = *rc::gen::arbitrary<uint64_t>();
-  const auto moment = [] {
-    return static_cast<int64_t>(*rc::gen::inRange<uint64_t>(0, 20'000) * virt::kPsPerMs);
-  };
-  const int slices = *rc::gen::inRange(0, 7);
-  for (int i = 0; i < slices; ++i) {
-    bus.stalls.push_back({*rc::gen::inRange<uint64_t>(1'000, 55'001) * virt::kPsPerUs, moment(), 0});
-  }
-  const int bursts = *rc::gen::inRange(0, 3);
-  for (int i = 0; i < bursts; ++i) {
-    const int64_t start = moment();
-    const auto length = static_cast<int64_t>(*rc::gen::inRange<uint64_t>(10, 201) * virt::kPsPerMs);
-    const auto free_ps = static_cast<int64_t>(*rc::gen::inRange<uint64_t>(50, 101) * virt::kPsPerUs);
-    for (int64_t at = start; at < start + length; at += 150 * virt::kPsPerUs + free_ps) {
-      bus.stalls.push_back({150 * virt::kPsPerUs, at, 0});
-    }
-  }
 
   SimulatedPc pc(card, width, height, stored_family, bus);
   pc.StartProgram({});

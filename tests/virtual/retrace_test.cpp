@@ -6,7 +6,6 @@
 #include <cmath>
 #include <functional>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "platform/virtual/cards/standard_vga.h"
@@ -273,55 +272,6 @@ TEST(BusModel, AStallComesAtItsMomentAndTheTimerCountsThroughIt) {
     const double ticks = static_cast<double>(at + c.stall.length_ps - loaded) / 838'095.3;
     ASSERT_LT(ticks, 65536) << "within one lap of the counter";
     EXPECT_NEAR(static_cast<uint16_t>(0 - count), ticks, 2);
-  }
-}
-
-// The pauses the program meets, access by access of 1 us: chosen stalls at their moments in
-// time order whatever order they were given in (back to back where they meet), and drawn
-// pauses, however densely drawn, never one after another without an access between them.
-TEST(BusModel, PausesComeInTimeOrderAndLeaveTheProgramItsAccesses) {
-  struct Case {
-    const char* name;
-    std::vector<Stall> stalls;
-    uint64_t interrupt_gap_ps, stall_gap_ps;
-    std::vector<std::pair<uint64_t, uint64_t>> first_pauses;  // (at, length), the first ones
-  };
-  const Case cases[] = {
-      {"two stalls given late first", {{3 * kPsPerMs, 6 * kPsPerMs, 0}, {2 * kPsPerMs, kPsPerMs, 0}},
-       0, 0, {{kPsPerMs, 2 * kPsPerMs}, {6 * kPsPerMs, 3 * kPsPerMs}}},
-      {"two stalls at one moment", {{2 * kPsPerMs, kPsPerMs, 0}, {3 * kPsPerMs, kPsPerMs, 0}}, 0,
-       0, {{kPsPerMs, 5 * kPsPerMs}}},
-      {"interrupts drawn ten times denser than they last", {}, 10 * kPsPerUs, 0, {}},
-      {"stalls drawn denser than they last", {}, 0, kPsPerMs, {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    VirtualPc pc(nullptr);
-    pc.SetBusModel({kPsPerUs, 0, c.stalls, c.interrupt_gap_ps, c.stall_gap_ps, 7});
-    std::vector<std::pair<uint64_t, uint64_t>> pauses;
-    int accesses_with_pauses = 0;
-    for (int i = 0; i < 10000; ++i) {
-      const uint64_t before = pc.now_ps();
-      pc.InByte(0x80);
-      const uint64_t took = pc.now_ps() - before;
-      if (took == kPsPerUs) continue;
-      ++accesses_with_pauses;
-      pauses.emplace_back(before, took - kPsPerUs);
-    }
-    if (!c.first_pauses.empty()) {
-      ASSERT_GE(pauses.size(), c.first_pauses.size());
-      for (size_t i = 0; i < c.first_pauses.size(); ++i) {
-        EXPECT_EQ(pauses[i].first, c.first_pauses[i].first) << i;
-        EXPECT_EQ(pauses[i].second, c.first_pauses[i].second) << i;
-      }
-    } else {
-      // Every access got through, many after a pause, and no pause is longer than the longest
-      // one drawn: none chained onto another.
-      EXPECT_GT(accesses_with_pauses, 100);
-      for (const auto& [at, length] : pauses) {
-        EXPECT_LE(length, c.stall_gap_ps != 0 ? kStallMaxPs : kInterruptMaxPs) << at;
-      }
-    }
   }
 }
 

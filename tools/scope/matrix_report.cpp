@@ -248,9 +248,8 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "A TV's horizontal oscillator pulls in a few percent around the line rate and "
       "its vertical hold takes fields a few hertz off: beyond 2%% on the line or 5%% on "
       "the field the picture tears or rolls.\n"
-      "After a fitted switch the program times the field with the PC timer (%.1f s of the "
-      "processor at most, %.0f s in all; a period or line count in which it lost the processor "
-      "counts for nothing) and refuses the switch unless two consecutive periods agree "
+      "After a fitted switch the program times the field with the PC timer (%.3f s at most, "
+      "%.3f s with the line count) and refuses the switch unless two consecutive periods agree "
       "within %.0f%% inside %.0f%% of the standard's field rate (the sets' 5%% and a margin for "
       "the measurement) and the line rate it then counts lies within %.0f%% of the "
       "standard's (the sets' 2%% and a margin).\n"
@@ -258,8 +257,8 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "\"No interlace\" checked (ni).\n",
       virt::kPalRates.line_hz, virt::kPalRates.field_hz, virt::kNtscRates.line_hz,
       virt::kNtscRates.field_hz, virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz,
-      engine::kCheckProcessorTicks * engine::kPitTickSeconds,
-      engine::kCheckWallTicks * engine::kPitTickSeconds, engine::kPeriodAgreement * 100,
+      engine::kFieldCheckMaxTicks * engine::kPitTickSeconds,
+      engine::kCheckMaxTicks * engine::kPitTickSeconds, engine::kPeriodAgreement * 100,
       engine::kFieldGuardBand * 100, engine::kLineGuardBand * 100);
   out << Format(
       "Computed rows keep the tables' rules. A line: the desktop's characters plus at least "

@@ -90,45 +90,32 @@ void PrintDesktopLine(const ScopeOptions& options, const ScopeReport& report, st
 }
 
 void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
-  const std::string losses =
-      c.losses == 0 ? std::string()
-                    : Format(", %d lap%s of it without the processor", c.losses,
-                             c.losses == 1 ? "" : "s");
   if (!c.cannot_measure.empty()) {
-    out << "Field check: could not measure: " << c.cannot_measure;
-    if (c.too_busy) {
-      out << Format(" (%d period%s timed%s, within %.1f s of the processor's time or %.0f s in all)",
-                    c.measurements, c.measurements == 1 ? "" : "s", losses.c_str(),
-                    engine::kCheckProcessorTicks * engine::kPitTickSeconds,
-                    engine::kCheckWallTicks * engine::kPitTickSeconds);
-    }
-    out << "; the switch goes ahead unchecked, the keep-settings question still guards it, and no "
-           "other model is tried.\n";
+    out << "Field check: cannot measure (" << c.cannot_measure
+        << "); the switch goes ahead unchecked, the keep-settings question still guards it.\n";
     return;
   }
-  out << Format("Field check: %d period%s timed%s, ", c.measurements,
-                c.measurements == 1 ? "" : "s", losses.c_str());
+  out << Format("Field check: %d period%s timed, ", c.measurements, c.measurements == 1 ? "" : "s");
   if (c.measurements == 0) {
     out << "no vertical retrace seen";
   } else {
     out << Format("the last %.2f Hz", c.field_hz);
   }
   out << Format(" against %.2f Hz +-%.0f%%", c.target_hz, engine::kFieldGuardBand * 100);
-  if (c.field_passed) {
+  const bool field_passed = c.in_band || c.line_hz > 0;
+  if (field_passed) {
     out << ": two agreeing periods inside.\n";
   } else if (c.clean_miss) {
     out << ": two agreeing periods outside, a clean measurement.\n";
-  } else if (c.measurements == 0) {
-    out << ": not a clean measurement.\n";
   } else {
-    out << ": no two periods timed without a loss agreed: not a clean measurement.\n";
+    out << ": no two agreeing periods (no retrace, or disturbed: not a clean measurement).\n";
   }
   if (c.line_hz > 0) {
     out << Format("Line check: %.2f kHz against %.2f kHz +-%.0f%%: %s.\n", c.line_hz / 1000,
                   c.target_line_hz / 1000, engine::kLineGuardBand * 100,
                   c.line_in_band ? "inside" : "outside, a clean measurement");
-  } else if (c.field_passed && !c.in_band) {
-    out << "Line check: no line counted: not a clean measurement.\n";
+  } else if (field_passed && !c.in_band) {
+    out << "Line check: no line counted within the budget (disturbed).\n";
   }
 }
 
@@ -147,11 +134,6 @@ std::string OwnClockTail(const ScopeReport& report) {
 
 // The siblings tried after a measured miss, each with what its field check timed.
 void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
-  if (!report.sibling_search) {
-    out << "No other model of the brand, nor the row's own clock, is tried after a check that "
-           "was not a clean measurement; refused, the display mode is re-set.\n";
-    return;
-  }
   const chipset::SiblingSearchResult& search = *report.sibling_search;
   if (search.tries.empty()) {
     out << (report.field_check->field_hz <= 0
@@ -216,8 +198,7 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     PrintFieldCheck(*report.field_check, out);
     if (!report.field_check->in_band) {
       PrintSiblingSearch(report, out);
-      const bool kept = (report.sibling_search && report.sibling_search->kept) ||
-                        (report.own_clock && report.own_clock->passed);
+      const bool kept = report.sibling_search->kept || (report.own_clock && report.own_clock->passed);
       out << (kept ? "Signal the engine left under the clock measured first:\n"
                    : "Signal the engine left before the refusal:\n");
       PrintSignal(report.applied, out);

@@ -110,17 +110,11 @@ FieldCheckReport CheckField() {
   check.target_line_hz = engine::StandardLineRate(Eng.CurrentStandard);
   check.line_in_band = Eng.LineRateInBand != 0;
   check.clean_miss = Eng.MissMeasuredClean != 0;
-  check.field_passed = Eng.FieldPassed != 0;
-  check.losses = Eng.FieldCheckLosses;
   switch (Eng.FieldCheckUnmeasurable) {
     case 0:
       break;
     case engine::kUnmeasurableTimerStopped:
       check.cannot_measure = "the PC timer does not count";
-      break;
-    case engine::kUnmeasurableTooBusy:
-      check.cannot_measure = "the PC was too busy";
-      check.too_busy = true;
       break;
     default:
       check.cannot_measure = "the PC timer counts far more slowly than the status reads take";
@@ -263,9 +257,9 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
       }
     }
     const bool measured_miss = report.field_check && !report.field_check->in_band;
-    // As the window does: a miss on a clean measurement tries the brand's safe siblings, then
-    // the row's own clock, each on the mode the driver sets again.
-    if (measured_miss && report.field_check->clean_miss) {
+    // As the window does: a measured miss tries the brand's safe siblings, then the row's own
+    // clock, each on the mode the driver sets again.
+    if (measured_miss) {
       report.sibling_search =
           chipset::SearchSiblingModels([&pc] { virt::ResetCurrentMode(pc.card()); });
       report.own_clock = report.sibling_search->own_clock;

@@ -50,12 +50,6 @@ struct FieldCheckReport {
   double target_line_hz = 0;
   bool line_in_band = true;
   bool clean_miss = false;
-  // Two agreeing periods inside the field band, whatever the line count then gave.
-  bool field_passed = false;
-  // Laps of the check in which the program lost the processor, and whether it gave up for them
-  // (no verdict within its bounds: the PC was too busy).
-  int losses = 0;
-  bool too_busy = false;
   // Why the timer's readings could not be used (the switch then goes ahead unchecked); empty
   // when the check measured.
   std::string cannot_measure;

@@ -63,7 +63,7 @@ void BusClock::FindNextPause() {
   if (!chosen_.empty()) next_pause_ps_ = std::min(next_pause_ps_, chosen_.back().at_ps);
 }
 
-uint64_t BusClock::TakePause(uint64_t now_ps) {
+uint64_t BusClock::TakePause() {
   uint64_t length = 0;
   if (!chosen_.empty() && chosen_.back().at_ps == next_pause_ps_) {
     length = chosen_.back().length_ps;
@@ -74,13 +74,6 @@ uint64_t BusClock::TakePause(uint64_t now_ps) {
   } else if (next_interrupt_ps_ == next_pause_ps_ && next_interrupt_ps_ != UINT64_MAX) {
     length = DrawBetween(interrupt_state_, kInterruptMinPs, kInterruptMaxPs);
     next_interrupt_ps_ = After(next_interrupt_ps_, DrawGap(interrupt_state_, interrupt_gap_ps_));
-  }
-  // A drawn pause that falls due before this one ends waits for the program's next access:
-  // however densely the draws come, the program always gets the processor back.
-  const uint64_t end = After(now_ps, length);
-  if (next_stall_ps_ != UINT64_MAX && next_stall_ps_ <= end) next_stall_ps_ = After(end, 1);
-  if (next_interrupt_ps_ != UINT64_MAX && next_interrupt_ps_ <= end) {
-    next_interrupt_ps_ = After(end, 1);
   }
   FindNextPause();
   return length;

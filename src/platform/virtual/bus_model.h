@@ -28,10 +28,6 @@ inline constexpr uint64_t kInterruptMinPs = 10 * kPsPerUs;
 inline constexpr uint64_t kInterruptMaxPs = 200 * kPsPerUs;
 inline constexpr uint64_t kStallMinPs = 1 * kPsPerMs;
 inline constexpr uint64_t kStallMaxPs = 25 * kPsPerMs;
-// Their average lengths: drawn on average closer together than this, the pauses would take all
-// the machine's time.
-inline constexpr uint64_t kInterruptMeanPs = (kInterruptMinPs + kInterruptMaxPs) / 2;
-inline constexpr uint64_t kStallMeanPs = (kStallMinPs + kStallMaxPs) / 2;
 
 // The program loses the processor for `length_ps`, just before its next port access at or after
 // the moment. The moment is `at_ps` after the model was set, or, with `retrace` n >= 1, `at_ps`
@@ -80,10 +76,8 @@ class BusClock {
 
   // The earliest moment a pause is due (UINT64_MAX: none).
   uint64_t next_pause_ps() const { return next_pause_ps_; }
-  // Takes the pause due at next_pause_ps(), the program's time being `now_ps`, and returns its
-  // length. Drawn pauses never follow one another without an access of the program between
-  // them; chosen ones come at their moments, back to back where they meet.
-  uint64_t TakePause(uint64_t now_ps);
+  // Takes the pause due at next_pause_ps() and returns its length.
+  uint64_t TakePause();
 
  private:
   uint64_t Jitter();

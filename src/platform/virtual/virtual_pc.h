@@ -99,7 +99,7 @@ class VirtualPc final : public PortIo, public PhysicalMemory {
   // The pauses due before an access: the program gets the processor back later.
   void CatchPauses() {
     while (now_ps_ >= bus_.next_pause_ps() && bus_.next_pause_ps() != UINT64_MAX) {
-      now_ps_ += bus_.TakePause(now_ps_);
+      now_ps_ += bus_.TakePause();
     }
   }
   uint64_t timer_time_ps() const { return timer_stopped_ ? timer_stopped_at_ps_ : now_ps_; }
