@@ -13,7 +13,6 @@
 #include "card_snapshot.h"
 #include "zanvo_pc.h"
 #include "engine/chip_codes.h"
-#include "platform/linux/lock_file.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/signal/signal.h"
@@ -194,24 +193,17 @@ TEST(ZanvoRun, UnsafeFilesAndNoVgaAreRefusedWithNothingWritten) {
   EXPECT_EQ(server.writes, 0u);
 }
 
-TEST(ZanvoRun, ASecondCopyAndBadCommandLinesAreTurnedAway) {
+// A second copy is turned away in zanvo_way_back_test.cpp (not one port touched); a chipset
+// nobody has in ZanvoOptions below.
+TEST(ZanvoRun, BadCommandLinesAreTurnedAway) {
   ZanvoPc z;
-  mkdir(z.run_dir.c_str(), 0700);
-  linux_pc::LockFile other(z.run_dir);
-  ASSERT_EQ(other.Acquire(kLockName), InstanceResult::kFirst);
-  const auto before = Snapshot(z.pc.card());
-  EXPECT_EQ(z.Run({"pal"}), 1);
-  EXPECT_NE(z.err.str().find("ZANVO was already running!"), std::string::npos);
-  EXPECT_EQ(Snapshot(z.pc.card()), before);
-  other.Release();
-
   struct Case {
     std::vector<const char*> args;
     int exit_code;
   };
   const Case cases[] = {
       {{}, 2}, {{"secam"}, 2}, {{"pal", "--move", "sideways"}, 2}, {{"pal", "--colour"}, 2},
-      {{"pal", "--chipset", "nosuchchip"}, 2}, {{"--help"}, 0}, {{"--version"}, 0},
+      {{"--help"}, 0}, {{"--version"}, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(z.Run(c.args), c.exit_code) << (c.args.empty() ? "" : c.args[0]);
 }
