@@ -407,6 +407,8 @@ TEST(CommandLine, ACallThatTheRunningCopyNeverAnswersEndsWithOneAndNoBox) {
     EXPECT_EQ(call.boxes.shown.size(), static_cast<size_t>(c.already_running_boxes))
         << "a box holds the script";
     EXPECT_LE(call.windows.paused_ms, 30000u) << "waited without end";
+    EXPECT_EQ(call.port_access.initializations, 0) << "the call started up as a copy itself";
+    EXPECT_EQ(call.display.resets, 0) << "the call re-set the display";
     EXPECT_LE(call.windows.started.size(), 3u) << "started again and again";
     // The marker is the running copy's while it runs, and nobody's once it ended.
     EXPECT_EQ(machine.mutexes.names.empty(), c.copy_ends);
