@@ -94,15 +94,14 @@ bool TMain::EndsBeforeStartUp() {
         return true;
       }
       if (scripted) {
-        // The running copy switches; this one only carries the request and its answer.
-        const ForwardResult answer = CallResidentCopy(false);
-        if (answer != ForwardResult::kUnreachable) {
-          services_.application.Terminate(ExitCodeOf(answer));
-          return true;
-        }
+        // The running copy switches; this one only carries the request and its answer. No
+        // answer in the time (its window hangs on a box, or it ended and none could start
+        // again) ends the call with 1 as well: a box would hold the script.
+        services_.application.Terminate(ExitCodeOf(CallResidentCopy(false)));
+        return true;
       }
       services_.boxes.Show(MessageKind::kInformationOk, texts::kAlreadyRunning, texts::kAppTitle);
-      services_.application.Terminate(scripted ? kExitNotSwitched : kExitSwitched);
+      services_.application.Terminate(kExitSwitched);
       return true;
     case InstanceResult::kFirst:
       break;

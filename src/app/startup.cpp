@@ -34,7 +34,11 @@ void TMain::OnFormCreate() {
   if (EndsBeforeStartUp()) return;
 
   if (!services_.port_access.Initialize()) {
-    services_.boxes.Show(MessageKind::kErrorAbort, texts::kDriverLoadFailed, texts::kAppTitle);
+    // The resident copy a script's call started tells it by ending before it is ready: a box
+    // would keep the marker taken and the call waiting for someone at the screen.
+    if (!command_line_.resident) {
+      services_.boxes.Show(MessageKind::kErrorAbort, texts::kDriverLoadFailed, texts::kAppTitle);
+    }
     services_.application.Terminate(kExitNotSwitched);
     return;
   }

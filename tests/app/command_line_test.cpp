@@ -171,12 +171,17 @@ TEST(CommandLine, ACallWithNoCopyRunningLeavesAResidentCopyAndEndsWithItsAnswer)
     int exit_code;
     const char* stored_after;  // at Unload, with "Exit to VGA mode" cleared
     bool resident_starts = true;
+    bool port_access = true;
   };
   const Case cases[] = {
       {"PAL", 640, 480, "VGA", "/pal", engine::vsPAL, app::kExitSwitched, "PAL"},
       // The copy cannot be started (CreateProcess fails): tried a few times, then 1, at once.
       {"no resident copy can start", 640, 480, "NTSC", "/pal", engine::vsVGA, app::kExitNotSwitched,
        "NTSC", false},
+      // Without port access (no WinIo) the resident copy ends before it is ready, without a
+      // box that would keep the marker taken: the call ends with 1, at once.
+      {"the resident copy has no port access", 640, 480, "PAL", "/pal", engine::vsVGA,
+       app::kExitNotSwitched, "PAL", true, false},
       {"VGA over a stored NTSC", 640, 480, "NTSC", "/vga", engine::vsVGA, app::kExitSwitched,
        "NTSC"},
       {"NTSC refused at 800x600", 800, 600, "PAL", "/ntsc", engine::vsVGA, app::kExitNotSwitched,
@@ -195,9 +200,17 @@ TEST(CommandLine, ACallWithNoCopyRunningLeavesAResidentCopyAndEndsWithItsAnswer)
       EXPECT_TRUE(machine.mutexes.names.empty());
       if (!c.resident_starts) return false;
       resident = std::make_unique<ShellHarness>(machine, "s3-trio64", c.width, c.height);
+      resident->port_access.init_result = c.port_access;
       resident->main->SetCommandLine(app::ParseCommandLine(arguments));
       resident->Start();
-      return resident->windows.ready_announcements == 1;
+      const bool ready = resident->windows.ready_announcements == 1;
+      if (!c.port_access) {
+        EXPECT_FALSE(ready);
+        EXPECT_EQ(resident->application.exit_code(), app::kExitNotSwitched);
+        EXPECT_TRUE(resident->boxes.shown.empty()) << "a box holds the resident copy's marker";
+        resident.reset();  // its process ends
+      }
+      return ready;
     };
     call.windows.running_copy = [&](uint8_t standard) {
       return resident ? resident->main->AnswerScript(standard) : ForwardResult::kUnreachable;
@@ -206,7 +219,7 @@ TEST(CommandLine, ACallWithNoCopyRunningLeavesAResidentCopyAndEndsWithItsAnswer)
     call.Start();
     EXPECT_TRUE(call.application.terminate_requested());
     EXPECT_EQ(call.application.exit_code(), c.exit_code);
-    if (!c.resident_starts) {
+    if (!c.resident_starts || !c.port_access) {
       EXPECT_TRUE(call.boxes.shown.empty()) << "a box holds the script";
       EXPECT_GE(call.windows.started.size(), 1u);
       EXPECT_LE(call.windows.started.size(), 3u) << "started again and again";
@@ -354,14 +367,60 @@ TEST(CommandLine, AnUnknownSwitchShowsTheUsageApartAndChangesNothing) {
   EXPECT_TRUE(late.shell().boxes.shown.empty() && late.shell().windows.forwarded.empty());
   EXPECT_EQ(Eng.CurrentStandard, engine::vsVGA);
   EXPECT_TRUE(first.machine.registry.keys == stored);
+}
 
-  // With nobody to hand the standard to, the second copy says the first runs and fails.
-  first.shell.windows.running_copy = nullptr;
-  ShellHarness lone(first.machine);
-  lone.main->SetCommandLine(app::ParseCommandLine("/pal"));
-  lone.Start();
-  EXPECT_EQ(lone.boxes.Count(app::texts::kAlreadyRunning), 1);
-  EXPECT_EQ(lone.application.exit_code(), app::kExitNotSwitched);
+// A copy runs (it holds the marker) but its window gives no answer to act on: a start-up box
+// holds it, it stays busy, or it ends and no copy can start again. A script's call waits a
+// bounded time and ends with 1 without a box; a copy started by hand says that one runs.
+TEST(CommandLine, ACallThatTheRunningCopyNeverAnswersEndsWithOneAndNoBox) {
+  struct Case {
+    const char* name;
+    const char* arguments;
+    ForwardResult answer;
+    bool copy_ends;  // at the first question; no copy can start after it
+    int exit_code;
+    int already_running_boxes;
+  };
+  const Case cases[] = {
+      {"/pal, never answers", "/pal", ForwardResult::kUnreachable, false, app::kExitNotSwitched, 0},
+      {"/vga, never answers", "/vga", ForwardResult::kUnreachable, false, app::kExitNotSwitched, 0},
+      {"/pal, busy for good", "/pal", ForwardResult::kBusy, false, app::kExitNotSwitched, 0},
+      {"/ntsc, the copy ends, none starts", "/ntsc", ForwardResult::kUnreachable, true,
+       app::kExitNotSwitched, 0},
+      {"started by hand", "", ForwardResult::kUnreachable, false, app::kExitSwitched, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine machine;
+    const std::string marker = app::texts::kMutexName;
+    machine.mutexes.names.insert(marker);  // the running copy's
+    ShellHarness call(machine);
+    call.windows.running_copy = [&](uint8_t) {
+      if (c.copy_ends) machine.mutexes.names.erase(marker);
+      return c.answer;
+    };
+    call.main->SetCommandLine(app::ParseCommandLine(c.arguments));
+    call.Start();
+    EXPECT_TRUE(call.application.terminate_requested());
+    EXPECT_EQ(call.application.exit_code(), c.exit_code);
+    EXPECT_EQ(call.boxes.Count(app::texts::kAlreadyRunning), c.already_running_boxes);
+    EXPECT_EQ(call.boxes.shown.size(), static_cast<size_t>(c.already_running_boxes))
+        << "a box holds the script";
+    EXPECT_LE(call.windows.paused_ms, 30000u) << "waited without end";
+    EXPECT_EQ(call.port_access.initializations, 0) << "the call started up as a copy itself";
+    EXPECT_EQ(call.display.resets, 0) << "the call re-set the display";
+    EXPECT_LE(call.windows.started.size(), 3u) << "started again and again";
+    // The marker is the running copy's while it runs, and nobody's once it ended.
+    EXPECT_EQ(machine.mutexes.names.empty(), c.copy_ends);
+    if (c.copy_ends) {
+      EXPECT_GE(call.windows.started.size(), 1u) << "no copy was started in its place";
+    } else if (c.exit_code == app::kExitNotSwitched) {
+      EXPECT_GE(call.windows.paused_ms, 5000u) << "a copy starting up was not waited for";
+      EXPECT_TRUE(call.windows.started.empty());
+    } else {
+      EXPECT_TRUE(call.windows.forwarded.empty()) << "a copy started by hand forwarded";
+    }
+  }
 }
 
 }  // namespace

@@ -191,8 +191,10 @@ class FakeWindowSystem : public WindowSystem {
   // The time a call waits before it asks again: `pause` plays what other copies do meanwhile.
   std::function<void()> pause;
   int pauses = 0;
-  void Pause(uint32_t) override {
+  uint64_t paused_ms = 0;
+  void Pause(uint32_t milliseconds) override {
     ++pauses;
+    paused_ms += milliseconds;
     if (pause) pause();
   }
 };

@@ -148,8 +148,10 @@ class SimulatedPc::Boxes final : public MessageBoxes {
  public:
   explicit Boxes(SimulatedPc& owner) : owner_(owner) {}
   app::TMain* copy = nullptr;  // the copy these boxes belong to
+  int shown = 0;
 
   int Show(MessageKind kind, std::string_view text, std::string_view) override {
+    ++shown;
     if (text == app::texts::kModeUnsupported) ++owner_.refusals_;
     if (kind == MessageKind::kConfirmOkCancel) {
       while (const std::optional<Move> move = owner_.NextMove()) {
@@ -326,6 +328,10 @@ void SimulatedPc::StartProgram(std::deque<Move> moves, const std::string& argume
       ended_ = true;
     }
     if (!second.application.terminate_requested() && !ended_) Break("a second copy kept running");
+    // A script waits for the call to end: nothing may hold it there.
+    if (request.kind == app::CommandLineRequest::Kind::kStandard && second.boxes.shown > 0) {
+      Break("a box holds a script's call");
+    }
     engine::BindPort(copy_->gate);
     AfterStep(false);
     return;

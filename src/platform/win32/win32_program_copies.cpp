@@ -22,6 +22,25 @@ std::string ReadyEventName(DWORD process_id) {
 // A start-up re-sets the display and times a field: seconds, not minutes.
 constexpr DWORD kReadyTimeoutMs = 30000;
 
+// Whichever comes first: the copy's start-up done (true), or its end (another copy came first,
+// or it failed to start), or the time. Messages sent to this copy's window are answered
+// meanwhile: the started copy's display re-set broadcasts WM_DISPLAYCHANGE with SendMessage,
+// which would otherwise wait on this copy until the time is up.
+bool WaitUntilReady(HANDLE ready, HANDLE process) {
+  const HANDLE waited[] = {ready, process};
+  const DWORD start = ::GetTickCount();
+  for (DWORD waited_ms = 0; waited_ms < kReadyTimeoutMs; waited_ms = ::GetTickCount() - start) {
+    const DWORD woken = ::MsgWaitForMultipleObjects(2, waited, FALSE, kReadyTimeoutMs - waited_ms,
+                                                    QS_SENDMESSAGE);
+    if (woken == WAIT_OBJECT_0) return true;
+    if (woken != WAIT_OBJECT_0 + 2) return false;  // ended, the time, or a failed wait
+    // Peeking hands the sent messages to the window; posted ones stay queued.
+    MSG message;
+    ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+  }
+  return false;
+}
+
 }  // namespace
 
 bool Win32WindowSystem::StartCopy(std::string_view arguments, bool wait_until_ready) {
@@ -49,10 +68,7 @@ bool Win32WindowSystem::StartCopy(std::string_view arguments, bool wait_until_re
   ::ResumeThread(info.hThread);
   bool started = !wait_until_ready;
   if (ready != nullptr) {
-    // Whichever comes first: its start-up done, or its end (another copy came first, or it
-    // failed to start).
-    const HANDLE waited[] = {ready, info.hProcess};
-    started = ::WaitForMultipleObjects(2, waited, FALSE, kReadyTimeoutMs) == WAIT_OBJECT_0;
+    started = WaitUntilReady(ready, info.hProcess);
     ::CloseHandle(ready);
   }
   ::CloseHandle(info.hThread);

@@ -22,6 +22,8 @@ namespace engine = zanvo::engine;
 namespace {
 
 constexpr DWORD kDetectTimeoutMs = 10000;
+// A script's call whose resident copies cannot open port access: three starts that end at once.
+constexpr DWORD kScriptCallTimeoutMs = 10000;
 // The PCI device ID of the virtual Mach64 GT, which detection keeps as the ATI model.
 constexpr uint32_t kMach64GtDevice = 0x4754;
 
@@ -208,6 +210,17 @@ void WinIoLoader(const ScenarioContext& context) {
     if (StoredText(texts::kValueVideoStandard) || StoredDword(texts::kValueChipset))
       Fail("settings were stored although port access could not be opened");
     Pass("nothing was stored");
+    // A script's call: the resident copies it starts end without the box, so the call tries
+    // three times and ends with 1 at once, leaving no box behind to hold anything.
+    const DWORD start = GetTickCount();
+    Program call(context.program, current_folder.c_str(), "/pal");
+    const DWORD exit_code = call.WaitForExit(kScriptCallTimeoutMs, "/pal without winio.dll");
+    const DWORD call_ms = GetTickCount() - start;
+    if (exit_code != 1) Fail(Format("/pal without winio.dll ended with %lu", exit_code));
+    if (FindTopLevelShowing(0, texts::kDriverLoadFailed) != nullptr)
+      Fail("a copy the script's call started holds on \"Error loading service driver\"");
+    Pass(Format("/pal without winio.dll ended with 1 in %lu ms, no box left",
+                static_cast<unsigned long>(call_ms)));
     run.report.ExpectNothingLoaded();
   }
   {
