@@ -2,9 +2,10 @@
 # Checks the release package of the mingw build: zanvo-<version>-win32.zip holds exactly
 # zanvo.exe, README.TXT, COMPAT.TXT and LICENSE.TXT in one folder of the same name, the texts
 # have CR LF line ends, the read-me points to the compatibility summary the package holds, and
-# the program's version resource carries the package's version.
+# the program's version resource carries the package's version, and COMPAT.TXT says for each card
+# what the compatibility page's summary says (check-compat-text.sh).
 #
-#   check-release-zip.sh PACKAGE.zip
+#   check-release-zip.sh PACKAGE.zip [docs/compatibility.md]
 set -euo pipefail
 
 zip=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -43,6 +44,8 @@ if grep -q "docs/compatibility.md in its sources) says" "$unpacked/$name/README.
   exit 1
 fi
 echo "ok: README.TXT points to COMPAT.TXT, which holds the summary"
+# Each card's lines say what the page's summary row says.
+"$(dirname "$0")/check-compat-text.sh" "$unpacked/$name/COMPAT.TXT" "${2:-$(dirname "$0")/../docs/compatibility.md}"
 if ! grep -q "ZANVO For Windows $version" "$unpacked/$name/README.TXT"; then
   echo "FAIL: README.TXT does not name version $version" >&2
   exit 1

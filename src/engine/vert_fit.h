@@ -18,8 +18,9 @@ uint16_t ReadLineOffset();
 int LineOffsetBits();
 void WriteLineOffset(uint16_t line_offset);
 
-// Turns on the family's interlace when InterlaceEnabled is 1, halving the lines (and where the
-// chip fetches both fields from one frame, doubling the offset). May set CountFrameLines.
-void SetUpInterlace(VertFit& fit);
+// Turns on the family's interlace when InterlaceEnabled is 1 and `wanted`, halving the lines (and
+// where the chip fetches both fields from one frame, doubling the offset). May set
+// CountFrameLines.
+void SetUpInterlace(VertFit& fit, bool wanted);
 
 }  // namespace zanvo::engine

@@ -83,11 +83,11 @@ void InterlaceWD(VertFit& fit, uint8_t half_line) {
 
 }  // namespace
 
-void SetUpInterlace(VertFit& fit) {
+void SetUpInterlace(VertFit& fit, bool wanted) {
   const uint8_t family = Eng.ChipFamily;
   if (family == cfStandardVGA) return;
   const auto half_line = static_cast<uint8_t>(Eng.HTotalReg >> 1);
-  if (Eng.InterlaceEnabled != 1) {
+  if (Eng.InterlaceEnabled != 1 || !wanted) {
     if (family == cfATI) fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
     return;
   }

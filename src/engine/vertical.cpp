@@ -1,6 +1,7 @@
 #include "engine/vertical.h"
 
 #include "engine/computed_timing.h"
+#include "engine/engine_port.h"
 #include "engine/engine_state.h"
 #include "engine/horizontal.h"
 #include "engine/register_access.h"
@@ -23,13 +24,56 @@ inline constexpr uint16_t kSyncLines = 4;
 inline constexpr uint16_t kBlankTailLines = 18;
 inline constexpr uint16_t kBlankTailLinesNtsc = 14;
 
+// With computed timings on, lines a progressive field holds go out progressive: interlaced,
+// each field would show half of them, and the picture would fill half the set's height; a
+// doubled picture that a progressive field holds keeps its doubling, for the same reason.
+bool ProgressiveHolds(uint16_t lines) {
+  return Eng.ComputedTimings != 0 && lines * 100u <= Eng.LinesPerField * kFieldSharePercent;
+}
+
+// A doubling bit was cleared: each memory row is one line now. Returns false when the undoubled
+// picture fits a field: then interlace is skipped.
+bool Undoubled(VertFit& fit) {
+  fit.line_offset >>= 1;
+  if ((fit.lines >> 1) <= Eng.LinesPerField) {
+    ClearTsengInterlace();
+    return false;
+  }
+  return true;
+}
+
+// The block-I/O family doubles lines with CRTC_GEN_CNTL bit 0, not CR09. Left on, a double-scanned
+// desktop is shown with rows in swapped pairs under the chip's interlace (which steps two rows a
+// field line) or every other row dropped by the line skip, though a field holds every row once.
+bool RemoveBlockLineDoubling(VertFit& fit, bool& kept) {
+  PortIo& io = Port();
+  const uint16_t port = BlockIoPort(kBlkGenCntl);
+  const uint8_t value = io.InByte(port);
+  if ((value & kBlkGenDoubleScan) == 0) return true;
+  kept = ProgressiveHolds(fit.lines);
+  if (!kept) {
+    io.OutByte(port, static_cast<uint8_t>(value & ~kBlkGenDoubleScan));
+    if (Undoubled(fit)) return true;
+  }
+  // The pitch field counts twice the units ReadLineOffset gives; the interlace step, which
+  // turns them back, does not run.
+  fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
+  return false;
+}
+
 // Clears the vertical blank start bit 9 and any line doubling (double scan or a maximum scan
-// line of 1). Returns false when the undoubled picture fits a field: then interlace is skipped.
-bool RemoveLineDoubling(VertFit& fit) {
+// line of 1), unless it sets `kept` (which the caller starts false): a progressive field holds
+// the doubled picture. Returns false when the picture fits a field: then interlace is skipped.
+bool RemoveLineDoubling(VertFit& fit, bool& kept) {
+  if (Eng.ChipFamily == cfATI) return RemoveBlockLineDoubling(fit, kept);
   const uint16_t data_port = static_cast<uint16_t>(Eng.CrtcPort + kCrtcDataOffset);
   const uint8_t cr09 = ReadCrtcReg(CR09);
   const auto without_bit9 = static_cast<uint8_t>(cr09 & ~kCR09VBlankStart9);
   WriteSelectedReg(data_port, without_bit9);
+  if ((cr09 & (kCR09DoubleScan | kCR09ScanLine0)) != 0 && ProgressiveHolds(fit.lines)) {
+    kept = true;
+    return false;
+  }
   if ((cr09 & kCR09DoubleScan) != 0) {
     WriteSelectedReg(data_port, static_cast<uint8_t>(without_bit9 & ~kCR09DoubleScan));
   } else if ((cr09 & kCR09ScanLine0) != 0) {
@@ -37,12 +81,7 @@ bool RemoveLineDoubling(VertFit& fit) {
   } else {
     return true;
   }
-  fit.line_offset >>= 1;
-  if ((fit.lines >> 1) <= Eng.LinesPerField) {
-    ClearTsengInterlace();
-    return false;
-  }
-  return true;
+  return Undoubled(fit);
 }
 
 const VertRow* FindVertRow(uint16_t lines) {
@@ -78,9 +117,9 @@ void ProgramVertical() {
   fit.lines = ReadDisplayedLines();
   fit.line_offset = ReadLineOffset();
 
-  bool try_interlace = true;
-  if (Eng.ChipFamily != cfATI) try_interlace = RemoveLineDoubling(fit);
-  if (try_interlace) SetUpInterlace(fit);
+  bool doubling_kept = false;
+  const bool try_interlace = RemoveLineDoubling(fit, doubling_kept);
+  if (try_interlace) SetUpInterlace(fit, !ProgressiveHolds(fit.lines));
 
   // Line skipping, once: every other memory line is shown.
   const bool skip = fit.lines > Eng.LinesPerField;
@@ -96,7 +135,7 @@ void ProgramVertical() {
     // A doubled picture whose doubling was removed shows each memory row on two lines at half
     // the offset until the skip takes every other line; a field that holds it undoubled gets
     // that skip too, so each desktop row is shown once.
-    if (!try_interlace && !skip && Eng.ChipFamily != cfATI) {
+    if (!try_interlace && !skip && !doubling_kept) {
       fit.lines >>= 1;
       fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
       Eng.FitLines = fit.lines;

@@ -155,6 +155,7 @@ inline constexpr uint8_t kBlkVTotalDisp = 0x08;    // dword: total 0-10, display
 inline constexpr uint8_t kBlkVDispWord = 0x0A;     // word: vertical display end
 inline constexpr uint8_t kBlkVSyncStrtWid = 0x0C;  // dword: start 0-10, width 16-20, polarity 21
 inline constexpr uint8_t kBlkPitchWord = 0x16;     // word: pitch in bits 6-15
-inline constexpr uint8_t kBlkGenCntl = 0x1C;       // byte: bit 1 interlace
+inline constexpr uint8_t kBlkGenCntl = 0x1C;       // byte: bit 0 double scan, bit 1 interlace
+inline constexpr uint8_t kBlkGenDoubleScan = 0x01;
 
 }  // namespace zanvo::engine

@@ -48,7 +48,7 @@ TEST(ComputedTimings, RowsTheTablesLackFitOrNameTheRuleTheyBreak) {
   const Case cases[] = {
       {"vga", 768, 576, vs24kHz, true, nullptr},            // no 96-column row at 24 kHz
       {"s3-trio64", 800, 600, vsNTSC, true, nullptr},       // 150 lines after interlace, skip
-      {"oak-oti077", 320, 200, vs24kHz, true, nullptr},     // undoubled, each row once
+      {"oak-oti077", 320, 200, vs24kHz, true, nullptr},     // doubled, 400 lines under 424
       {"tseng-et4000", 640, 400, vs24kHz, false, nullptr},  // 400 lines under 424
       {"ati-mach64", 1600, 1200, vs24kHz, true, nullptr},   // the synthesizer's clock
       {"cirrus-gd5434", 1024, 768, vs24kHz, true, "no clock in reach"},
@@ -79,10 +79,11 @@ TEST(ComputedTimings, RowsTheTablesLackFitOrNameTheRuleTheyBreak) {
     EXPECT_TRUE(on.messages.empty()) << on.messages.front();
     EXPECT_TRUE(Usable(on, c.standard))
         << on.signal.line_rate_hz << " Hz / " << on.signal.field_rate_hz << " Hz";
-    // Every line the fit kept reaches the screen, each a desktop row of its own, and a computed
-    // line shows every character.
+    // Every line the fit kept reaches the screen, each a desktop row of its own or, where a
+    // progressive field holds a doubled desktop, each row twice; and a computed line shows every
+    // character.
     EXPECT_EQ(on.signal.display_lines_per_field, on.fit_lines);
-    EXPECT_EQ(on.signal.memory_rows_per_field, on.fit_lines);
+    EXPECT_EQ(on.signal.memory_rows_per_field * on.signal.scan_lines_per_row, on.fit_lines);
     if (on.horz_computed) {
       EXPECT_EQ(on.signal.display_chars * on.signal.dots_per_char, c.width);
     }

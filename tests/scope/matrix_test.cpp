@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -21,10 +22,13 @@
 #include "engine/field_check.h"
 #include "matrix.h"
 #include "matrix_report.h"
+#include "matrix_summary.h"
 #include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
 #include "scope_main.h"
 #include "scope_session.h"
 #include "standard_targets.h"
+#include "text_format.h"
 
 namespace zanvo::scope {
 namespace {
@@ -91,7 +95,7 @@ TEST(Matrix, CellsGiveTheOutcomeTheProgramLeaves) {
   for (const CardSummary& s : m.cards) {
     const auto cells = std::count_if(m.cells.begin(), m.cells.end(),
                                      [&](const MatrixCell& c) { return c.card == s.card; });
-    EXPECT_EQ(s.exact + s.locks + s.off + s.refused, cells) << s.card;
+    EXPECT_EQ(s.exact + s.locks + s.squashed + s.off + s.refused, cells) << s.card;
     EXPECT_EQ(cells % 6, 0) << s.card;
   }
   // An off cell is one whose rates miss the standard, or whose registers contradict themselves
@@ -149,10 +153,10 @@ TEST(Matrix, FinalOutcomesFollowTheMeasuredField) {
       EXPECT_EQ(c.outcome, MatrixOutcome::kOff) << "a field outside the band never locks";
       // Refused, unless a sibling model the switch tried measured right (the Trio64's), or
       // after the siblings the row's own clock did.
+      // (A recovered signal may still squash the picture into a band: not usable then.)
       if (c.sibling_model || c.own_clock) {
-        EXPECT_TRUE(c.final_outcome == MatrixOutcome::kExact ||
-                    c.final_outcome == MatrixOutcome::kLocks);
-        own_clock += c.own_clock ? 1 : 0;
+        EXPECT_TRUE(IsUsable(c.final_outcome) || c.final_outcome == MatrixOutcome::kSquashed);
+        own_clock += c.own_clock && IsUsable(c.final_outcome) ? 1 : 0;
       } else {
         EXPECT_EQ(c.final_outcome, MatrixOutcome::kRefusedMeasured);
       }
@@ -200,16 +204,18 @@ TEST(Matrix, PrintedFormsCarryEveryCell) {
   PrintMatrixCsv(m, csv);
   const std::string text = csv.str();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), static_cast<long>(m.cells.size()) + 1);
-  EXPECT_EQ(text.rfind("card,width,height,standard,interlace_allowed,outcome", 0), 0u);
-  EXPECT_NE(text.find("s3-trio64,800,600,ntsc,1,refused,"), std::string::npos);
+  EXPECT_NE(text.find("s3-trio64,800,600,8,ntsc,1,refused,"), std::string::npos);
   // The engine's off beside the program's final outcome, with the field the check timed, and
   // the sibling model that measured right and stays in force, with its field.
-  EXPECT_NE(text.find("s3-trio64,1024,768,pal,1,off,"), std::string::npos);
+  EXPECT_NE(text.find("s3-trio64,1024,768,8,pal,1,off,"), std::string::npos);
   EXPECT_NE(text.find("exact,24.9"), std::string::npos);
   EXPECT_NE(text.find(",\"Vision864/964\",49.9"), std::string::npos);
-  EXPECT_EQ(text.rfind("card,width,height,standard,interlace_allowed,outcome,line_hz,field_hz,"
-                       "interlaced,lines,reason,final,measured_field_hz,kept_model,kept_field_hz,"
-                       "own_clock,computed,computed_reason\n",
+  EXPECT_EQ(text.rfind("card,width,height,bits_per_pixel,standard,interlace_allowed,outcome,"
+                       "line_hz,field_hz,interlaced,lines,reason,final,measured_field_hz,"
+                       "kept_model,kept_field_hz,own_clock,own_clock_field_hz,final_line_hz,"
+                       "final_field_hz,final_interlaced,final_lines,fill_height,fill_width,shape,"
+                       "computed,computed_mark,computed_line_hz,computed_field_hz,"
+                       "computed_lines,computed_reason\n",
                        0),
             0u);
 
@@ -217,8 +223,138 @@ TEST(Matrix, PrintedFormsCarryEveryCell) {
   ASSERT_EQ(j["cells"].size(), m.cells.size());
   EXPECT_EQ(j["cards"][0]["card"], "s3-trio64");
   EXPECT_EQ(j["cards"][0]["exact"].get<int>() + j["cards"][0]["locks"].get<int>() +
-                j["cards"][0]["off"].get<int>() + j["cards"][0]["refused"].get<int>(),
+                j["cards"][0]["squashed"].get<int>() + j["cards"][0]["off"].get<int>() +
+                j["cards"][0]["refused"].get<int>(),
             static_cast<int>(m.cells.size()));
+}
+
+// Each cell gives the signal the user ends with and how it got there: after a sibling model or
+// the row's own clock took over, that signal's rates, not the missed ones; the same for the
+// computed column, whose mark names the recovery.
+TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
+  const std::vector<std::string> cards{"s3-trio64", "sis-6326", "tseng-et4000"};
+  const Matrix m = RunMatrix(cards);
+  const nlohmann::json j = MatrixToJson(m);
+  std::ostringstream csv_out;
+  PrintMatrixCsv(m, csv_out);
+  const std::string csv = csv_out.str();
+  int recovered = 0, own_clock = 0, computed_recovered = 0;
+  for (size_t i = 0; i < m.cells.size(); ++i) {
+    const MatrixCell& c = m.cells[i];
+    SCOPED_TRACE(c.card + " " + ModeText(c) + " " + std::to_string(c.standard) +
+                 (c.interlace_allowed ? "" : " ni"));
+    for (const bool computed : {false, true}) {
+      if (computed && !c.computed_outcome) continue;
+      ScopeOptions options;
+      options.card = c.card;
+      options.width = c.width;
+      options.height = c.height;
+      options.bits_per_pixel = c.bits_per_pixel;
+      options.depth_given = true;
+      options.standard = c.standard;
+      options.no_interlace = !c.interlace_allowed;
+      options.computed = computed;
+      options.dump_registers = false;
+      ScopeReport report;
+      std::string error;
+      ASSERT_TRUE(RunScope(options, report, error)) << error;
+      const RunMark mark = MarkRun(report, c.standard);
+      const std::string path = MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption,
+                                        mark.own_clock, mark.computed);
+      if (computed) {
+        EXPECT_DOUBLE_EQ(c.computed_line_hz, report.signal.line_rate_hz);
+        EXPECT_DOUBLE_EQ(c.computed_field_hz, report.signal.field_rate_hz);
+        EXPECT_EQ(c.computed_mark, path);
+        EXPECT_EQ(j["cells"][i]["computed"]["mark"], path);
+        computed_recovered += path.find(" -> ") != std::string::npos ? 1 : 0;
+      } else {
+        EXPECT_DOUBLE_EQ(c.final_line_hz, report.signal.line_rate_hz);
+        EXPECT_DOUBLE_EQ(c.final_field_hz, report.signal.field_rate_hz);
+        EXPECT_EQ(c.final_lines, report.signal.display_lines_per_field);
+        EXPECT_EQ(j["cells"][i]["final_signal"]["field_hz"], c.final_field_hz);
+        EXPECT_EQ(c.path, path);
+        EXPECT_EQ(j["cells"][i]["path"], path);
+        EXPECT_DOUBLE_EQ(c.fill.height, mark.fill.height);
+        EXPECT_EQ(j["cells"][i]["fill"]["shape"], mark.fill.shape);
+        EXPECT_EQ(report.mode.bits_per_pixel, c.bits_per_pixel);
+      }
+    }
+    if (c.sibling_model || c.own_clock) {
+      ++recovered;
+      // The engine's signal is the missed one; the final one is what the check passed.
+      EXPECT_NE(c.final_field_hz, c.field_hz);
+    }
+    if (c.own_clock) {
+      ++own_clock;
+      EXPECT_EQ(j["cells"][i]["own_clock_field_hz"], c.own_clock_field_hz);
+      // The CSV's own_clock column and its field, then the final signal's rates.
+      EXPECT_NE(csv.find(Format(",1,%.3f,%.1f,%.3f,", c.own_clock_field_hz, c.final_line_hz,
+                                c.final_field_hz)),
+                std::string::npos);
+      EXPECT_NEAR(c.final_field_hz, c.own_clock_field_hz, 0.5);
+    } else {
+      EXPECT_TRUE(j["cells"][i]["own_clock_field_hz"].is_null());
+    }
+  }
+  EXPECT_GT(recovered, 0);
+  EXPECT_GT(own_clock, 0);
+  EXPECT_GT(computed_recovered, 0);
+  // The rows are the driver's modes, every depth, each under three standards twice.
+  for (const std::string& card : cards) {
+    std::vector<std::string> offered, run;
+    for (const virt::DesktopMode& mode : virt::DriverModes(*virt::MakeCard(card))) {
+      for (int i = 0; i < 6; ++i)
+        offered.push_back(virt::ModeName(mode));
+    }
+    for (const MatrixCell& c : m.cells) {
+      if (c.card == card) run.push_back(ModeText(c));
+    }
+    EXPECT_EQ(run, offered) << card;
+  }
+}
+
+// The desktop the summary tells a user to set for each standard is the best the card offers
+// there by the page's order: usable with the tables before computed timings only, exact before
+// locks, every row shown, a 4:3 desktop, the larger, the deeper; interlace allowed unless only "No interlace"
+// gets it.
+TEST(Matrix, TheDesktopToSetIsTheBestTheCardOffers) {
+  const Matrix m = RunMatrix({});
+  int named = 0;
+  for (const CardSummary& s : m.cards) {
+    for (const uint8_t standard : {engine::vsPAL, engine::vsNTSC, engine::vs24kHz}) {
+      SCOPED_TRACE(s.card + " " + std::to_string(standard));
+      const std::string chosen = DesktopToSet(m, s.card, standard);
+      // Ranks a cell as the order says; higher is better.
+      struct Rank {
+        bool tables, exact, rows, square;
+        long area;
+        int depth;
+        auto operator<=>(const Rank&) const = default;
+      };
+      std::optional<Rank> best;
+      std::string best_text;
+      for (const MatrixCell& c : m.cells) {
+        if (c.card != s.card || c.standard != standard) continue;
+        const bool tables = IsUsable(c.final_outcome);
+        if (!tables && !(c.computed_outcome && IsUsable(*c.computed_outcome))) continue;
+        const MatrixOutcome outcome = tables ? c.final_outcome : *c.computed_outcome;
+        const int lines = tables ? c.final_lines : c.computed_lines;
+        const bool interlaced = tables ? c.final_interlaced : c.computed_interlaced;
+        const Rank rank{tables, outcome == MatrixOutcome::kExact,
+                        lines * (interlaced ? 2 : 1) >= c.height,
+                        std::abs(c.width * 3.0 / (c.height * 4.0) - 1) <= 0.25,
+                        static_cast<long>(c.width) * c.height, c.bits_per_pixel};
+        if (best && !(*best < rank)) continue;
+        best = rank;
+        best_text = ModeText(c) + (rank.exact ? " exact" : " locks") +
+                    (c.interlace_allowed ? "" : ", no interlace") +
+                    (tables ? "" : ", computed timings");
+      }
+      EXPECT_EQ(chosen, best ? best_text : "-");
+      named += best ? 1 : 0;
+    }
+  }
+  EXPECT_GT(named, 0);
 }
 
 // docs/compatibility.md is what `zanvo-scope --matrix --markdown` prints, byte for byte.
@@ -309,10 +445,9 @@ TEST(Matrix, SiblingModelsRecoverMissesAndLoseNothing) {
     EXPECT_GT(c.measured_field_hz, 0.0);
     EXPECT_GT(c.sibling_field_hz, 0.0);
     EXPECT_FALSE(c.sibling_caption.empty());
-    EXPECT_TRUE(c.final_outcome == MatrixOutcome::kExact ||
-                c.final_outcome == MatrixOutcome::kLocks)
+    EXPECT_TRUE(IsUsable(c.final_outcome) || c.final_outcome == MatrixOutcome::kSquashed)
         << OutcomeName(c.final_outcome);
-    ++recovered[c.card];
+    if (IsUsable(c.final_outcome)) ++recovered[c.card];
   }
   for (const CardSummary& s : m.cards) {
     SCOPED_TRACE(s.card);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/chip_codes.h"
+#include "scope_session.h"
 #include "matrix.h"
 #include "platform/virtual/card_catalog.h"
 #include "platform/virtual/display_driver.h"
@@ -31,7 +32,8 @@ struct MarkCase {
 
 const MatrixCell* FindCell(const Matrix& matrix, const MarkCase& c) {
   for (const MatrixCell& cell : matrix.cells) {
-    const std::string mode = std::to_string(cell.width) + "x" + std::to_string(cell.height);
+    // A size without a depth is the driver's 256-colour mode.
+    const std::string mode = virt::ModeName({cell.width, cell.height, cell.bits_per_pixel}, false);
     if (mode == c.mode && cell.standard == c.standard && cell.interlace_allowed != c.no_interlace)
       return &cell;
   }
@@ -121,6 +123,57 @@ TEST(ScopeMark, ACutStrideIsNamedByTheVerdictTheCaptionAndTheMark) {
   const auto j = RunJson({"--card", "vga", "--mode", "1056x480", "--standard", "pal"});
   EXPECT_EQ(j["mark"]["reason"], "line offset 264 needs 9 bits, the chip's offset has 8");
   EXPECT_EQ(j["cut_line_offset"], 264);
+}
+
+struct FillRunCase {
+  const char* card;
+  const char* mode;
+  const char* standard;
+  bool no_interlace;
+  bool computed;
+  const char* mark;
+  int lines;  // per field
+  bool interlaced;
+  bool double_scanned;
+};
+
+// What the set shows: every row once and in order (the block-I/O family's double scan removed),
+// a band at half the height marked squashed, and with computed timings the progressive field
+// that fills the arcade monitor (a doubled desktop keeping its doubling).
+TEST(ScopeMark, ThePictureFillsTheSetWithEveryRowInOrder) {
+  const FillRunCase cases[] = {
+      {"ati-mach64", "320x200", "pal", false, false, "locks", 200, false, false},
+      {"ati-mach64", "320x200", "pal", true, false, "locks", 200, false, false},
+      {"ati-mach64", "320x200", "ntsc", false, false, "locks", 200, false, false},
+      {"s3-trio64", "640x400", "24khz", false, false, "squashed", 200, true, false},
+      {"s3-trio64", "640x400", "24khz", false, true, "exact (computed)", 400, false, false},
+      {"s3-trio64", "512x384", "24khz", false, true, "squashed (computed)", 384, false, false},
+      {"vga", "320x200", "24khz", false, true, "exact (computed)", 400, false, true},
+  };
+  for (const FillRunCase& c : cases) {
+    SCOPED_TRACE(std::string(c.card) + " " + c.mode + " " + c.standard +
+                 (c.no_interlace ? " ni" : "") + (c.computed ? " computed" : ""));
+    std::vector<const char*> args = {"--card", c.card, "--mode", c.mode, "--standard",
+                                     c.standard};
+    if (c.no_interlace) args.push_back("--no-interlace");
+    if (c.computed) args.push_back("--computed");
+    const ScopeRun text = RunScopeWith(args);
+    EXPECT_NE(text.out.find(std::string("Mark (as in the compatibility matrix): ") + c.mark +
+                            (std::string(c.mark).find("squashed") == 0 ? " (picture fills " : "\n")),
+              std::string::npos)
+        << text.out;
+    const nlohmann::json j = RunJson(args);
+    EXPECT_EQ(j["signal"]["display_lines_per_field"], c.lines);
+    EXPECT_EQ(j["signal"]["interlaced"], c.interlaced);
+    EXPECT_EQ(j["signal"]["double_scan"], c.double_scanned);
+    // A progressive field of 384 lines or more fills the arcade monitor's visible 353.
+    if (c.lines >= 384) {
+      EXPECT_GE(j["mark"]["fill"]["height"].get<double>(), 1.0);
+    }
+    if (std::string(c.mark) == "squashed") {
+      EXPECT_LT(j["mark"]["fill"]["height"].get<double>(), 0.6);
+    }
+  }
 }
 
 TEST(ScopeMark, MonitorTimingsHaveNoMark) {

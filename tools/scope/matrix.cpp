@@ -8,6 +8,7 @@
 #include "platform/virtual/display_driver.h"
 #include "platform/virtual/signal/picture.h"
 #include "platform/virtual/signal/standard_rates.h"
+#include "scope_picture.h"
 #include "scope_session.h"
 #include "standard_targets.h"
 
@@ -19,10 +20,6 @@ static_assert(engine::kSetFieldHoldRange == virt::kLockFieldTolerance);
 static_assert(engine::kFieldGuardBand > virt::kLockFieldTolerance);
 
 constexpr uint8_t kMatrixStandards[] = {engine::vsPAL, engine::vsNTSC, engine::vs24kHz};
-
-bool IsUsable(MatrixOutcome outcome) {
-  return outcome == MatrixOutcome::kExact || outcome == MatrixOutcome::kLocks;
-}
 
 MatrixOutcome OutcomeOf(virt::SignalVerdict verdict) {
   switch (verdict) {
@@ -58,6 +55,8 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   options.card = card;
   options.width = mode.width;
   options.height = mode.height;
+  options.bits_per_pixel = mode.bits_per_pixel;
+  options.depth_given = true;
   options.standard = standard;
   options.no_interlace = !interlace_allowed;
   if (chipset.by_hand) {
@@ -73,6 +72,7 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   cell.card = card;
   cell.width = mode.width;
   cell.height = mode.height;
+  cell.bits_per_pixel = mode.bits_per_pixel;
   cell.standard = standard;
   cell.interlace_allowed = interlace_allowed;
   if (!RunScope(options, report, error)) {
@@ -94,23 +94,41 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   cell.sibling_field_hz = mark.sibling_field_hz;
   cell.own_clock = mark.own_clock;
   cell.own_clock_field_hz = mark.own_clock_field_hz;
+  cell.final_line_hz = mark.final_signal.line_rate_hz;
+  cell.final_field_hz = mark.final_signal.field_rate_hz;
+  cell.final_interlaced = mark.final_signal.interlaced;
+  cell.final_lines = mark.final_signal.display_lines_per_field;
+  cell.fill = mark.fill;
+  cell.path = MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption, mark.own_clock,
+                       mark.computed);
+  // The depth the driver set, as the run reports it.
+  cell.bits_per_pixel = report.mode.bits_per_pixel;
   if (chipset.computed && !IsUsable(cell.final_outcome)) {
     cell.computed_reason = PhysicalReason(report, standard, cell.reason);
   }
   return cell;
 }
 
-// A cell the tables refuse, run again with computed timings.
+// A cell the tables refuse or squash, run again with computed timings: what the user finally
+// gets then, and how.
 void AddComputedOutcome(MatrixCell& cell, const virt::DesktopMode& mode, const Chipset& chipset) {
   Chipset computed = chipset;
   computed.computed = true;
-  const MatrixCell again =
-      RunCell(cell.card, mode, cell.standard, cell.interlace_allowed, computed);
+  MatrixCell again = RunCell(cell.card, mode, cell.standard, cell.interlace_allowed, computed);
   cell.computed_outcome = again.final_outcome;
-  cell.computed_reason = again.computed_reason;
-  cell.computed_line_hz = again.line_hz;
-  cell.computed_field_hz = again.field_hz;
-  cell.computed_lines = again.lines;
+  cell.computed_mark = std::move(again.path);
+  cell.computed_reason = std::move(again.computed_reason);
+  cell.computed_line_hz = again.final_line_hz;
+  cell.computed_field_hz = again.final_field_hz;
+  cell.computed_interlaced = again.final_interlaced;
+  cell.computed_lines = again.final_lines;
+  cell.computed_fill = again.fill;
+}
+
+// The cells computed timings are tried on: refused by the tables, or squashed by them.
+bool WantsComputed(const MatrixCell& cell) {
+  return cell.final_outcome == MatrixOutcome::kRefused ||
+         cell.final_outcome == MatrixOutcome::kSquashed;
 }
 
 // Runs every mode, standard and interlace choice of one card; appends the cells when `into` is
@@ -122,14 +140,17 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
   summary.card = card;
   summary.family = model->family();
   summary.model = model->model();
-  for (const virt::DesktopMode& mode : virt::DesktopModes()) {
-    if (!virt::DesktopModeTiming(*model, mode.width, mode.height)) continue;
+  for (const virt::DesktopMode& mode : virt::DriverModes(*model)) {
     for (const uint8_t standard : kMatrixStandards) {
       for (const bool interlace_allowed : {true, false}) {
         MatrixCell cell = RunCell(card, mode, standard, interlace_allowed, chipset);
-        if (into && cell.final_outcome == MatrixOutcome::kRefused) {
+        if (into && WantsComputed(cell)) {
           AddComputedOutcome(cell, mode, chipset);
-          ++(IsUsable(*cell.computed_outcome) ? summary.computed_usable : summary.computed_refused);
+          if (IsUsable(*cell.computed_outcome)) {
+            ++summary.computed_usable;
+          } else if (cell.final_outcome == MatrixOutcome::kRefused) {
+            ++summary.computed_refused;
+          }
         }
         switch (cell.outcome) {
           case MatrixOutcome::kExact:
@@ -137,6 +158,9 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
             break;
           case MatrixOutcome::kLocks:
             ++summary.locks;
+            break;
+          case MatrixOutcome::kSquashed:
+            ++summary.squashed;
             break;
           case MatrixOutcome::kOff:
             ++summary.off;
@@ -182,15 +206,22 @@ std::optional<BetterChoice> FindBetterChoice(const std::string& card, const Card
 namespace {
 
 // The set's verdict on the rates and the viewer's on the picture: exact or locks only where the
-// desktop arrives whole; otherwise off, with the reason the picture gives.
-MatrixOutcome JudgeShown(const virt::Signal& shown, const virt::DesktopLayout& desktop,
-                         uint8_t standard, std::string& reason) {
+// desktop arrives whole and fills the set in its shape; otherwise off, with the reason the
+// picture gives, or squashed, with what the picture fills.
+MatrixOutcome JudgeShown(const virt::Signal& shown, const ScopeReport& report, uint8_t standard,
+                         std::string& reason, virt::PictureFill& fill) {
+  const virt::DesktopLayout desktop = virt::DesktopOf(report.monitor);
+  fill = virt::MeasureFill(ReceiverFor(standard), shown, report.mode);
   const MatrixOutcome outcome = OutcomeOf(JudgeAgainstStandard(shown, standard));
-  if (outcome != MatrixOutcome::kExact && outcome != MatrixOutcome::kLocks) return outcome;
+  if (!IsUsable(outcome)) return outcome;
   virt::PictureVerdict picture = virt::JudgePicture(shown, desktop);
-  if (picture.whole) return outcome;
-  reason = "desktop scrambled: " + std::move(picture.reason);
-  return MatrixOutcome::kOff;
+  if (!picture.whole) {
+    reason = "desktop scrambled: " + std::move(picture.reason);
+    return MatrixOutcome::kOff;
+  }
+  if (virt::FillsTheSet(fill)) return outcome;
+  reason = "picture " + virt::FillText(fill);
+  return MatrixOutcome::kSquashed;
 }
 
 }  // namespace
@@ -210,6 +241,8 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
   // A fitted standard that stayed is judged as the program leaves it, moves included; one the
   // field check refused, as the engine had put it out.
   mark.judged = !report.fitted || !refused_measured ? report.signal : report.applied;
+  // Whatever happened on the way, the user ends with the signal the run leaves.
+  mark.final_signal = report.signal;
   if (!report.fitted) {
     mark.outcome = MatrixOutcome::kRefused;
     mark.final_outcome = MatrixOutcome::kRefused;
@@ -218,8 +251,7 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
                                               : "no timing row for the width";
     return mark;
   }
-  const virt::DesktopLayout desktop = virt::DesktopOf(report.monitor);
-  mark.outcome = JudgeShown(mark.judged, desktop, standard, mark.reason);
+  mark.outcome = JudgeShown(mark.judged, report, standard, mark.reason, mark.fill);
   if (mark.outcome == MatrixOutcome::kOff && mark.reason.empty()) {
     mark.reason = report.clock_miss_cause;
     // What the analyzer found wrong in the registers themselves, in its own words.
@@ -235,13 +267,14 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
     mark.sibling_caption = ModelCaption(report.family, kept);
     mark.sibling_field_hz = report.sibling_search->tries.back().field_hz;
     std::string sibling_reason;
-    mark.final_outcome = JudgeShown(report.signal, desktop, standard, sibling_reason);
+    mark.final_outcome = JudgeShown(report.signal, report, standard, sibling_reason, mark.fill);
   }
   if (report.own_clock && report.own_clock->passed) {
     mark.own_clock = true;
     mark.own_clock_field_hz = report.own_clock->field_hz;
     std::string own_clock_reason;
-    mark.final_outcome = JudgeShown(report.signal, desktop, standard, own_clock_reason);
+    mark.final_outcome =
+        JudgeShown(report.signal, report, standard, own_clock_reason, mark.fill);
   }
   mark.computed = report.horz_computed || report.vert_computed;
   return mark;
@@ -269,6 +302,8 @@ const char* OutcomeName(MatrixOutcome outcome) {
       return "exact";
     case MatrixOutcome::kLocks:
       return "locks";
+    case MatrixOutcome::kSquashed:
+      return "squashed";
     case MatrixOutcome::kOff:
       return "off";
     case MatrixOutcome::kRefused:
@@ -277,6 +312,14 @@ const char* OutcomeName(MatrixOutcome outcome) {
       return "refused (measured)";
   }
   return "?";
+}
+
+std::string ModeText(const MatrixCell& cell) {
+  return virt::ModeName({cell.width, cell.height, cell.bits_per_pixel});
+}
+
+bool IsUsable(MatrixOutcome outcome) {
+  return outcome == MatrixOutcome::kExact || outcome == MatrixOutcome::kLocks;
 }
 
 Matrix RunMatrix(std::span<const std::string> cards) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/virtual/signal/desktop_mode.h"
+#include "platform/virtual/tv/picture_fill.h"
 #include "scope_session.h"
 
 namespace zanvo::scope {
@@ -16,6 +18,9 @@ namespace zanvo::scope {
 enum class MatrixOutcome {
   kExact,    // line and field within 1% of the standard
   kLocks,    // within what ordinary sets hold: line 2%, field 5%
+  // The set locks and the desktop arrives whole, but the picture fills less than half the
+  // screen's height or its shape is off the desktop's by more than a quarter.
+  kSquashed,
   kOff,      // fitted by the engine, but the rates miss the standard
   kRefused,  // "Video mode unsupported!": no timing row, the monitor timings are back
   // Final outcome only: the engine fitted the mode, but the field rate the program measured was
@@ -26,6 +31,7 @@ enum class MatrixOutcome {
 struct MatrixCell {
   std::string card;
   uint16_t width = 0, height = 0;
+  uint8_t bits_per_pixel = 8;
   uint8_t standard = 0;
   bool interlace_allowed = true;
   MatrixOutcome outcome = MatrixOutcome::kRefused;        // the engine's
@@ -41,17 +47,28 @@ struct MatrixCell {
   double own_clock_field_hz = 0;
   // Refused: which step found no row. Off: the chip's clock bits behind the missed rate.
   std::string reason;
-  // A cell the tables refuse, run again with computed timings: its outcome then, the computed
-  // rows' signal, and for a cell still refused the physical reason.
+  // A cell the tables refuse or squash, run again with computed timings: its final outcome
+  // then, how it got there (as MarkText gives it), the final signal's rates and the picture's
+  // fill, and for a cell still refused the physical reason.
   std::optional<MatrixOutcome> computed_outcome;
+  std::string computed_mark;
   std::string computed_reason;
   double computed_line_hz = 0, computed_field_hz = 0;
+  bool computed_interlaced = false;
   int computed_lines = 0;
+  virt::PictureFill computed_fill;
   // What the engine's switch sends: the standard's signal, or after a refusal for want of a row
   // the monitor timings.
   double line_hz = 0, field_hz = 0;
   bool interlaced = false;
   int lines = 0;  // picture lines per field
+  // What the user ends with: after a recovery (a sibling model, the row's own clock) its
+  // signal, after a refusal the monitor timings; and how much of the set the picture fills.
+  double final_line_hz = 0, final_field_hz = 0;
+  bool final_interlaced = false;
+  int final_lines = 0;
+  virt::PictureFill fill;
+  std::string path;  // how the final outcome came about, as MarkText gives it
 };
 
 // The matrix's judgement of one run of the scope session: a cell, or a single zanvo-scope run.
@@ -76,6 +93,9 @@ struct RunMark {
   double own_clock_field_hz = 0;
   // The engine computed the rows (computed timings on, the tables had none).
   bool computed = false;
+  // The signal the user ends with, and how much of the set its picture fills.
+  virt::Signal final_signal;
+  virt::PictureFill fill;
 };
 
 // "line offset 264 needs 9 bits, the chip's offset has 8": why the engine refused a fit whose
@@ -104,7 +124,7 @@ struct CardSummary {
   std::string card;
   uint8_t family = 0;
   uint16_t model = 0;
-  int exact = 0, locks = 0, off = 0, refused = 0;  // the engine's outcomes
+  int exact = 0, locks = 0, squashed = 0, off = 0, refused = 0;  // the engine's outcomes
   int refused_measured = 0;                        // final outcomes refused by the field check
   int recovered = 0;  // measured misses that a sibling model made usable (exact or locks)
   int own_clock = 0;  // measured misses that the row's own clock made usable
@@ -119,7 +139,14 @@ struct Matrix {
 };
 
 // The cards by name (all of them when empty). Every card name must be one of virt::CardNames().
+// Each card's modes are those its driver offers on its memory, every depth.
 Matrix RunMatrix(std::span<const std::string> cards);
+
+// "640x480x16": the cell's desktop size and depth.
+std::string ModeText(const MatrixCell& cell);
+
+// Exact or locks: a picture the user can use.
+bool IsUsable(MatrixOutcome outcome);
 
 const char* OutcomeName(MatrixOutcome outcome);
 

@@ -24,9 +24,10 @@ bool IsCutStride(const MatrixCell& cell) {
 }
 
 void PrintPictureAndRefusalsMarkdown(const Matrix& matrix, std::ostream& out) {
-  int scrambled = 0, usable = 0, width = 0, lines = 0, stride = 0;
+  int scrambled = 0, squashed = 0, usable = 0, width = 0, lines = 0, stride = 0;
   for (const MatrixCell& c : matrix.cells) {
     if (c.outcome == MatrixOutcome::kOff && StartsWith(c.reason, "desktop scrambled")) ++scrambled;
+    if (c.final_outcome == MatrixOutcome::kSquashed) ++squashed;
     if (IsUsableFinal(c)) ++usable;
     if (c.outcome != MatrixOutcome::kRefused) continue;
     if (IsCutStride(c)) {
@@ -37,13 +38,19 @@ void PrintPictureAndRefusalsMarkdown(const Matrix& matrix, std::ostream& out) {
       ++lines;
     }
   }
-  out << "No exact or locks cell scrambles the desktop: in each, every displayed line shows a "
-         "desktop row, in order, at the step the fit intends (every row, or every other row when "
-         "lines are skipped), starting where that row starts in memory.";
+  out << "No exact or locks cell scrambles the desktop: in each, the lines carry the pixels in "
+         "the desktop's format (its depth, the dot clocks a pixel lasts), and the frame's lines, "
+         "top to bottom, show the rows in order, each as often as the next, at the step the fit "
+         "intends (every row, or every other row when the desktop has more rows than the frame "
+         "has lines), starting where that row starts in memory.";
   if (scrambled > 0) {
     out << Format(" %d cell%s would, and %s marked off with the cause.", scrambled,
                   scrambled == 1 ? "" : "s", scrambled == 1 ? "is" : "are");
   }
+  out << Format(
+      " Squashed (the set locks and the desktop arrives whole, but the picture fills less than "
+      "half the set's height or its shape is a quarter off): %d.",
+      squashed);
   out << "\n"
       << Format(
              "Usable cells (exact or locks as the user finally gets them, misses a sibling "

@@ -29,13 +29,23 @@ const char* StandardCaption(uint8_t standard) {
   }
 }
 
-std::string ModeText(const MatrixCell& c) {
-  return std::to_string(c.width) + "x" + std::to_string(c.height);
-}
-
 std::string RatesText(const MatrixCell& c) {
   return Format("%.2f kHz / %.2f Hz%s, %d lines", c.line_hz / 1000.0, c.field_hz,
                 c.interlaced ? " interlaced" : "", c.lines);
+}
+
+// The signal the user ends with, where a recovery changed it.
+std::string FinalRatesText(const MatrixCell& c) {
+  return Format("%.2f kHz / %.2f Hz%s, %d lines", c.final_line_hz / 1000.0, c.final_field_hz,
+                c.final_interlaced ? " interlaced" : "", c.final_lines);
+}
+
+bool Recovered(const MatrixCell& c) {
+  return c.sibling_model.has_value() || c.own_clock;
+}
+
+nlohmann::json FillJson(const virt::PictureFill& fill) {
+  return {{"height", fill.height}, {"width", fill.width}, {"shape", fill.shape}};
 }
 
 // The family a card name starts with, as the documentation groups them.
@@ -71,8 +81,8 @@ std::string FamilyHeading(uint8_t family) {
 }
 
 std::string SummaryText(const CardSummary& s) {
-  std::string text =
-      Format("%d exact, %d locks, %d off, %d refused", s.exact, s.locks, s.off, s.refused);
+  std::string text = Format("%d exact, %d locks, %d squashed, %d off, %d refused", s.exact,
+                            s.locks, s.squashed, s.off, s.refused);
   if (s.refused_measured > 0)
     text += Format("; in the end %d refused (measured)", s.refused_measured);
   if (s.recovered > 0)
@@ -82,8 +92,8 @@ std::string SummaryText(const CardSummary& s) {
     text += Format("; %d measured misses usable with the row's own clock", s.own_clock);
   if (s.computed_usable + s.computed_refused > 0)
     text += Format(
-        "; of the cells the tables refuse, %d usable with computed timings, %d still "
-        "refused",
+        "; of the cells the tables refuse or squash, %d usable with computed timings, %d "
+        "refused still",
         s.computed_usable, s.computed_refused);
   if (s.better) {
     text += Format(
@@ -100,12 +110,12 @@ std::string OutcomeText(const MatrixCell& c) {
   return MarkText(c.outcome, c.final_outcome, c.sibling_caption, c.own_clock);
 }
 
-// The mark the page shows: a cell the tables refuse that computed timings make usable shows what
-// they make of it.
+// The mark the page shows: a cell the tables refuse or squash that computed timings make usable
+// shows what they make of it and how (a sibling model or the row's own clock on the way).
 std::string CellText(const MatrixCell& c) {
-  if (c.computed_outcome && *c.computed_outcome != MatrixOutcome::kRefused &&
-      *c.computed_outcome != MatrixOutcome::kRefusedMeasured) {
-    return std::string(OutcomeName(*c.computed_outcome)) + " (computed)";
+  if (c.computed_outcome && IsUsable(*c.computed_outcome)) {
+    if (c.final_outcome == MatrixOutcome::kSquashed) return "squashed; " + c.computed_mark;
+    return c.computed_mark;
   }
   return OutcomeText(c);
 }
@@ -123,8 +133,12 @@ void PrintMatrixText(const Matrix& matrix, std::ostream& out) {
     if (c.sibling_model)
       out << Format(", then %.2f Hz as %s", c.sibling_field_hz, c.sibling_caption.c_str());
     if (c.own_clock) out << Format(", then %.2f Hz with the row's own clock", c.own_clock_field_hz);
+    if (Recovered(c)) out << "; kept: " << FinalRatesText(c);
     if (c.computed_outcome) {
-      out << "; computed timings: " << OutcomeName(*c.computed_outcome);
+      out << "; computed timings: " << c.computed_mark
+          << Format(", %.2f kHz / %.2f Hz%s, %d lines", c.computed_line_hz / 1000.0,
+                    c.computed_field_hz, c.computed_interlaced ? " interlaced" : "",
+                    c.computed_lines);
       if (!c.computed_reason.empty()) out << " (" << c.computed_reason << ")";
     }
     out << "\n";
@@ -134,18 +148,27 @@ void PrintMatrixText(const Matrix& matrix, std::ostream& out) {
 }
 
 void PrintMatrixCsv(const Matrix& matrix, std::ostream& out) {
-  out << "card,width,height,standard,interlace_allowed,outcome,line_hz,field_hz,interlaced,"
-         "lines,reason,final,measured_field_hz,kept_model,kept_field_hz,own_clock,computed,"
-         "computed_reason\n";
+  out << "card,width,height,bits_per_pixel,standard,interlace_allowed,outcome,line_hz,field_hz,"
+         "interlaced,lines,reason,final,measured_field_hz,kept_model,kept_field_hz,own_clock,"
+         "own_clock_field_hz,final_line_hz,final_field_hz,final_interlaced,final_lines,"
+         "fill_height,fill_width,shape,computed,computed_mark,computed_line_hz,"
+         "computed_field_hz,computed_lines,computed_reason\n";
   for (const MatrixCell& c : matrix.cells) {
     // Reasons are plain words without commas or quotes; quoted all the same.
-    out << Format("%s,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\",%s,%.3f,\"%s\",%.3f,%d,%s,\"%s\"\n",
-                  c.card.c_str(), unsigned{c.width}, unsigned{c.height}, StandardName(c.standard),
+    out << Format("%s,%u,%u,%u,%s,%d,%s,%.1f,%.3f,%d,%d,\"%s\",%s,%.3f,\"%s\",%.3f,%d,%.3f,",
+                  c.card.c_str(), unsigned{c.width}, unsigned{c.height},
+                  unsigned{c.bits_per_pixel}, StandardName(c.standard),
                   c.interlace_allowed ? 1 : 0, OutcomeName(c.outcome), c.line_hz, c.field_hz,
                   c.interlaced ? 1 : 0, c.lines, c.reason.c_str(), OutcomeName(c.final_outcome),
                   c.measured_field_hz, c.sibling_caption.c_str(), c.sibling_field_hz,
-                  c.own_clock ? 1 : 0, c.computed_outcome ? OutcomeName(*c.computed_outcome) : "",
-                  c.computed_reason.c_str());
+                  c.own_clock ? 1 : 0, c.own_clock_field_hz)
+        << Format("%.1f,%.3f,%d,%d,%.3f,%.3f,%.3f,", c.final_line_hz, c.final_field_hz,
+                  c.final_interlaced ? 1 : 0, c.final_lines, c.fill.height, c.fill.width,
+                  c.fill.shape)
+        << Format("%s,\"%s\",%.1f,%.3f,%d,\"%s\"\n",
+                  c.computed_outcome ? OutcomeName(*c.computed_outcome) : "",
+                  c.computed_outcome ? c.computed_mark.c_str() : "", c.computed_line_hz,
+                  c.computed_field_hz, c.computed_lines, c.computed_reason.c_str());
   }
 }
 
@@ -155,10 +178,12 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
     cells.push_back({{"card", c.card},
                      {"width", c.width},
                      {"height", c.height},
+                     {"bits_per_pixel", c.bits_per_pixel},
                      {"standard", StandardName(c.standard)},
                      {"interlace_allowed", c.interlace_allowed},
                      {"outcome", OutcomeName(c.outcome)},
                      {"final", OutcomeName(c.final_outcome)},
+                     {"path", c.path},
                      {"measured_field_hz", c.measured_field_hz},
                      {"reason", c.reason},
                      {"line_hz", c.line_hz},
@@ -166,12 +191,23 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                      {"interlaced", c.interlaced},
                      {"lines", c.lines}});
     cells.back()["own_clock"] = c.own_clock;
+    // The own clock's measured field, and whatever the path, the signal the user ends with.
+    cells.back()["own_clock_field_hz"] = c.own_clock ? nlohmann::json(c.own_clock_field_hz)
+                                                     : nlohmann::json(nullptr);
+    cells.back()["final_signal"] = {{"line_hz", c.final_line_hz},
+                                    {"field_hz", c.final_field_hz},
+                                    {"interlaced", c.final_interlaced},
+                                    {"lines", c.final_lines}};
+    cells.back()["fill"] = FillJson(c.fill);
     if (c.computed_outcome) {
       cells.back()["computed"] = {{"outcome", OutcomeName(*c.computed_outcome)},
+                                  {"mark", c.computed_mark},
                                   {"reason", c.computed_reason},
                                   {"line_hz", c.computed_line_hz},
                                   {"field_hz", c.computed_field_hz},
-                                  {"lines", c.computed_lines}};
+                                  {"interlaced", c.computed_interlaced},
+                                  {"lines", c.computed_lines},
+                                  {"fill", FillJson(c.computed_fill)}};
     } else {
       cells.back()["computed"] = nullptr;
     }
@@ -190,6 +226,7 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                            {"model", s.model},
                            {"exact", s.exact},
                            {"locks", s.locks},
+                           {"squashed", s.squashed},
                            {"off", s.off},
                            {"refused", s.refused},
                            {"refused_measured", s.refused_measured},
@@ -221,6 +258,12 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "whole |\n"
          "| locks | line within 2% and field within 5%: ordinary TV sets and arcade monitors "
          "hold the picture; the desktop arrives whole |\n"
+         "| squashed | the set locks and the desktop arrives whole, but the picture fills less "
+         "than half the set's visible height, or its shape is off the desktop's by more than a "
+         "quarter (the share of the visible width it fills over the share of the height: the "
+         "desktop's monitor fills its screen with it, so 1 is its shape): a band across the "
+         "screen, as an interlaced field at half the lines a progressive field holds; not "
+         "counted usable |\n"
          "| off | the engine fitted the mode but the rates miss the standard, the registers "
          "contradict themselves (a sync past the total or outside its blank, which no set locks "
          "to cleanly), or the set locks but the desktop arrives scrambled (its rows start in the "
@@ -240,7 +283,12 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "synthesizer value for the row): it passed and stays |\n"
          "| exact (computed) | the tables have no row for the width or the line count, so without "
          "the tray menu's \"Computed timings\" the switch is refused; with it checked the engine "
-         "computes the rows and this is the outcome |\n"
+         "computes the rows (and prefers a progressive field where one holds the lines) and this "
+         "is the outcome; \"off -> exact as MODEL (computed)\" or \"off -> exact (own clock, "
+         "computed)\" where it passed only after a sibling model or the row's own clock took "
+         "over |\n"
+         "| squashed; exact (computed) | the tables squash the picture (above); computed timings "
+         "fill the set |\n"
          "\n";
   out << Format(
       "The standards: PAL %.0f Hz / %.0f Hz, NTSC %.0f Hz / %.2f Hz, 24 kHz %.0f Hz / "
@@ -253,8 +301,12 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       "within %.0f%% inside %.0f%% of the standard's field rate (the sets' 5%% and a margin for "
       "the measurement) and the line rate it then counts lies within %.0f%% of the "
       "standard's (the sets' 2%% and a margin).\n"
-      "Columns: each standard with interlace allowed (the window's default) and with "
-      "\"No interlace\" checked (ni).\n",
+      "Rows: every mode the card's Windows 9x driver offers on the card's memory, as "
+      "WIDTHxHEIGHTxBITS (bits per pixel: 4 for 16 colours, 8 for 256, 15 and 16 for High "
+      "Color, 24 and 32 for True Color). Columns: each standard with interlace allowed (the "
+      "window's default) and with \"No interlace\" checked (ni). `zanvo-scope --matrix --json` "
+      "gives each cell's final signal (after any recovery), how it got there, and how much of "
+      "the set's visible height and width the picture fills.\n",
       virt::kPalRates.line_hz, virt::kPalRates.field_hz, virt::kNtscRates.line_hz,
       virt::kNtscRates.field_hz, virt::k24kHzRates.line_hz, virt::k24kHzRates.field_hz,
       engine::kFieldCheckMaxTicks * engine::kPitTickSeconds,
@@ -302,7 +354,7 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
                   ChipName(s.family, s.model).c_str(), unsigned{s.family}, unsigned{s.model});
     out << "| mode | PAL | PAL ni | NTSC | NTSC ni | 24 kHz | 24 kHz ni |\n"
            "|---|---|---|---|---|---|---|\n";
-    std::vector<const MatrixCell*> off, cut, still_refused;
+    std::vector<const MatrixCell*> off, cut, still_refused, squashed, computed_recovered;
     std::string row_mode;
     for (const MatrixCell& c : matrix.cells) {
       if (c.card != s.card) continue;
@@ -316,6 +368,9 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       if (c.outcome == MatrixOutcome::kOff) off.push_back(&c);
       if (IsCutStride(c)) cut.push_back(&c);
       if (c.computed_outcome && !c.computed_reason.empty()) still_refused.push_back(&c);
+      if (c.final_outcome == MatrixOutcome::kSquashed) squashed.push_back(&c);
+      if (c.computed_mark.find(" -> ") != std::string::npos)
+        computed_recovered.push_back(&c);
     }
     if (!row_mode.empty()) out << "\n";
     out << "\n" << s.card << ": " << SummaryText(s) << ".\n";
@@ -337,7 +392,26 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
           out << Format(", then %.2f Hz with the row's own clock, which stays",
                         c->own_clock_field_hz);
         }
+        if (Recovered(*c)) out << ": " << FinalRatesText(*c);
         out << "\n";
+      }
+    }
+    if (!squashed.empty()) {
+      out << "\nSquashed:\n\n";
+      for (const MatrixCell* c : squashed) {
+        out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
+            << (c->interlace_allowed ? "" : " ni") << ": " << FinalRatesText(*c) << "; "
+            << c->reason << "\n";
+      }
+    }
+    if (!computed_recovered.empty()) {
+      out << "\nWith computed timings, after a recovery (the signal that stays):\n\n";
+      for (const MatrixCell* c : computed_recovered) {
+        out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
+            << (c->interlace_allowed ? "" : " ni") << ": " << c->computed_mark
+            << Format(", %.2f kHz / %.2f Hz%s, %d lines\n", c->computed_line_hz / 1000.0,
+                      c->computed_field_hz, c->computed_interlaced ? " interlaced" : "",
+                      c->computed_lines);
       }
     }
     if (!cut.empty()) {

@@ -78,7 +78,11 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                  {"final", OutcomeName(mark.final_outcome)},
                  {"reason", mark.reason},
                  {"own_clock", mark.own_clock},
-                 {"computed", mark.computed}};
+                 {"computed", mark.computed},
+                 {"fill",
+                  {{"height", mark.fill.height},
+                   {"width", mark.fill.width},
+                   {"shape", mark.fill.shape}}}};
   } else {
     j["mark"] = nullptr;
   }

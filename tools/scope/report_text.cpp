@@ -230,6 +230,7 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
                     mark.computed);
     if (!mark.reason.empty()) out << " (" << mark.reason << ")";
     out << "\n";
+    if (mark.fill.height > 0) out << "Picture on the set: " << virt::FillText(mark.fill) << "\n";
   }
 
   if (options.modeline) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "engine/chip_codes.h"
+#include "platform/virtual/signal/desktop_mode.h"
 #include "platform/virtual/tv/test_card.h"
 #include "platform/virtual/tv/tv_render.h"
 #include "signal_diagram.h"
@@ -74,9 +75,11 @@ void FittedText(cairo_t* cr, double x, double y, double width, const std::string
   Text(cr, x, y, size, text);
 }
 
-std::string Title(const ScopeOptions& options, virt::Receiver receiver) {
-  std::string title = std::string(virt::ReceiverName(receiver)) + " - " + options.card + " " +
-                      std::to_string(options.width) + "x" + std::to_string(options.height);
+std::string Title(const ScopeOptions& options, const ScopeReport& report,
+                  virt::Receiver receiver) {
+  std::string title =
+      std::string(virt::ReceiverName(receiver)) + " - " + options.card + " " +
+      virt::ModeName({report.width, report.height, report.mode.bits_per_pixel}, false);
   for (const Move move : options.moves)
     title += std::string(", move ") + MoveName(move);
   return title;
@@ -148,7 +151,9 @@ virt::Receiver ReceiverFor(uint8_t standard) {
 std::string WriteScopePicture(const ScopeOptions& options, const ScopeReport& report,
                               const std::string& path) {
   const virt::Receiver receiver = ReceiverFor(options.standard);
-  const virt::Image desktop = virt::DrawTestCard(report.width, report.height);
+  // The desktop at its depth, as the driver set it.
+  const virt::Image desktop =
+      virt::DrawTestCard(report.width, report.height, report.mode.bits_per_pixel);
   const virt::TvPicture picture = virt::RenderTv(
       report.signal, report.mode, virt::DesktopOf(report.monitor), receiver, desktop);
 
@@ -159,7 +164,7 @@ std::string WriteScopePicture(const ScopeOptions& options, const ScopeReport& re
   cairo_paint(cr.get());
   cairo_select_font_face(cr.get(), "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   SetColour(cr.get(), 0xFFFFFF);
-  Text(cr.get(), kMargin, 24, kTitleSize, Title(options, receiver));
+  Text(cr.get(), kMargin, 24, kTitleSize, Title(options, report, receiver));
   DrawScreen(cr.get(), picture);
   DrawDiagram(cr.get(), report, picture);
 

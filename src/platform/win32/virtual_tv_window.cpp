@@ -122,8 +122,10 @@ void VirtualTvWindow::OnRedraw() {
   const virt::ModeTiming& mode = card.current_mode();
   const uint8_t standard = engine::Eng.CurrentStandard;
   if (drawn_ && timing == timing_ && mode == mode_ && standard == standard_) return;
-  if (!drawn_ || mode.width != mode_.width || mode.height != mode_.height) {
-    desktop_ = virt::DrawTestCard(mode.width, mode.height);
+  // The desktop at its size and depth, as the driver set it.
+  if (!drawn_ || mode.width != mode_.width || mode.height != mode_.height ||
+      mode.bits_per_pixel != mode_.bits_per_pixel) {
+    desktop_ = virt::DrawTestCard(mode.width, mode.height, mode.bits_per_pixel);
   }
   drawn_ = true;
   timing_ = timing;

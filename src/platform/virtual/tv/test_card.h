@@ -20,6 +20,13 @@ inline constexpr Rgb kTestCardTaskbar = 0xC0C0C0;
 // must not ask for gigabytes.
 inline constexpr int kTestCardMaxSide = 4096;
 
-Image DrawTestCard(int width, int height);
+// The card as the desktop holds it at `bits_per_pixel`: its colours as that depth keeps them
+// (16 colours: the nearest of the standard sixteen; 256: the nearest of the 6x6x6 colour cube
+// Windows' halftone palette holds; High Color: 5 bits a channel, 6 for green at 16 bits; True
+// Color as drawn), and the depth beside the size in the middle.
+Image DrawTestCard(int width, int height, int bits_per_pixel = 8);
+
+// What a colour becomes in a frame buffer of `bits_per_pixel`.
+Rgb AtDepth(Rgb colour, int bits_per_pixel);
 
 }  // namespace zanvo::virt

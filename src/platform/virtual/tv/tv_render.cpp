@@ -37,6 +37,8 @@ long long Wrap(double position, long long period) {
   return std::min(static_cast<long long>(wrapped), period - 1);
 }
 
+// A column shows the pixel whose dot clocks the beam is in: a pixel lasts as many dots as its
+// format takes (two for the standard VGA's 256 colours, so a 320-pixel row fills 640 dots once).
 std::vector<ColumnSource> Columns(const Signal& s, const ScreenWindow& window, int width,
                                   int desktop_width) {
   std::vector<ColumnSource> columns(static_cast<size_t>(width));
@@ -56,8 +58,9 @@ std::vector<ColumnSource> Columns(const Signal& s, const ScreenWindow& window, i
     if (InInterval(character, s.h_blank_start_char, s.h_blank_end_char, s.chars_per_line)) {
       continue;
     }
-    columns[x].x = static_cast<int>(dot % desktop_width);
-    columns[x].rows_past = static_cast<int>(dot / desktop_width);
+    const long long pixel = dot / std::max(1, s.crtc.clocks_per_pixel);
+    columns[x].x = static_cast<int>(pixel % desktop_width);
+    columns[x].rows_past = static_cast<int>(pixel / desktop_width);
   }
   return columns;
 }
@@ -67,7 +70,6 @@ std::vector<int> Rows(const Signal& s, const DesktopLayout& layout, const Screen
   std::vector<int> rows(static_cast<size_t>(height), -1);
   const int total = static_cast<int>(std::floor(s.lines_per_field));
   if (total <= 0) return rows;
-  const int per_row = std::max(1, s.scan_lines_per_row);
   // The driver's offset lays out one desktop row; the CRTC's addressing says how many rows a
   // field line steps and where the second field begins.
   const FieldRows step = RowsPerFieldLine(s.crtc, layout.offset);
@@ -81,8 +83,7 @@ std::vector<int> Rows(const Signal& s, const DesktopLayout& layout, const Screen
         (static_cast<long long>(s.v_sync_start_line) + static_cast<long long>(whole)) % total);
     if (line < 0 || line >= s.display_lines_per_field) continue;
     if (InInterval(line, s.v_blank_start_line, s.v_blank_end_line, total)) continue;
-    const double row = std::floor((line / per_row) * step.stride + field * step.second_field);
-    rows[y] = static_cast<int>(std::min(row, 1e9));
+    rows[y] = DesktopRowOfLine(s, step, line, field);
   }
   return rows;
 }
@@ -91,7 +92,9 @@ void DrawLocked(TvPicture& picture, const Signal& s, const DesktopLayout& layout
                 const Image& desktop) {
   Image& screen = picture.screen;
   if (desktop.width <= 0 || desktop.height <= 0) return;
-  const auto columns = Columns(s, picture.window, screen.width, desktop.width);
+  // A row of memory holds the layout's pixels; the picture drawn for it may be narrower.
+  const int row_pixels = layout.width > 0 ? layout.width : desktop.width;
+  const auto columns = Columns(s, picture.window, screen.width, row_pixels);
   const auto rows = Rows(s, layout, picture.window, screen.height);
   for (int y = 0; y < screen.height; ++y) {
     if (rows[y] < 0) continue;
@@ -100,7 +103,8 @@ void DrawLocked(TvPicture& picture, const Signal& s, const DesktopLayout& layout
       const ColumnSource& column = columns[x];
       if (column.x < 0) continue;
       const long long row = static_cast<long long>(rows[y]) + column.rows_past;
-      if (row < desktop.height) out[x] = desktop.At(column.x, static_cast<int>(row));
+      if (row < desktop.height && column.x < desktop.width)
+        out[x] = desktop.At(column.x, static_cast<int>(row));
     }
   }
 }
