@@ -330,7 +330,12 @@ class VirtualDisplay : public Display {
 
   // The user picks another resolution in the display settings.
   bool ChangeResolution(uint16_t width, uint16_t height) {
-    if (!virt::SetDesktopMode(pc_.card(), width, height)) return false;
+    return ChangeMode(virt::DefaultDepthMode(pc_.card(), width, height));
+  }
+  // The user picks another size or colour depth, or a game switches the screen; Windows tells
+  // the programs the new size and depth (WM_DISPLAYCHANGE).
+  bool ChangeMode(const virt::DesktopMode& mode) {
+    if (!virt::SetDesktopMode(pc_.card(), mode)) return false;
     if (deliver) deliver(ScreenLparam());
     return true;
   }

@@ -70,10 +70,6 @@ TEST(MeasuredRefusal, AClockStepThatMissesIsMeasuredAndTheRowsOwnClockHolds) {
   };
   const auto none = [](Machine&) {};
   const auto nothing = [](StartedShell&) {};
-  const auto click_pal = [](StartedShell& pc) {
-    pc.shell.modal.scripts.push_back(AnswerYes);
-    pc.w().chkModePAL.UserClick();
-  };
   const auto store_pal = [](Machine& m) {
     m.registry.SetText(app::texts::kRegistryKey, app::texts::kValueVideoStandard,
                        app::texts::kStandardPal);
@@ -88,15 +84,6 @@ TEST(MeasuredRefusal, AClockStepThatMissesIsMeasuredAndTheRowsOwnClockHolds) {
       // A stored standard is applied at start-up without a question: the check still runs.
       {"SiS 6326 starting with a stored PAL", kSis6326, 640, 480, 640, 480, engine::vsPAL,
        kPalLineKhz, kPalFieldHz, 0, store_pal, nothing, nothing},
-      // The 9000i's clock step halves the clock at 960x600: half the field rate, under its
-      // siblings too. Kept PAL is applied again after the resolution change and measured there.
-      {"9000i under PAL changed to 960x600", kTrident9000i, 640, 480, 960, 600, engine::vsPAL,
-       kPalLineKhz, kPalFieldHz, 0, none,
-       [click_pal](StartedShell& pc) {
-         click_pal(pc);
-         ASSERT_EQ(Eng.CurrentStandard, engine::vsPAL);
-       },
-       [](StartedShell& pc) { ASSERT_TRUE(pc.shell.display.ChangeResolution(960, 600)); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

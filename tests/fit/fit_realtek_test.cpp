@@ -54,8 +54,6 @@ const UnfittedCase kUnfitted[] = {
     {"realtek-rtg3103", 1024, 768, vsPAL, true, 42'666'667},
     {"realtek-rtg3103", 1024, 768, vsNTSC, false, 42'666'667},
     {"realtek-rtg3103", 1152, 864, vsPAL, true, 42'666'667},
-    {"realtek-rtg3103", 1280, 1024, vsNTSC, true, 42'666'667},
-    {"realtek-rtg3103", 1600, 1200, vsPAL, false, 42'666'667},
 };
 // clang-format on
 

@@ -43,8 +43,6 @@ const FitCase kCases[] = {
     {"trident-9000i", 800, 600, vsNTSC, false, F, 257, false},
     {"trident-9000i", 800, 600, vs24kHz, true, F, 300, true},
     {"trident-9000i", 800, 600, vs24kHz, false, F, 300, false},
-    {"trident-9000i", 1024, 768, vs24kHz, true, U, 0, false},
-    {"trident-9000i", 1024, 768, vs24kHz, false, U, 0, false},
     {"trident-9000i", 720, 400, vsPAL, true, F, 200, true},
     {"trident-9000i", 720, 400, vsPAL, false, F, 200, false},
     {"trident-9000i", 720, 400, vsNTSC, true, F, 200, true},
@@ -57,28 +55,14 @@ const FitCase kCases[] = {
     {"trident-9000i", 320, 200, vsNTSC, false, F, 200, false},
     {"trident-9000i", 320, 200, vs24kHz, true, H, 0, false},  // 400 lines
     {"trident-9000i", 320, 200, vs24kHz, false, H, 0, false},  // 400 lines
-    {"trident-9000i", 1280, 1024, vs24kHz, true, U, 0, false},
-    {"trident-9000i", 1280, 1024, vs24kHz, false, U, 0, false},
     {"trident-8800br", 640, 480, vs24kHz, true, F, 240, true},
     {"trident-8800br", 640, 480, vs24kHz, false, F, 240, false},
     {"trident-8800br", 800, 600, vs24kHz, true, F, 300, true},
     {"trident-8800br", 800, 600, vs24kHz, false, F, 300, false},
-    {"trident-8800br", 1024, 768, vsPAL, true, C, 0, false},
-    {"trident-8800br", 1024, 768, vsPAL, false, H, 0, false},  // 768 lines
-    {"trident-8800br", 1024, 768, vsNTSC, true, C, 0, false},
-    {"trident-8800br", 1024, 768, vsNTSC, false, H, 0, false},  // 768 lines
-    {"trident-8800br", 1024, 768, vs24kHz, true, U, 0, false},
-    {"trident-8800br", 1024, 768, vs24kHz, false, U, 0, false},
     {"trident-8800br", 720, 400, vs24kHz, true, F, 200, true},
     {"trident-8800br", 720, 400, vs24kHz, false, H, 0, false},  // 400 lines
     {"trident-8800br", 320, 200, vs24kHz, true, H, 0, false},  // 400 lines
     {"trident-8800br", 320, 200, vs24kHz, false, H, 0, false},  // 400 lines
-    {"trident-8800br", 1280, 1024, vsPAL, true, C, 0, false},
-    {"trident-8800br", 1280, 1024, vsPAL, false, H, 0, false},  // 512 lines
-    {"trident-8800br", 1280, 1024, vsNTSC, true, C, 0, false},
-    {"trident-8800br", 1280, 1024, vsNTSC, false, H, 0, false},  // 512 lines
-    {"trident-8800br", 1280, 1024, vs24kHz, true, U, 0, false},
-    {"trident-8800br", 1280, 1024, vs24kHz, false, U, 0, false},
     {"trident-blade3d", 640, 480, vsPAL, true, F, 240, true},
     {"trident-blade3d", 640, 480, vsPAL, false, F, 240, false},
     {"trident-blade3d", 640, 480, vsNTSC, true, F, 240, true},
@@ -108,17 +92,9 @@ const FitCase kCases[] = {
     {"trident-blade3d", 1280, 1024, vs24kHz, true, U, 0, false},
     {"trident-blade3d", 1280, 1024, vs24kHz, false, U, 0, false},
     // The doubled offset needs a bit the chip lacks: refused before the rates are measured.
-    {"trident-9000i", 1024, 768, vsPAL, true, C, 0, false},
-    {"trident-9000i", 1024, 768, vsNTSC, true, C, 0, false},
-    {"trident-9000i", 1280, 1024, vsPAL, true, C, 0, false},
-    {"trident-9000i", 1280, 1024, vsNTSC, true, C, 0, false},
 };
 
 const MissCase kMisses[] = {
-    {"trident-9000i", 1024, 768, vsPAL, false, 14.161, 226, 768, false},
-    {"trident-9000i", 1024, 768, vsNTSC, false, 14.161, 224, 768, false},
-    {"trident-9000i", 1280, 1024, vsPAL, false, 14.161, 226, 512, false},
-    {"trident-9000i", 1280, 1024, vsNTSC, false, 14.161, 224, 512, false},
     {"trident-8800br", 640, 480, vsPAL, true, 28.322, 113, 240, true},
     {"trident-8800br", 640, 480, vsPAL, false, 28.322, 113, 240, false},
     {"trident-8800br", 640, 480, vsNTSC, true, 28.322, 112, 240, true},

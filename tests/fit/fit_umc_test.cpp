@@ -54,8 +54,6 @@ const UnfittedCase kUnfitted[] = {
     {"umc-85c408", 1024, 768, vsNTSC, false, 14'161'000},
     {"umc-85c408", 960, 600, vsPAL, false, 14'161'000},
     {"umc-85c408", 1152, 864, vsNTSC, true, 14'161'000},
-    {"umc-85c408", 1280, 1024, vsPAL, true, 14'161'000},
-    {"umc-85c408", 1600, 1200, vsNTSC, false, 14'161'000},
 };
 // clang-format on
 

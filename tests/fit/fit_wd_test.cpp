@@ -29,12 +29,6 @@ const FitCase kCases[] = {
     {"wd-90c00", 800, 600, vsNTSC, false, F, 257, false},
     {"wd-90c00", 800, 600, vs24kHz, true, F, 300, true},
     {"wd-90c00", 800, 600, vs24kHz, false, F, 300, false},
-    {"wd-90c00", 1024, 768, vsPAL, true, C, 0, false},
-    {"wd-90c00", 1024, 768, vsPAL, false, H, 0, false},
-    {"wd-90c00", 1024, 768, vsNTSC, true, C, 0, false},
-    {"wd-90c00", 1024, 768, vsNTSC, false, H, 0, false},
-    {"wd-90c00", 1024, 768, vs24kHz, true, U, 0, false},
-    {"wd-90c00", 1024, 768, vs24kHz, false, U, 0, false},
     {"wd-90c00", 720, 400, vsPAL, true, F, 200, true},
     {"wd-90c00", 720, 400, vsPAL, false, F, 200, false},
     {"wd-90c00", 720, 400, vsNTSC, true, F, 200, true},
@@ -71,12 +65,6 @@ const FitCase kCases[] = {
     {"wd-90c30", 720, 400, vsNTSC, false, F, 200, false},
     {"wd-90c30", 720, 400, vs24kHz, true, F, 200, true},
     {"wd-90c30", 720, 400, vs24kHz, false, H, 0, false},
-    {"wd-90c30", 1280, 1024, vsPAL, true, C, 0, false},
-    {"wd-90c30", 1280, 1024, vsPAL, false, H, 0, false},
-    {"wd-90c30", 1280, 1024, vsNTSC, true, C, 0, false},
-    {"wd-90c30", 1280, 1024, vsNTSC, false, H, 0, false},
-    {"wd-90c30", 1280, 1024, vs24kHz, true, U, 0, false},
-    {"wd-90c30", 1280, 1024, vs24kHz, false, U, 0, false},
 };
 // clang-format on
 

@@ -173,7 +173,6 @@ void CheckEveryPathReadsAlike(const char* name, bool long_runs, Program program)
   const PollCase cases[] = {
       {"vga", 640, 480, engine::vsVGA, false, -1},
       {"vga", 640, 480, engine::vsPAL, false, -1},
-      {"vga", 800, 600, engine::vsNTSC, false, -1},
       {"tseng-et4000", 800, 600, engine::vsPAL, true, -1},
       {"s3-trio64", 1024, 768, engine::vs24kHz, false, -1},
       {"cirrus-gd5434", 640, 480, engine::vsNTSC, true, -1},

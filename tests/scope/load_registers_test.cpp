@@ -33,7 +33,7 @@ struct RoundTrip {
 // those cards are dumped in a mode whose clock the files select, or loaded over the same mode.
 TEST(LoadRegisters, ADumpLoadedBackMakesTheModesSignal) {
   const RoundTrip cases[] = {
-      {"vga", "800x600", nullptr},
+      {"vga", "320x200", nullptr},
       {"s3-trio64", "800x600", nullptr},
       {"s3-vision864", "1024x768", nullptr},
       {"cirrus-gd5434", "800x600", nullptr},

@@ -50,9 +50,8 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
       {"sis-6326", "640x480", engine::vsNTSC, false, "off", "exact"},
       // The vertical bits 8-11 in CR30-CR33 follow CR07 while the extended CRTC is on.
       {"intel-i740", "800x600", engine::vsNTSC, true, "exact", "exact"},
-      {"vga", "1024x768", engine::vsPAL, false, "refused", "refused"},
       // Skipped lines double the offset past CR13's 8 bits: refused before anything is written.
-      {"vga", "1056x480", engine::vsPAL, false, "refused", "refused"},
+      {"wd-90c00", "1056x480", engine::vsPAL, true, "refused", "refused"},
       // The 8800BR has no CR29; the 6326 takes offset bits 8-11 in SR0A.
       {"trident-8800br", "1024x768", engine::vsPAL, false, "refused", "refused"},
       {"sis-6326", "1024x768", engine::vsPAL, false, "exact", "exact"},
@@ -85,10 +84,10 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
   }
 }
 
-// The registers the engine used to leave for the standard VGA at 1056x480 PAL: the skipped
+// The registers the engine used to leave for an 8-bit offset at 1056x480 PAL: the skipped
 // lines' doubled offset, 264, cut to CR13's 8 bits. The set locks; the desktop does not arrive.
 TEST(ScopeMark, ACutStrideIsNamedByTheVerdictTheCaptionAndTheMark) {
-  virt::VirtualPc pc(virt::MakeCard("vga"));
+  virt::VirtualPc pc(virt::MakeCard("umc-85c408"));
   ASSERT_TRUE(virt::SetDesktopMode(pc.card(), 1056, 480));
   ScopeReport report;
   report.monitor = virt::AnalyzeSignal(pc.card());
@@ -120,7 +119,8 @@ TEST(ScopeMark, ACutStrideIsNamedByTheVerdictTheCaptionAndTheMark) {
   EXPECT_EQ(mark.reason, "desktop scrambled: " + cut);
 
   // Today's engine refuses that fit and names the stride it would have cut.
-  const auto j = RunJson({"--card", "vga", "--mode", "1056x480", "--standard", "pal"});
+  const auto j = RunJson(
+      {"--card", "umc-85c408", "--mode", "1056x480", "--standard", "pal", "--no-interlace"});
   EXPECT_EQ(j["mark"]["reason"], "line offset 264 needs 9 bits, the chip's offset has 8");
   EXPECT_EQ(j["cut_line_offset"], 264);
 }

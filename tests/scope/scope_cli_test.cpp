@@ -23,8 +23,14 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--card", "matrox"}, "--card"},
       {{"--mode", "640"}, "WIDTHxHEIGHT"},
       {{"--mode", "0x480"}, "WIDTHxHEIGHT"},
-      {{"--mode", "640x480x8"}, "WIDTHxHEIGHT"},
-      {{"--mode", "641x480"}, "no 641x480 mode"},
+      {{"--mode", "640x480x7"}, "colour depth is one of 4, 8, 15, 16, 24, 32"},
+      {{"--mode", "640x480x"}, "colour depth"},
+      {{"--mode", "640xx480"}, "WIDTHxHEIGHT"},
+      {{"--mode", "641x480"}, "no 641x480x8 mode"},
+      {{"--card", "vga", "--mode", "800x600x16"}, "vga driver has no 800x600x16 mode with 256 KB"},
+      {{"--memory", "3M"}, "sold with 1024, 2048, 4096 KB, not 3072"},
+      {{"--memory", "12x"}, "in KB, or in MB with M"},
+      {{"--memory", "0"}, "in KB, or in MB with M"},
       {{"--standard", "secam"}, "--standard"},
       {{"--move", "sideways"}, "--move"},
       {{"--frobnicate"}, "frobnicate"},
@@ -515,16 +521,34 @@ TEST(ScopeCli, ListCardsNamesEveryCardWithItsIdentityAndModes) {
   EXPECT_EQ(run.status, 0);
   for (const char* line :
        {"vga                family   1, model 0x0000  Standard IBM VGA: Generic\n"
-        "    desktop modes: 320x200, 512x384, 640x400, 640x480, 720x400, 768x576, 800x600, "
-        "848x480, 960x600, 1024x768, 1056x480, 1152x864, 1280x1024, 1600x1200\n",
+        "    memory: 256 KB (default 256)\n"
+        "     4 bits: 640x480x4\n"
+        "     8 bits: 320x200, 320x240\n",
+        "tseng-et4000       family   5, model 0x0FA0  Tseng Labs: ET4000\n"
+        "    memory: 256, 512, 1024 KB (default 1024)\n"
+        "     4 bits: 640x480x4, 800x600x4, 1024x768x4\n",
+        "    15 bits: 640x480x15, 720x400x15, 768x576x15, 800x600x15\n"
+        "    16 bits: 512x384x16, 640x400x16, 640x480x16, 720x400x16, 768x576x16, 800x600x16\n",
         "ati-mach64         family   8, model 0x4754  ATI Technology: Generic (I/O: E800h)\n",
         "wd-90c30           family  13, model 0x3330  Western Digital: WD90C30\n"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
   }
-  // Every mode listed is one the card's driver sets.
-  for (const char* mode : {"320x200", "1600x1200"}) {
+  // Every mode listed is one the card's driver sets, and none past the card's memory: the
+  // 8800BR's 512 KB end at 800x600 in 256 colours (1024x768 in 16); with 256 KB, at 640x400.
+  for (const char* mode : {"320x200", "800x600", "1024x768"}) {
     EXPECT_EQ(RunScopeWith({"--card", "trident-8800br", "--mode", mode}).status, 0) << mode;
   }
+  EXPECT_EQ(RunScopeWith({"--card", "trident-8800br", "--mode", "1024x768x8"}).status, 2);
+  EXPECT_EQ(
+      RunScopeWith({"--card", "trident-8800br", "--memory", "256", "--mode", "800x600x8"}).status,
+      2);
+  EXPECT_EQ(
+      RunScopeWith({"--card", "trident-8800br", "--memory", "256K", "--mode", "640x400"}).status,
+      0);
+  EXPECT_EQ(RunScopeWith({"--card", "tseng-et4000", "--mode", "800x600x16"}).status, 0);
+  EXPECT_EQ(
+      RunScopeWith({"--card", "tseng-et4000", "--memory", "512", "--mode", "800x600x16"}).status,
+      2);
 }
 
 }  // namespace

@@ -274,9 +274,12 @@ SimulatedPc::SimulatedPc(const std::string& card, uint16_t width, uint16_t heigh
     : card_name_(card), pc_(virt::MakeCard(card)) {
   virt::SetDesktopMode(pc_.card(), width, height);
   pc_.SetBusModel(bus);
-  for (const virt::DesktopMode& mode : virt::DesktopModes()) {
-    if (virt::DesktopModeTiming(pc_.card(), mode.width, mode.height))
-      modes_.emplace_back(mode.width, mode.height);
+  // Every size and depth the driver offers: a user changes the colour depth as well.
+  modes_ = virt::DriverModes(pc_.card());
+  for (const virt::DesktopMode& mode : modes_) {
+    const bool game = mode.width <= 640 && mode.height <= 480;
+    if (game && (mode.bits_per_pixel == 8 || mode.bits_per_pixel == 16))
+      game_modes_.push_back(mode);
   }
   {
     // Detection on a card of its own, so that nothing here touches the card under test.
@@ -406,16 +409,33 @@ void SimulatedPc::ChangeResolution(int mode, std::deque<Move> moves) {
   if (running()) {
     Guarded([&] { ResolutionChange(mode); });
   } else {
-    const auto& [w, h] = modes_.at(static_cast<size_t>(mode) % modes_.size());
-    virt::SetDesktopMode(pc_.card(), w, h);
+    virt::SetDesktopMode(pc_.card(), modes_.at(static_cast<size_t>(mode) % modes_.size()));
     mode_set_without_program_ = true;
   }
   AfterStep(false);
 }
 
+void SimulatedPc::GameSwitch(int mode, std::deque<Move> moves) {
+  if (game_modes_.empty()) return;
+  const virt::DesktopMode desktop = virt::CurrentDesktopMode(pc_.card());
+  const virt::DesktopMode game = game_modes_.at(static_cast<size_t>(mode) % game_modes_.size());
+  moves_ = std::move(moves);
+  for (const virt::DesktopMode& next : {game, desktop}) {
+    if (running()) {
+      Guarded([&] {
+        copy_->display.ChangeMode(next);
+        copy_applied_ = true;
+      });
+    } else {
+      virt::SetDesktopMode(pc_.card(), next);
+      mode_set_without_program_ = true;
+    }
+    AfterStep(false);
+  }
+}
+
 void SimulatedPc::ResolutionChange(int mode) {
-  const auto& [w, h] = modes_.at(static_cast<size_t>(mode) % modes_.size());
-  copy_->display.ChangeResolution(w, h);
+  copy_->display.ChangeMode(modes_.at(static_cast<size_t>(mode) % modes_.size()));
   // The driver set the mode: nothing an earlier copy left is on the card any more.
   copy_applied_ = true;
 }
@@ -490,11 +510,11 @@ void SimulatedPc::BeginStep() {
 
 const virt::Signal& SimulatedPc::MonitorSignal() {
   const auto& mode = pc_.card().current_mode();
-  const auto key = std::make_pair(mode.width, mode.height);
+  const auto key = std::make_tuple(mode.width, mode.height, mode.bits_per_pixel);
   auto it = monitor_signals_.find(key);
   if (it == monitor_signals_.end()) {
     virt::VirtualPc fresh(virt::MakeCard(card_name_));
-    virt::SetDesktopMode(fresh.card(), mode.width, mode.height);
+    virt::SetDesktopMode(fresh.card(), virt::CurrentDesktopMode(pc_.card()));
     it = monitor_signals_.emplace(key, virt::AnalyzeSignal(fresh.card())).first;
   }
   return it->second;

@@ -58,7 +58,7 @@ class SimulatedPc {
   SimulatedPc& operator=(const SimulatedPc&) = delete;
 
   // The desktop modes the card's driver offers.
-  const std::vector<std::pair<uint16_t, uint16_t>>& modes() const { return modes_; }
+  const std::vector<virt::DesktopMode>& modes() const { return modes_; }
 
   // Runs one user action with the moves that answer whatever it opens. Returns false when no
   // copy of the program runs (the action then had nothing to act on).
@@ -84,6 +84,9 @@ class SimulatedPc {
   void EndSession();
   // The desktop resolution changes to the mode with this index; with no copy running too.
   void ChangeResolution(int mode, std::deque<Move> moves);
+  // A game switches the screen to one of the driver's game modes (up to 640x480 at 8 or 16
+  // bits, the index taken among them) and back to the desktop when it quits.
+  void GameSwitch(int mode, std::deque<Move> moves);
 
   bool running() const { return main_ != nullptr && !ended_; }
 
@@ -147,8 +150,9 @@ class SimulatedPc {
   std::string card_name_;
   Machine machine_;
   virt::VirtualPc pc_;
-  std::vector<std::pair<uint16_t, uint16_t>> modes_;
-  std::map<std::pair<uint16_t, uint16_t>, virt::Signal> monitor_signals_;
+  std::vector<virt::DesktopMode> modes_;
+  std::vector<virt::DesktopMode> game_modes_;
+  std::map<std::tuple<uint16_t, uint16_t, uint8_t>, virt::Signal> monitor_signals_;
   std::unique_ptr<Copy> copy_;
   app::TMain* main_ = nullptr;
   bool ended_ = false;

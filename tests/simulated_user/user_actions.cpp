@@ -192,6 +192,21 @@ struct ChangeResolution final : UserAction {
   }
 };
 
+struct GameSwitch final : UserAction {
+  explicit GameSwitch(const UserModel& m)
+      : mode(*rc::gen::inRange(0, m.modes)), moves(DrawMoves(m)) {}
+  int mode;
+  std::deque<Move> moves;
+  void run(const UserModel&, SimulatedPc& pc) const override {
+    pc.GameSwitch(mode, moves);
+    Verify(pc);
+  }
+  void show(std::ostream& os) const override {
+    os << "game switches to #" << mode << " and back";
+    ShowMoves(os, moves);
+  }
+};
+
 struct EndSession final : UserAction {
   void run(const UserModel&, SimulatedPc& pc) const override {
     pc.EndSession();
@@ -265,7 +280,7 @@ void Verify(const SimulatedPc& pc) {
 rc::Gen<std::shared_ptr<const UserAction>> GenUserAction(const UserModel& model) {
   return rc::state::gen::execOneOfWithArgs<
       ClickStandard, ClickStandard, ToggleOption, PickChipset, DetectChipset, MovePicture,
-      TrayCommand, ChangeResolution, EndSession, StartProgram, StartProgram, Idle,
+      TrayCommand, ChangeResolution, GameSwitch, EndSession, StartProgram, StartProgram, Idle,
       ToggleComputedTimings, ToggleComputedTimings>()(model);
 }
 

@@ -27,6 +27,9 @@ struct ModeCase {
 // 3/32 of the lines for the vertical interval.
 const ModeCase kModes[] = {
     {320, 200, 31.469, 70.086, 8, 80, 400, 200, false, true},
+    // The game sizes scanned twice: 640x480's and 800x600's timings.
+    {320, 240, 31.469, 59.940, 8, 80, 480, 240, false, false},
+    {400, 300, 28.322, 43.174, 8, 100, 600, 300, true, true},
     {512, 384, 39.336, 93.657, 8, 64, 384, 384, true, true},
     {640, 400, 31.469, 70.086, 8, 80, 400, 400, false, true},
     {640, 480, 31.469, 59.940, 8, 80, 480, 480, false, false},

@@ -96,7 +96,6 @@ TEST(RealtekCard, DriverUsesTheUndividedClocksAndClearsInterlace) {
       {640, 480, 25'175'000, 0x00},
       {800, 600, 44'900'000, 0x00},
       {1024, 768, 64'000'000, 0x20},
-      {1280, 1024, 84'000'000, 0x20},
   };
   for (const DriverCase& c : cases) {
     VirtualPc pc(MakeCard("realtek-rtg3103"));

@@ -197,8 +197,6 @@ TEST(TridentCard, DriverModes) {
     double mhz;
   };
   const Case cases[] = {
-      {"trident-9000i", 1024, 768, 65.0},
-      {"trident-8800br", 1024, 768, 44.9},
       {"trident-blade3d", 640, 480, 25.175},
   };
   for (const Case& c : cases) {

@@ -45,7 +45,10 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                {"family", report.family},
                {"model", report.model},
                {"name", ChipName(report.family, report.model, report.ext_io_base)}};
-  j["mode"] = {{"width", report.width}, {"height", report.height}};
+  j["mode"] = {{"width", report.width},
+               {"height", report.height},
+               {"bits_per_pixel", report.bits_per_pixel},
+               {"memory_kib", report.memory_kib}};
   if (!options.load_registers.empty()) {
     j["loaded_registers"] = {
         {"file", options.load_registers},

@@ -72,12 +72,14 @@ std::string StandardCaption(uint8_t standard) {
 
 void PrintDesktopLine(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
   out << Format("Desktop %ux%u", unsigned{report.width}, unsigned{report.height});
+  if (report.size_from_registers) {
+    out << " (size read from the loaded registers: dots shown per line by memory rows)";
+  }
+  out << Format(", %u bits per pixel on %u KB", unsigned{report.bits_per_pixel},
+                unsigned{report.memory_kib});
   if (options.load_registers.empty()) {
     out << ", monitor timings as the driver set them:\n";
     return;
-  }
-  if (report.size_from_registers) {
-    out << " (size read from the loaded registers: dots shown per line by memory rows)";
   }
   out << Format(", the registers of %s loaded over the driver's %ux%u mode:\n",
                 options.load_registers.c_str(), unsigned{options.width}, unsigned{options.height});

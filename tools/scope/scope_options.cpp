@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <initializer_list>
@@ -18,25 +19,26 @@
 #include "option_errors.h"
 #include "scope_help.h"
 #include "platform/virtual/card_catalog.h"
+#include "platform/virtual/signal/desktop_mode.h"
 
 namespace zanvo::scope {
 namespace {
 
-// "640x480" -> width and height; anything else is refused with a message for the user.
-std::string ParseMode(const std::string& text, uint16_t& width, uint16_t& height) {
-  const auto x = text.find_first_of("xX");
-  if (x == std::string::npos) return "expected WIDTHxHEIGHT, for example 640x480";
-  auto parse = [](std::string_view part, uint16_t& value) {
-    unsigned v = 0;
-    auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), v);
-    if (ec != std::errc{} || end != part.data() + part.size() || v == 0 || v > 0xFFFF) return false;
-    value = static_cast<uint16_t>(v);
-    return true;
-  };
-  const std::string_view all(text);
-  if (!parse(all.substr(0, x), width) || !parse(all.substr(x + 1), height)) {
-    return "expected WIDTHxHEIGHT with two positive numbers, for example 640x480";
-  }
+// "256", "512K", "1M", "2MB" (any case) -> KiB; anything else is refused with a message.
+std::string ParseMemory(std::string_view text, uint32_t& kib) {
+  const std::string_view expected =
+      "expected a size in KB, or in MB with M, for example 512, 512K, 1M or 2MB";
+  unsigned value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc{} || end == text.data() || value == 0) return std::string(expected);
+  std::string unit(end, text.data() + text.size());
+  for (char& c : unit)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  unsigned scale = 0;
+  if (unit.empty() || unit == "K" || unit == "KB") scale = 1;
+  if (unit == "M" || unit == "MB") scale = 1024;
+  if (scale == 0 || value > (1u << 20) / scale) return std::string(expected);
+  kib = value * scale;
   return {};
 }
 
@@ -132,8 +134,16 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
 
   std::string mode = "640x480";
   app.add_option("--mode", mode,
-                 "Desktop mode set by the card's driver (default 640x480; 640X480 too)")
-      ->type_name("WIDTHxHEIGHT");
+                 "Desktop mode set by the card's driver (default 640x480; 640X480 too),\n"
+                 "with its colour depth in bits (4, 8, 15, 16, 24 or 32), for example\n"
+                 "800x600x16; without one 256 colours, or 16 where the card has no\n"
+                 "256-colour mode of that size")
+      ->type_name("WxH[xDEPTH]");
+  std::string memory;
+  app.add_option("--memory", memory,
+                 "The card's video memory, one of the sizes its boards were sold with\n"
+                 "(default: the common one; see --list-cards), in KB or with M: 512, 1M")
+      ->type_name("SIZE");
   app.add_option("--load-registers", options.load_registers,
                  "Write a card's registers from FILE (JSON as --registers --json prints it)\n"
                  "over the driver's mode; they become the desktop mode. Without --mode the\n"
@@ -249,7 +259,7 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     // The matrix runs each card's own chipset over the drivers' own modes, every standard and
     // both interlace choices: an option that would change one run has no place in it.
     for (const char* name :
-         {"--load-registers", "--mode", "--standard", "--positive-sync", "--no-interlace",
+         {"--load-registers", "--mode", "--memory", "--standard", "--positive-sync", "--no-interlace",
           "--odd-even-vsync", "--computed", "--move", "--readout", "--registers", "--pci",
           "--extra-card", "--detect", "--as", "--next", "--list-cards", "--png", "--modeline"}) {
       if (app.count(name) > 0) {
@@ -273,8 +283,17 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
   } else if (options.csv || options.markdown) {
     return refuse("--csv and --markdown print the matrix: use them with --matrix");
   }
-  if (const auto problem = ParseMode(mode, options.width, options.height); !problem.empty()) {
-    return refuse("--mode " + mode + ": " + problem);
+  std::string mode_problem;
+  const auto parsed = virt::ParseDesktopMode(mode, mode_problem);
+  if (!parsed) return refuse("--mode " + mode + ": " + mode_problem);
+  options.width = parsed->width;
+  options.height = parsed->height;
+  options.bits_per_pixel = parsed->bits_per_pixel;
+  options.depth_given = std::count_if(mode.begin(), mode.end(),
+                                      [](char c) { return c == 'x' || c == 'X'; }) == 2;
+  if (app.count("--memory") > 0) {
+    if (const auto bad = ParseMemory(memory, options.memory_kib); !bad.empty())
+      return refuse("--memory " + memory + ": " + bad);
   }
   options.mode_given = app.count("--mode") > 0;
 

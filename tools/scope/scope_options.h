@@ -26,6 +26,11 @@ struct ScopeOptions {
   std::string card{virt::kDefaultCardName};
   uint16_t width = 640;
   uint16_t height = 480;
+  // The colour depth; depth_given when --mode names one. Without it the driver's depth for the
+  // size: 256 colours, or 16 where it offers no 256-colour mode at that size.
+  uint8_t bits_per_pixel = 8;
+  bool depth_given = false;
+  uint32_t memory_kib = 0;     // --memory; 0 for the card's common size
   bool mode_given = false;     // --mode on the command line
   std::string load_registers;  // a register file written over the driver's mode
   uint8_t standard = 98;       // vsVGA

@@ -132,11 +132,20 @@ void RefuseStandard(virt::VirtualPc& pc, ScopeReport& report) {
   if (Eng.HorzRowFound != 0) virt::ResetCurrentMode(pc.card());
 }
 
-std::string ModeList() {
+std::string ModeList(const virt::VgaCard& card) {
   std::string list;
-  for (const auto& mode : virt::DesktopModes()) {
+  for (const auto& mode : virt::DriverModes(card)) {
     if (!list.empty()) list += ", ";
-    list += std::to_string(mode.width) + "x" + std::to_string(mode.height);
+    list += virt::ModeName(mode);
+  }
+  return list;
+}
+
+std::string MemoryList(const virt::VgaCard& card) {
+  std::string list;
+  for (const uint32_t kib : card.MemorySizesKib()) {
+    if (!list.empty()) list += ", ";
+    list += std::to_string(kib);
   }
   return list;
 }
@@ -144,8 +153,17 @@ std::string ModeList() {
 // The driver sets the mode; a register file, if any, is written over it and stays part of it.
 bool SetMode(const ScopeOptions& options, virt::VgaCard& card, ScopeReport& report,
              std::string& error) {
+  if (options.memory_kib != 0 && !card.SetMemoryKib(options.memory_kib)) {
+    error = "the " + options.card + " was sold with " + MemoryList(card) + " KB, not " +
+            std::to_string(options.memory_kib);
+    return false;
+  }
+  virt::DesktopMode mode{options.width, options.height, options.bits_per_pixel};
+  if (!options.depth_given) mode = virt::DefaultDepthMode(card, options.width, options.height);
   report.width = options.width;
   report.height = options.height;
+  report.bits_per_pixel = mode.bits_per_pixel;
+  report.memory_kib = card.memory_kib();
   RegisterFile file;
   if (!options.load_registers.empty()) {
     if (!ReadRegisterFile(options.load_registers, file, error)) return false;
@@ -156,10 +174,9 @@ bool SetMode(const ScopeOptions& options, virt::VgaCard& card, ScopeReport& repo
                                 ": a chip's extended registers mean other things on another chip");
     }
   }
-  if (!virt::SetDesktopModeWithRegisters(card, options.width, options.height,
-                                         std::move(file.registers))) {
-    error = "the " + options.card + " driver has no " + std::to_string(options.width) + "x" +
-            std::to_string(options.height) + " mode; it offers " + ModeList();
+  if (!virt::SetDesktopModeWithRegisters(card, mode, std::move(file.registers))) {
+    error = "the " + options.card + " driver has no " + virt::ModeName(mode) + " mode with " +
+            std::to_string(card.memory_kib()) + " KB; it offers " + ModeList(card);
     return false;
   }
   return true;
@@ -170,7 +187,10 @@ bool SetMode(const ScopeOptions& options, virt::VgaCard& card, ScopeReport& repo
 void SizeFromSignal(ScopeReport& report) {
   const virt::Signal& s = report.monitor;
   const long rows = static_cast<long>(s.memory_rows_per_field) * (s.interlaced ? 2 : 1);
-  report.width = static_cast<uint16_t>(std::clamp(s.display_chars * s.dots_per_char, 0, 0xFFFF));
+  const int clocks = std::max(1, s.crtc.clocks_per_pixel);
+  report.width =
+      static_cast<uint16_t>(std::clamp(s.display_chars * s.dots_per_char / clocks, 0, 0xFFFF));
+  report.bits_per_pixel = static_cast<uint8_t>(s.crtc.bits_per_pixel);
   report.height = static_cast<uint16_t>(std::clamp(rows, 0L, 0xFFFFL));
   report.size_from_registers = true;
 }

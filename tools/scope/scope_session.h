@@ -59,6 +59,8 @@ struct ScopeReport {
   uint8_t family = 0;
   uint16_t model = 0;
   uint16_t width = 0, height = 0;       // the desktop size shown
+  uint8_t bits_per_pixel = 8;           // and its colour depth
+  uint32_t memory_kib = 0;              // the card's video memory
   bool size_from_registers = false;     // read from the loaded registers, not --mode
   std::vector<std::string> not_loaded;  // keys of the register file that were not loaded
   bool row_found = false;               // the engine found a row for the mode's width

@@ -1,6 +1,7 @@
 #include "platform/virtual/display_driver.h"
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 #include "platform/virtual/cards/standard_vga.h"
@@ -12,8 +13,10 @@ namespace {
 // The refresh rate the driver aims at when the card lets it choose a clock.
 constexpr double kTargetFieldHz = 60.0;
 
-constexpr std::array<DesktopMode, 14> kModes = {{
+constexpr std::array<DesktopMode, 16> kModes = {{
     {320, 200},    // 40 columns, double scanned
+    {320, 240},    // 40, double scanned (a game's mode)
+    {400, 300},    // 50, double scanned (a game's mode)
     {512, 384},    // 64
     {640, 400},    // 80
     {640, 480},    // 80
@@ -80,8 +83,19 @@ ModeTiming Bios640x480() {
   return m;
 }
 
+// The double-scanned game modes: the timing of twice their size, each row scanned twice and
+// each pixel shown over two dots.
+ModeTiming DoubledScan(ModeTiming m, uint16_t width, uint16_t height) {
+  m.width = width;
+  m.height = height;
+  m.scan_lines_per_row = 2;
+  m.offset = static_cast<uint16_t>(width / 8);
+  return m;
+}
+
 std::optional<ModeTiming> BiosTiming(uint16_t width, uint16_t height) {
   if (width == 640 && height == 480) return Bios640x480();
+  if (width == 320 && height == 240) return DoubledScan(Bios640x480(), 320, 240);
   if (width == 640 && height == 400) return Bios400Lines(640, false);
   if (width == 720 && height == 400) return Bios400Lines(720, true);
   if (width == 320 && height == 200) {
@@ -152,32 +166,167 @@ ModeTiming BiosTextMode() {
   return m;
 }
 
-std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, uint16_t width, uint16_t height) {
-  bool listed = false;
-  for (const DesktopMode& mode : kModes)
-    listed |= mode.width == width && mode.height == height;
-  if (!listed || !card.OffersMode(width, height)) return std::nullopt;
-  if (auto bios = BiosTiming(width, height)) return bios;
+namespace {
 
-  const ModeTiming shape = DerivedModeTiming(width, height, 0);
-  const double wanted_hz = static_cast<double>(shape.h_total) * 8 * shape.v_total * kTargetFieldHz;
-  return DerivedModeTiming(width, height, card.DriverClockHz(wanted_hz));
+// The sizes only games set (through DirectDraw): offered at 8 and 16 bits.
+bool GameSize(uint16_t width, uint16_t height) {
+  return width < 640 || (width == 640 && height == 400);
 }
 
-bool SetDesktopMode(VgaCard& card, uint16_t width, uint16_t height) {
-  const auto timing = DesktopModeTiming(card, width, height);
-  if (!timing) return false;
-  card.SetMode(*timing);
+// 16 colours: the planar depth Windows 9x drivers keep for 640x480, 800x600 and 1024x768 (the
+// largest desktop of a 512 KB board).
+bool PlanarSize(uint16_t width, uint16_t height) {
+  return (width == 640 && height == 480) || (width == 800 && height == 600) ||
+         (width == 1024 && height == 768);
+}
+
+bool Listed(const DesktopMode& mode) {
+  for (const DesktopMode& size : kModes) {
+    if (size.width == mode.width && size.height == mode.height) return true;
+  }
+  return false;
+}
+
+bool DriverDoublesScan(uint16_t width, uint16_t height) {
+  return (width == 320 && (height == 200 || height == 240)) || (width == 400 && height == 300);
+}
+
+// The driver's clock must be the one the depth needs to within this share: a card whose clocks
+// miss it does not offer the depth at that size.
+constexpr double kDepthClockTolerance = 0.02;
+
+uint16_t Scaled(uint16_t value, int factor) {
+  return static_cast<uint16_t>(value * factor);
+}
+
+// Lays the 8-bit timing of a size out for a depth: the family's factors on the horizontal
+// counts and the clock, the line offset in the depth's bytes (8-byte units for packed pixels,
+// 2-byte units per plane for 16 colours). False where the card cannot make the clock or hold
+// the offset.
+bool LayDepth(const VgaCard& card, uint8_t bits_per_pixel, ModeTiming& m) {
+  m.bits_per_pixel = bits_per_pixel;
+  const int bytes = BytesPerPixel(bits_per_pixel);
+  const VgaCard::DepthPipe pipe = card.DriverPipe(bits_per_pixel);
+  m.offset = bits_per_pixel == 4      ? static_cast<uint16_t>(m.width / 16)
+             : pipe.offset_counts_pixels ? static_cast<uint16_t>(m.width / 8)
+                                         : static_cast<uint16_t>(m.width * bytes / 8);
+  // A row longer than the chip's line offset can count is not offered.
+  if (m.offset >= (1 << card.ExtractTiming().offset_bits)) return false;
+  if (pipe.clock_multiplier > 1) {
+    const double wanted = m.pixel_clock_hz * pipe.clock_multiplier;
+    const double made = card.DriverClockHz(wanted);
+    if (std::fabs(made - wanted) > wanted * kDepthClockTolerance) return false;
+    m.pixel_clock_hz = made;
+  }
+  if (pipe.h_multiplier > 1) {
+    const int k = pipe.h_multiplier;
+    m.h_total = Scaled(m.h_total, k);
+    m.h_display = Scaled(m.h_display, k);
+    m.h_blank_start = Scaled(m.h_blank_start, k);
+    m.h_blank_end = Scaled(m.h_blank_end, k);
+    m.h_sync_start = Scaled(m.h_sync_start, k);
+    m.h_sync_end = Scaled(m.h_sync_end, k);
+    if (m.h_total > pipe.h_total_limit) return false;
+  }
   return true;
 }
 
-bool SetDesktopModeWithRegisters(VgaCard& card, uint16_t width, uint16_t height,
+}  // namespace
+
+std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, const DesktopMode& mode) {
+  if (!Listed(mode)) return std::nullopt;
+  bool depth_offered = false;
+  for (const uint8_t depth : card.DriverDepths())
+    depth_offered |= depth == mode.bits_per_pixel;
+  if (!depth_offered) return std::nullopt;
+  if (GameSize(mode.width, mode.height) && mode.bits_per_pixel != 8 && mode.bits_per_pixel != 16)
+    return std::nullopt;
+  // The double-scanned sizes show each pixel over two dots, which only the 256-colour pixel
+  // assembly does; their 16-bit forms are not modelled.
+  if (DriverDoublesScan(mode.width, mode.height) && mode.bits_per_pixel != 8) return std::nullopt;
+  if (mode.bits_per_pixel == 4 && !PlanarSize(mode.width, mode.height)) return std::nullopt;
+  if (BytesFor(mode) > card.memory_kib() * 1024u) return std::nullopt;
+  if (!card.OffersMode(mode.width, mode.height, mode.bits_per_pixel)) return std::nullopt;
+  std::optional<ModeTiming> timing = TableModeTiming(card, mode);
+  if (!timing || timing->pixel_clock_hz / card.DriverPipe(mode.bits_per_pixel).clock_multiplier >
+                     card.MaxPixelRateHz(mode.bits_per_pixel)) {
+    return std::nullopt;
+  }
+  return timing;
+}
+
+std::optional<ModeTiming> TableModeTiming(const VgaCard& card, const DesktopMode& mode) {
+  if (!Listed(mode)) return std::nullopt;
+  std::optional<ModeTiming> timing = BiosTiming(mode.width, mode.height);
+  if (!timing && mode.width == 400 && mode.height == 300) {
+    const ModeTiming shape = DerivedModeTiming(800, 600, 0);
+    const double wanted_hz =
+        static_cast<double>(shape.h_total) * 8 * shape.v_total * kTargetFieldHz;
+    timing = DoubledScan(DerivedModeTiming(800, 600, card.DriverClockHz(wanted_hz)), 400, 300);
+  }
+  if (!timing) {
+    const ModeTiming shape = DerivedModeTiming(mode.width, mode.height, 0);
+    const double wanted_hz =
+        static_cast<double>(shape.h_total) * 8 * shape.v_total * kTargetFieldHz;
+    timing = DerivedModeTiming(mode.width, mode.height, card.DriverClockHz(wanted_hz));
+  }
+  if (!LayDepth(card, mode.bits_per_pixel, *timing)) return std::nullopt;
+  return timing;
+}
+
+std::vector<DesktopMode> DriverModes(const VgaCard& card) {
+  std::vector<DesktopMode> modes;
+  for (const DesktopMode& size : kModes) {
+    for (const uint8_t depth : kDepths) {
+      DesktopMode mode{size.width, size.height, depth};
+      if (!DesktopModeTiming(card, mode)) continue;
+      mode.double_scan = DriverDoublesScan(size.width, size.height);
+      modes.push_back(mode);
+    }
+  }
+  return modes;
+}
+
+DesktopMode DefaultDepthMode(const VgaCard& card, uint16_t width, uint16_t height) {
+  DesktopMode mode{width, height, 8};
+  for (const uint8_t depth : {8, 4}) {
+    mode.bits_per_pixel = depth;
+    if (DesktopModeTiming(card, mode)) return mode;
+  }
+  mode.bits_per_pixel = 8;
+  return mode;
+}
+
+DesktopMode CurrentDesktopMode(const VgaCard& card) {
+  const ModeTiming& m = card.current_mode();
+  return {m.width, m.height, m.bits_per_pixel, m.scan_lines_per_row == 2};
+}
+
+bool SetDesktopMode(VgaCard& card, const DesktopMode& mode) {
+  return SetDesktopModeWithRegisters(card, mode, {});
+}
+
+bool SetDesktopModeWithRegisters(VgaCard& card, const DesktopMode& mode,
                                  LoadedRegisters registers) {
-  auto timing = DesktopModeTiming(card, width, height);
+  auto timing = DesktopModeTiming(card, mode);
   if (!timing) return false;
   timing->loaded = std::move(registers);
   card.SetMode(*timing);
   return true;
+}
+
+std::optional<ModeTiming> DesktopModeTiming(const VgaCard& card, uint16_t width, uint16_t height) {
+  return DesktopModeTiming(card, DefaultDepthMode(card, width, height));
+}
+
+bool SetDesktopMode(VgaCard& card, uint16_t width, uint16_t height) {
+  return SetDesktopMode(card, DefaultDepthMode(card, width, height));
+}
+
+bool SetDesktopModeWithRegisters(VgaCard& card, uint16_t width, uint16_t height,
+                                 LoadedRegisters registers) {
+  return SetDesktopModeWithRegisters(card, DefaultDepthMode(card, width, height),
+                                     std::move(registers));
 }
 
 void ResetCurrentMode(VgaCard& card) {

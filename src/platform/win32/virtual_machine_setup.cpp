@@ -1,6 +1,6 @@
 #include "platform/win32/virtual_machine_setup.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -14,27 +14,6 @@ namespace {
 constexpr std::string_view kDefaultCard = virt::kDefaultCardName;
 constexpr std::string_view kDefaultMode = "640x480";
 
-struct Size {
-  uint16_t width = 0;
-  uint16_t height = 0;
-};
-
-std::optional<uint16_t> ParseNumber(std::string_view text) {
-  uint16_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size() || value == 0) return std::nullopt;
-  return value;
-}
-
-std::optional<Size> ParseMode(std::string_view mode) {
-  const size_t x = mode.find_first_of("xX");
-  if (x == std::string_view::npos) return std::nullopt;
-  const auto width = ParseNumber(mode.substr(0, x));
-  const auto height = ParseNumber(mode.substr(x + 1));
-  if (!width || !height) return std::nullopt;
-  return Size{*width, *height};
-}
-
 std::string KnownCards() {
   std::string list;
   for (std::string_view name : virt::CardNames()) {
@@ -46,10 +25,9 @@ std::string KnownCards() {
 
 std::string OfferedModes(const virt::VgaCard& card) {
   std::string list;
-  for (const virt::DesktopMode& mode : virt::DesktopModes()) {
-    if (!virt::DesktopModeTiming(card, mode.width, mode.height)) continue;
+  for (const virt::DesktopMode& mode : virt::DriverModes(card)) {
     if (!list.empty()) list += ", ";
-    list += std::to_string(mode.width) + "x" + std::to_string(mode.height);
+    list += virt::ModeName(mode);
   }
   return list;
 }
@@ -66,10 +44,19 @@ VirtualMachineSetup SetUpVirtualMachine(std::string_view card_name, std::string_
                   "\".\nKnown cards: " + KnownCards() + ".";
     return setup;
   }
-  const std::optional<Size> size = ParseMode(mode);
-  if (!size || !virt::SetDesktopMode(*card, size->width, size->height)) {
+  std::string problem;
+  std::optional<virt::DesktopMode> chosen = virt::ParseDesktopMode(mode, problem);
+  if (!chosen) {
+    setup.error = "ZANVO_VIRTUAL_MODE: \"" + std::string(mode) + "\": " + problem + ".";
+    return setup;
+  }
+  // A size without a depth is the driver's depth for it, as zanvo-scope takes it.
+  if (std::count(mode.begin(), mode.end(), 'x') + std::count(mode.begin(), mode.end(), 'X') < 2)
+    chosen = virt::DefaultDepthMode(*card, chosen->width, chosen->height);
+  if (!virt::SetDesktopMode(*card, *chosen)) {
     setup.error = "ZANVO_VIRTUAL_MODE: \"" + std::string(mode) + "\" is not a desktop mode of " +
-                  std::string(card_name) + ".\nModes: " + OfferedModes(*card) + ".";
+                  std::string(card_name) + " with " + std::to_string(card->memory_kib()) +
+                  " KB.\nModes: " + OfferedModes(*card) + ".";
     return setup;
   }
   setup.pc = std::make_unique<virt::VirtualPc>(std::move(card));

@@ -32,7 +32,26 @@ constexpr uint32_t kGenDoubleScan = 1u << 0;
 constexpr uint32_t kGenInterlace = 1u << 1;
 constexpr uint32_t kGenExtDisplay = 1u << 24;
 constexpr uint32_t kGenCrtcEnable = 1u << 25;
-constexpr uint32_t kPixelDepth8 = 2u << 8;
+constexpr int kPixelDepthShift = 8;
+constexpr uint32_t kPixelDepthMask = 7u << kPixelDepthShift;
+// CRTC_GEN_CNTL bits 8-10 by depth: 1 4bpp, 2 8, 3 15, 4 16, 5 24, 6 32.
+uint32_t PixelDepthCode(uint8_t bits_per_pixel) {
+  switch (bits_per_pixel) {
+    case 4:
+      return 1u << kPixelDepthShift;
+    case 15:
+      return 3u << kPixelDepthShift;
+    case 16:
+      return 4u << kPixelDepthShift;
+    case 24:
+      return 5u << kPixelDepthShift;
+    case 32:
+      return 6u << kPixelDepthShift;
+    default:
+      return 2u << kPixelDepthShift;
+  }
+}
+constexpr uint8_t kDepthBits[8] = {8, 4, 8, 15, 16, 24, 32, 8};
 constexpr uint32_t kSyncNegative = 1u << 21;
 
 // PLL registers.
@@ -233,6 +252,8 @@ void AtiMach64Card::ApplyExtensions(CrtcTiming& t) const {
   // Interlaced, the block CRTC steps two rows per field line with the pitch as programmed.
   t.interlace_reads_frame = false;
   t.sync_enabled = (gen & kGenCrtcEnable) != 0;
+  t.bits_per_pixel = kDepthBits[(gen & kPixelDepthMask) >> kPixelDepthShift];
+  t.clocks_per_pixel = 1;
 }
 
 void AtiMach64Card::ProgramMode(const ModeTiming& m) {
@@ -255,8 +276,9 @@ void AtiMach64Card::ProgramMode(const ModeTiming& m) {
   PutDword(kVSyncStrtWid, (m.v_sync_start & 0x7FFu) |
                               ((m.v_sync_end - m.v_sync_start) & 0x1Fu) << 16 |
                               (m.vsync_negative ? kSyncNegative : 0));
-  PutDword(kOffPitch, static_cast<uint32_t>(m.width / 8) << 22);
-  gen = (gen & ~(7u << 8)) | kPixelDepth8 | kGenExtDisplay | kGenCrtcEnable;
+  PutDword(kOffPitch, static_cast<uint32_t>(m.offset) << 22);
+  gen = (gen & ~kPixelDepthMask) | PixelDepthCode(m.bits_per_pixel) | kGenExtDisplay |
+        kGenCrtcEnable;
   if (m.scan_lines_per_row == 2) gen |= kGenDoubleScan;
   PutDword(kGenCntl, gen);
 

@@ -130,7 +130,25 @@ double CirrusCard::ClockHz(int select) const {
 
 void CirrusCard::ApplyExtensions(CrtcTiming& t) const {
   const auto cr = [this](uint8_t index) { return Stored(RegFile::kCrtc, index); };
-  t.clock_divisor *= PixelModeDivider(Stored(RegFile::kSequencer, SR07));
+  const uint8_t sr07 = Stored(RegFile::kSequencer, SR07);
+  const int divider = PixelModeDivider(sr07);
+  t.clock_divisor *= divider;
+  // The pixel mode's bytes per pixel; 15- and 16-bit pixels differ only in the hidden DAC
+  // register, which the model does not keep, so both read as 16 bits.
+  switch ((sr07 >> 1) & 0x07) {
+    case 1:
+    case 3:
+      t.bits_per_pixel = 16;
+      break;
+    case 2:
+      t.bits_per_pixel = 24;
+      break;
+    case 4:
+      t.bits_per_pixel = 32;
+      break;
+    default:
+      break;
+  }
   // Interlace: vertical values count field lines; CR19 places the second field's retrace.
   t.interlaced = (cr(CR1A) & 0x01) != 0;
   t.offset += ((cr(CR1B) >> 4) & 0x01) << 8;

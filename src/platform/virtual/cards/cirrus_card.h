@@ -36,6 +36,7 @@ class CirrusCard final : public VgaCard {
   uint16_t model() const override { return 0; }
 
   double DriverClockHz(double wanted_hz) const override;
+  DepthPipe DriverPipe(uint8_t bits_per_pixel) const override;
 
  protected:
   RegisterAccess Access(RegFile file, uint8_t index) const override;

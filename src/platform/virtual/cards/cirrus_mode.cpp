@@ -33,6 +33,11 @@ double CirrusCard::DriverClockHz(double wanted_hz) const {
   return CirrusVclkHz(NearestCirrusVclk(std::min(wanted_hz, kMaxVclkHz)));
 }
 
+VgaCard::DepthPipe CirrusCard::DriverPipe(uint8_t bits_per_pixel) const {
+  if (bits_per_pixel == 24) return {1, 3};
+  return {};
+}
+
 void CirrusCard::ProgramMode(const ModeTiming& m) {
   WriteIndexed(RegFile::kSequencer, SR06, kKeyOpen);
 
@@ -50,7 +55,12 @@ void CirrusCard::ProgramMode(const ModeTiming& m) {
   VgaCard::ProgramMode(m);
   WriteMisc(static_cast<uint8_t>((misc() & ~0x0C) | (select << kMiscClockShift)));
 
-  WriteIndexed(RegFile::kSequencer, SR07, m.text ? 0x00 : 0x01);  // 0x01: 8-bit packed pixels
+  // SR07: bit 0 packed pixels; bits 3-1 the pixel mode (0 8-bit, 3 16-bit at the pixel clock,
+  // 2 24-bit over three VCLKs), as the NT miniport's and cirrusfb's 543x tables set it.
+  uint8_t pixel_mode = 0x01;
+  if (m.bits_per_pixel == 15 || m.bits_per_pixel == 16) pixel_mode = 0x07;
+  if (m.bits_per_pixel == 24) pixel_mode = 0x05;
+  WriteIndexed(RegFile::kSequencer, SR07, m.text ? 0x00 : pixel_mode);
   WriteIndexed(RegFile::kCrtc, CR1A, 0x00);                       // not interlaced
   WriteIndexed(RegFile::kCrtc, CR19, 0x00);
   // CR1B bit 1 extends the address wrap past 256 KiB for the packed-pixel modes.

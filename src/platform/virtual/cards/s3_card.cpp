@@ -183,6 +183,9 @@ void S3Card::ApplyExtensions(CrtcTiming& t) const {
   // CRTC then counts horizontal values in half characters.
   const uint8_t format = cr(CR67) & 0xF0;
   if (chip_.is_trio && (format == 0x30 || format == 0x50)) t.h_units_per_char = 2;
+  if (format == 0x30) t.bits_per_pixel = 15;
+  if (format == 0x50) t.bits_per_pixel = 16;
+  if (format == 0xD0) t.bits_per_pixel = 32;
 }
 
 }  // namespace zanvo::virt

@@ -48,6 +48,7 @@ class S3Card : public VgaCard {
   uint16_t model() const override { return chip_.model; }
 
   double DriverClockHz(double wanted_hz) const override;
+  DepthPipe DriverPipe(uint8_t bits_per_pixel) const override;
 
  protected:
   RegisterAccess Access(RegFile file, uint8_t index) const override;

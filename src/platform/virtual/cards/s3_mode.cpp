@@ -37,6 +37,27 @@ double S3Card::DriverClockHz(double wanted_hz) const {
   return S3PllHz(NearestS3Pll(std::min(wanted_hz, kMaxDclkHz)));
 }
 
+// CR67 bits 7-4 by depth as s3fb programs the Trio: 0x30 5-5-5, 0x50 5-6-5 (both in doubled
+// horizontal units at an unchanged DCLK), 0xD0 8-8-8-8; 0x00 for 4 and 8 bits.
+uint8_t S3PixelFormat(uint8_t bits_per_pixel) {
+  switch (bits_per_pixel) {
+    case 15:
+      return 0x30;
+    case 16:
+      return 0x50;
+    case 32:
+      return 0xD0;
+    default:
+      return 0x00;
+  }
+}
+
+VgaCard::DepthPipe S3Card::DriverPipe(uint8_t bits_per_pixel) const {
+  // CR5D bit 0 holds the doubled total's ninth bit.
+  if (chip_.is_trio && (bits_per_pixel == 15 || bits_per_pixel == 16)) return {2, 1, false, 516};
+  return {};
+}
+
 void S3Card::ProgramMode(const ModeTiming& m) {
   // The three keys open: SR09 and up, CR2D-CR3F, CR40 and up.
   WriteIndexed(RegFile::kSequencer, SR08, 0x06);
@@ -71,7 +92,8 @@ void S3Card::ProgramMode(const ModeTiming& m) {
   WriteIndexed(RegFile::kCrtc, CR3C, 0x00);
   WriteIndexed(RegFile::kCrtc, CR51, static_cast<uint8_t>(((m.offset >> 8) & 0x03) << 4));
   WriteIndexed(RegFile::kCrtc, CR43, 0x00);
-  WriteIndexed(RegFile::kCrtc, CR67, 0x00);  // 8-bit pixels, streams processor off
+  // The pixel format, streams processor off.
+  WriteIndexed(RegFile::kCrtc, CR67, m.text ? 0x00 : S3PixelFormat(m.bits_per_pixel));
   WriteIndexed(RegFile::kCrtc, CR35, 0x00);
 
   WriteIndexed(RegFile::kCrtc, CR39, 0x5A);

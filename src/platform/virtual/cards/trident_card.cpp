@@ -17,6 +17,9 @@ constexpr uint8_t GR0F = 0x0F;  // miscellaneous extended functions
 constexpr uint8_t CR1E = 0x1E;  // module testing: bit 2 interlace
 constexpr uint8_t CR29 = 0x29;  // offset bits 8-9
 constexpr uint8_t CR38 = 0x38;  // pixel depth
+constexpr uint8_t kCr38DepthMask = 0x0C;
+constexpr uint8_t kCr38Depth16 = 0x04;
+constexpr uint8_t kCr38Depth24 = 0x08;
 
 constexpr uint8_t kSr0eUnprotect = 0x80;
 constexpr uint8_t kSr0eInvertedBit = 0x02;
@@ -239,6 +242,13 @@ void TridentCard::ApplyExtensions(CrtcTiming& t) const {
   if (chip_ == TridentChip::kBlade3D && (Stored(RegFile::kGraphics, GR0F) & kGr0fHalfDotClock))
     t.clock_divisor *= 2;
 
+  if (HasVclk()) {
+    const uint8_t depth = Stored(RegFile::kCrtc, CR38) & kCr38DepthMask;
+    if (depth == kCr38Depth16) t.bits_per_pixel = 16;
+    if (depth == kCr38Depth24) t.bits_per_pixel = 24;
+    if (depth != 0) t.clocks_per_pixel = depth == kCr38Depth16 ? 2 : 3;
+  }
+
   t.interlaced = (Stored(RegFile::kCrtc, CR1E) & kCr1eInterlace) != 0;
   t.interlace_reads_frame = true;
   // The 8800BR has no CR29 (docs/chips.md): its offset is CR13 alone.
@@ -252,6 +262,21 @@ void TridentCard::ApplyExtensions(CrtcTiming& t) const {
     t.offset_bits = 10;
     t.offset_registers = "CRTC 0x13 with CR29 bits 4-5";
   }
+}
+
+// CR38 bits 3-2 by depth: 0 8 bits, 1 16 bits, 2 24 bits; the driver sends each pixel as that
+// many bytes, one a clock, so the horizontal counts and the clock grow by the bytes.
+uint8_t DepthCode(uint8_t bits_per_pixel) {
+  if (bits_per_pixel == 16) return kCr38Depth16;
+  if (bits_per_pixel == 24) return kCr38Depth24;
+  return 0x00;
+}
+
+VgaCard::DepthPipe TridentCard::DriverPipe(uint8_t bits_per_pixel) const {
+  if (!HasVclk()) return {};
+  if (bits_per_pixel == 16) return {2, 2};
+  if (bits_per_pixel == 24) return {3, 3};
+  return {};
 }
 
 void TridentCard::ProgramMode(const ModeTiming& m) {
@@ -284,7 +309,7 @@ void TridentCard::ProgramMode(const ModeTiming& m) {
   }
   if (HasVclk()) {
     StoredRef(RegFile::kCrtc, CR29) |= static_cast<uint8_t>(((m.offset >> 9) & 0x01) << 5);
-    StoredRef(RegFile::kCrtc, CR38) = 0x00;  // 8 bits per pixel
+    StoredRef(RegFile::kCrtc, CR38) = m.text ? 0x00 : DepthCode(m.bits_per_pixel);
     StoredRef(RegFile::kSequencer, SR11) = 0x00;
   }
   old_sr0d_ = 0x00;

@@ -40,6 +40,7 @@ class TridentCard final : public VgaCard {
   uint16_t model() const override;
 
   double DriverClockHz(double wanted_hz) const override;
+  DepthPipe DriverPipe(uint8_t bits_per_pixel) const override;
 
   bool old_mode() const { return old_mode_; }
   uint16_t vclk_word() const { return vclk_; }

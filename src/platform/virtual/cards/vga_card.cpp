@@ -98,7 +98,7 @@ uint8_t VgaCard::PeekPort(uint16_t port, uint64_t now_ps) const {
     case kPortSeqData:
       return ReadRegister(RegFile::kSequencer, index_[FileSlot(RegFile::kSequencer)]);
     case kPortDacMask:
-      return dac_mask_;
+      return HasHiColorDac() && dac_mask_reads_ >= kDacCommandReads ? dac_command_ : dac_mask_;
     case kPortDacReadIndex:
       return dac_reading_ ? kDacStateReading : 0x00;
     case kPortDacWriteIndex:
@@ -140,6 +140,7 @@ void VgaCard::ReadEffects(uint16_t port) {
       OnRegisterRead(RegFile::kAttribute, index_[FileSlot(RegFile::kAttribute)] & kAttrIndexMask);
       break;
     case kPortDacData:
+      dac_mask_reads_ = 0;
       if (++dac_component_ == 3) {
         dac_component_ = 0;
         ++dac_read_index_;
@@ -150,8 +151,12 @@ void VgaCard::ReadEffects(uint16_t port) {
     case kPortVideoEnable:
     case kPortSeqIndex:
     case kPortDacMask:
+      if (dac_mask_reads_ < kDacCommandReads) ++dac_mask_reads_;
+      break;
     case kPortDacReadIndex:
     case kPortDacWriteIndex:
+      dac_mask_reads_ = 0;
+      break;
     case kPortFeatureRead:
     case kPortMiscRead:
     case kPortGcIndex:
@@ -222,19 +227,28 @@ void VgaCard::WritePort(uint16_t port, uint8_t value) {
       WriteIndexed(RegFile::kSequencer, index_[FileSlot(RegFile::kSequencer)], value);
       break;
     case kPortDacMask:
-      dac_mask_ = value;
+      if (HasHiColorDac() && dac_mask_reads_ >= kDacCommandReads) {
+        dac_command_ = value;
+        InvalidateTiming();
+      } else {
+        dac_mask_ = value;
+      }
+      dac_mask_reads_ = 0;
       break;
     case kPortDacReadIndex:
+      dac_mask_reads_ = 0;
       dac_read_index_ = value;
       dac_component_ = 0;
       dac_reading_ = true;
       break;
     case kPortDacWriteIndex:
+      dac_mask_reads_ = 0;
       dac_write_index_ = value;
       dac_component_ = 0;
       dac_reading_ = false;
       break;
     case kPortDacData:
+      dac_mask_reads_ = 0;
       WriteDacData(value);
       break;
     case kPortGcIndex:

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "platform/virtual/signal/mode_timing.h"
@@ -110,7 +111,39 @@ class VgaCard {
   // The clock the driver uses for a mode that wants `wanted_hz`: by default the nearest of the
   // card's fixed clocks.
   virtual double DriverClockHz(double wanted_hz) const;
-  virtual bool OffersMode(uint16_t /*width*/, uint16_t /*height*/) const { return true; }
+
+  // The video memory on the board, in KiB. A card starts with the size most of its boards were
+  // sold with; SetMemoryKib takes only a size they were sold with (false otherwise).
+  std::span<const uint32_t> MemorySizesKib() const;
+  uint32_t DefaultMemoryKib() const;
+  uint32_t memory_kib() const { return memory_kib_ != 0 ? memory_kib_ : DefaultMemoryKib(); }
+  bool SetMemoryKib(uint32_t kib);
+  // The colour depths the chip with its DAC shows as its Windows 9x driver offers them, and the
+  // highest pixel rate (pixels a second out of the DAC) it takes at each.
+  std::span<const uint8_t> DriverDepths() const;
+  double MaxPixelRateHz(uint8_t bits_per_pixel) const;
+  // How the driver lays a depth onto the CRTC: the factor on the horizontal counts and the one
+  // on the pixel clock, over the 8-bit timing of the same size (a HiColor DAC takes two clocks
+  // per pixel: both doubled).
+  struct DepthPipe {
+    int h_multiplier = 1;
+    int clock_multiplier = 1;
+    bool offset_counts_pixels = false;  // the line offset counts 8-pixel units at any depth
+    // The longest line in characters the horizontal registers hold once multiplied: CR00's
+    // eight bits plus the five the CRTC adds, unless the chip has an overflow bit the driver
+    // writes.
+    int h_total_limit = 260;
+  };
+  virtual DepthPipe DriverPipe(uint8_t bits_per_pixel) const;
+  // Whether the chip's 256-colour pixels take its extended path, a pixel a dot, rather than
+  // the attribute controller's assembly over two dots (what the driver chose with the mode).
+  virtual bool ExtendedPixelPath() const { return !vga_pixel_pairs_; }
+  // Whether the driver offers a size at a depth on this card beyond memory and pixel rate (the
+  // standard VGA's 256-colour pixels, for one, reach only 64 KiB). True by default.
+  virtual bool OffersMode(uint16_t /*width*/, uint16_t /*height*/,
+                          uint8_t /*bits_per_pixel*/) const {
+    return true;
+  }
   // Programs a mode as the driver does, writes the mode's loaded registers over it, and
   // remembers it as the current mode.
   void SetMode(const ModeTiming& mode);
@@ -142,6 +175,8 @@ class VgaCard {
   // Writes the registers for a mode, as the family's driver does.
   virtual void ProgramMode(const ModeTiming& mode);
 
+  // The HiColor DAC command register as the driver leaves it (0 on a plain DAC).
+  uint8_t dac_command() const { return dac_command_; }
   // A register write through the card's own rules (locks included), as the CPU makes it.
   void WriteIndexed(RegFile file, uint8_t index, uint8_t value);
   void WriteAttribute(uint8_t index, uint8_t value);
@@ -169,6 +204,8 @@ class VgaCard {
   void ReadEffects(uint16_t port);
   void RefreshTiming() const;
   void LoadRegisters(const LoadedRegisters& loaded);
+  bool HasHiColorDac() const;
+  void ReadPixelFormat(CrtcTiming& timing) const;
 
   std::array<std::array<uint8_t, 256>, 4> regs_{};
   std::array<uint8_t, 4> index_{};
@@ -189,6 +226,17 @@ class VgaCard {
   bool retrace_level_ = false;
 
   ModeTiming current_mode_{};
+  uint32_t memory_kib_ = 0;  // 0: the default size
+
+  // The HiColor DAC's command register and how many reads of the pixel mask in a row have
+  // come (the fifth access reaches the command register); see board_specs.h.
+  uint8_t dac_command_ = 0;
+  uint8_t dac_mask_reads_ = 0;
+  // Whether the 256-colour pixels pass the attribute controller's 8-bit assembly, two dots per
+  // pixel, as the VGA's own modes do (the chips' extended 256-colour paths send one a dot).
+  // The driver sets it with the mode: for the families whose enable bit no source names, it is
+  // the model's state rather than a register (docs/chips.md, Colour depths).
+  bool vga_pixel_pairs_ = false;
   // Mutable so that a const peek can hold the locks open for the length of one read.
   mutable bool locks_held_open_ = false;
 

@@ -2,7 +2,11 @@
 // CRTC protection lifted for the timing registers and set again at the end, the palette loaded
 // with the screen off.
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+
+#include "platform/virtual/cards/board_specs.h"
 
 #include "platform/virtual/cards/vga_card.h"
 
@@ -37,6 +41,44 @@ double VgaCard::DriverClockHz(double wanted_hz) const {
     if (hz > 0 && (best == 0 || std::fabs(hz - wanted_hz) < std::fabs(best - wanted_hz))) best = hz;
   }
   return best;
+}
+
+std::span<const uint32_t> VgaCard::MemorySizesKib() const {
+  return BoardSpecFor(name()).memory_kib;
+}
+
+uint32_t VgaCard::DefaultMemoryKib() const {
+  return BoardSpecFor(name()).default_kib;
+}
+
+bool VgaCard::SetMemoryKib(uint32_t kib) {
+  for (const uint32_t size : MemorySizesKib()) {
+    if (size != kib) continue;
+    memory_kib_ = kib;
+    return true;
+  }
+  return false;
+}
+
+std::span<const uint8_t> VgaCard::DriverDepths() const {
+  return BoardSpecFor(name()).depths;
+}
+
+double VgaCard::MaxPixelRateHz(uint8_t bits_per_pixel) const {
+  const BoardSpec& spec = BoardSpecFor(name());
+  double limit = spec.max_rate_8bit_hz;
+  if (bits_per_pixel == 15 || bits_per_pixel == 16) limit = spec.max_rate_16bit_hz;
+  if (bits_per_pixel >= 24) limit = spec.max_rate_24bit_hz;
+  return limit > 0 ? limit : std::numeric_limits<double>::infinity();
+}
+
+bool VgaCard::HasHiColorDac() const {
+  return BoardSpecFor(name()).dac != BoardDac::kVga;
+}
+
+VgaCard::DepthPipe VgaCard::DriverPipe(uint8_t bits_per_pixel) const {
+  if (HasHiColorDac() && (bits_per_pixel == 15 || bits_per_pixel == 16)) return {2, 2};
+  return {};
 }
 
 void VgaCard::SetMode(const ModeTiming& mode) {
@@ -91,7 +133,9 @@ void VgaCard::ProgramMode(const ModeTiming& m) {
   WriteIndexed(RegFile::kSequencer, SR01, m.dots_per_char == 8 ? kSR01EightDot : 0x00);
   WriteIndexed(RegFile::kSequencer, SR02, 0x0F);
   WriteIndexed(RegFile::kSequencer, SR03, 0x00);
-  WriteIndexed(RegFile::kSequencer, SR04, m.text ? 0x02 : 0x0E);  // 0x0E: chain-4, 256 KiB
+  // 16 colours are planar (no chain-4, byte addressing), everything else packed.
+  const bool planar = !m.text && m.bits_per_pixel == 4;
+  WriteIndexed(RegFile::kSequencer, SR04, m.text ? 0x02 : planar ? 0x06 : 0x0E);  // 0x0E: chain-4
   WriteIndexed(RegFile::kSequencer, SR00, kSR00Running);
 
   WriteIndexed(RegFile::kCrtc, CR11, Stored(RegFile::kCrtc, CR11) & ~kCR11Protect);
@@ -118,10 +162,10 @@ void VgaCard::ProgramMode(const ModeTiming& m) {
       static_cast<uint8_t>(vre & 0x0F),  // written again below with the protection bit
       Lo(vde),
       Lo(m.offset),
-      static_cast<uint8_t>(m.text ? 0x1F : 0x40),
+      static_cast<uint8_t>(m.text ? 0x1F : planar ? 0x00 : 0x40),
       Lo(vbs),
       Lo(vbe),
-      static_cast<uint8_t>(0xA3 | (div == 2 ? kCR17CountByTwo : 0)),
+      static_cast<uint8_t>((planar ? 0xE3 : 0xA3) | (div == 2 ? kCR17CountByTwo : 0)),
       0xFF,
   };
   for (int index = 0; index < kStandardCrtcCount; ++index) {
@@ -131,15 +175,17 @@ void VgaCard::ProgramMode(const ModeTiming& m) {
 
   const uint8_t text_gc[kStandardGcCount] = {0, 0, 0, 0, 0, 0x10, 0x0E, 0x00, 0xFF};
   const uint8_t pixel_gc[kStandardGcCount] = {0, 0, 0, 0, 0, 0x40, 0x05, 0x0F, 0xFF};
+  const uint8_t planar_gc[kStandardGcCount] = {0, 0, 0, 0, 0, 0x00, 0x05, 0x0F, 0xFF};
   for (int index = 0; index < kStandardGcCount; ++index) {
     WriteIndexed(RegFile::kGraphics, static_cast<uint8_t>(index),
-                 m.text ? text_gc[index] : pixel_gc[index]);
+                 m.text ? text_gc[index] : planar ? planar_gc[index] : pixel_gc[index]);
   }
 
   // The attribute controller through its port, as a BIOS does: flip-flop reset, index without
   // the palette source bit (screen off) while the palette loads, then the screen back on.
   attr_flip_flop_data_ = false;                       // what the BIOS's read of Input Status 1 does
-  const uint8_t mode_control = m.text ? 0x0C : 0x41;  // 0x41: graphics, 8-bit pixels
+  // 0x41: graphics, 8-bit pixels; 0x01: graphics, 4-bit pixels.
+  const uint8_t mode_control = m.text ? 0x0C : planar ? 0x01 : 0x41;
   const uint8_t attrs[kStandardAttrCount - 16] = {mode_control, 0x00, 0x0F,
                                                   static_cast<uint8_t>(m.text ? 0x08 : 0x00), 0x00};
   for (int index = 0; index < kStandardAttrCount; ++index) {
@@ -149,6 +195,31 @@ void VgaCard::ProgramMode(const ModeTiming& m) {
     WritePort(kPortAttrIndexData, value);
   }
   WritePort(kPortAttrIndexData, kAttrPaletteSource);
+
+  // The VGA's own 256-colour modes (320 dots on 80 characters) assemble each pixel over two
+  // dots; the drivers' wider modes use the chip's extended path, a pixel a dot.
+  vga_pixel_pairs_ = !m.text && m.bits_per_pixel == 8 && m.h_display * 8 == m.width * 2;
+  // The HiColor DAC's mode (svgalib's Sierra 1148x values: 0xA0 5-5-5, 0xE0 5-6-5), written
+  // as a driver does: four reads of the pixel mask, then the command.
+  if (HasHiColorDac()) {
+    uint8_t command = 0x00;
+    if (!m.text && m.bits_per_pixel == 15) command = kDacCommand555;
+    if (!m.text && m.bits_per_pixel == 16) command = kDacCommand565;
+    dac_mask_reads_ = kDacCommandReads;
+    WritePort(kPortDacMask, command);
+  }
+}
+
+void VgaCard::ReadPixelFormat(CrtcTiming& t) const {
+  const bool eight_bit = (Stored(RegFile::kAttribute, AR10) & kAR10EightBitPixels) != 0;
+  t.bits_per_pixel = eight_bit ? 8 : 4;
+  t.clocks_per_pixel = eight_bit && !ExtendedPixelPath() ? 2 : 1;
+  if (HasHiColorDac() && (dac_command_ & kDacCommandHiColor) != 0) {
+    const bool five_six_five = BoardSpecFor(name()).dac == BoardDac::kSierra64K &&
+                               (dac_command_ & kDacCommand565Bit) != 0;
+    t.bits_per_pixel = five_six_five ? 16 : 15;
+    t.clocks_per_pixel = 2;
+  }
 }
 
 }  // namespace zanvo::virt

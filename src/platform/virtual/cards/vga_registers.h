@@ -104,6 +104,15 @@ inline constexpr uint8_t kCR17CountByTwo = 0x04;
 
 // Attribute controller.
 inline constexpr uint8_t AR10 = 0x10;  // Attribute Mode Control
+inline constexpr uint8_t kAR10EightBitPixels = 0x40;  // 256-colour pixels over two dots
+
+// Sierra-type HiColor DAC: the command register answers the access after four reads of the
+// pixel mask; bit 7 takes two bytes per pixel, bit 6 reads them as 5-6-5 (svgalib sierra.c).
+inline constexpr uint8_t kDacCommandReads = 4;
+inline constexpr uint8_t kDacCommandHiColor = 0x80;
+inline constexpr uint8_t kDacCommand565Bit = 0x40;
+inline constexpr uint8_t kDacCommand555 = 0xA0;
+inline constexpr uint8_t kDacCommand565 = 0xE0;
 inline constexpr uint8_t AR14 = 0x14;  // Color Select
 inline constexpr uint8_t kAttrIndexMask = 0x1F;
 // Palette address source: set, the palette (AR00-AR0F) feeds the screen and is write-locked.

@@ -57,6 +57,7 @@ CrtcTiming VgaCard::ExtractTiming() const {
   t.offset = cr(CR13);
   t.start_address = (cr(kCrtcStartHigh) << 8) | cr(kCrtcStartLow);
 
+  ReadPixelFormat(t);
   ApplyExtensions(t);
   return t;
 }

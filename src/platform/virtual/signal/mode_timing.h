@@ -50,7 +50,10 @@ struct ModeTiming {
   uint16_t offset = 0;             // CRTC Offset: memory words of one row
   bool hsync_negative = false;
   bool vsync_negative = false;
-  bool text = false;  // alphanumeric mode (power-on text screen) instead of 8-bit pixels
+  bool text = false;  // alphanumeric mode (power-on text screen) instead of pixels
+  // The colour depth the driver sets up: which pixel format, clocks per pixel and offset units
+  // it programs is each family's business (docs/chips.md, Colour depths).
+  uint8_t bits_per_pixel = 8;
 
   // Written with the card's locks open after the driver has programmed the fields above.
   LoadedRegisters loaded;

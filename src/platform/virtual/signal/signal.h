@@ -17,6 +17,11 @@ struct CrtcTiming {
   int clock_divisor = 1;     // 1, 2 or 4 (dot clock halving and the family's divider steps)
   int dots_per_char = 8;     // 8 or 9
   int h_units_per_char = 1;  // 2 where the chip counts horizontal values in doubled units
+  // The pixel format the registers select: bits of memory per pixel (4, 8, 15, 16, 24, 32) and
+  // how many dot clocks each pixel lasts on the way out of the DAC (2 for the standard VGA's
+  // 256-colour pixels and for a 16-bit pixel sent as two bytes through an 8-bit DAC port).
+  int bits_per_pixel = 8;
+  int clocks_per_pixel = 1;
   int h_total = 0;           // characters per line
   int h_display = 0;         // displayed characters
   int h_blank_start = 0;
