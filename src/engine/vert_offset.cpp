@@ -28,10 +28,13 @@ uint8_t ReadOffsetHigh() {
     return static_cast<uint8_t>((ReadCrtcReg(CR43) & 0x04) >> 2);
   }
   if (family == cfTrident) return static_cast<uint8_t>((ReadCrtcReg(CR29) & 0x30) >> 4);
+  // A deep desktop's stride passes 255 on Cirrus: without CR1B bit 4 the step would fit a stride
+  // cut to its low byte and keep the old bit 8 under the new one.
+  if (family == cfCirrus) return static_cast<uint8_t>((ReadCrtcReg(CR1B) & 0x10) >> 4);
   if (family == cfIntel) return ReadCrtcReg(CR41);
   if (SiS6326Offset()) return static_cast<uint8_t>(ReadIndexedReg(kSeqIndex, SR0A) >> 4);
   if (family == cfSiS) return ReadIndexedReg(kSeqIndex, SR0E) & 0x0F;
-  return 0;  // Cirrus and Tseng are written but not read; the rest have no extension
+  return 0;  // Tseng is written but not read; the rest have no extension
 }
 
 void WriteOffsetHigh(uint8_t high) {
@@ -40,7 +43,7 @@ void WriteOffsetHigh(uint8_t high) {
     UpdateCrtcReg(CR51, 0xCF, static_cast<uint8_t>(high << 4));
     UpdateCrtcReg(CR43, 0xFB, static_cast<uint8_t>((high & 1) << 2));
   } else if (family == cfCirrus) {
-    UpdateCrtcReg(CR1B, 0xFF, static_cast<uint8_t>((high & 1) << 4));
+    UpdateCrtcReg(CR1B, 0xEF, static_cast<uint8_t>((high & 1) << 4));
   } else if (family == cfTrident) {
     // CR29 is writable only while SR0E bit 7 (new mode) unprotects it.
     UpdateIndexedReg(kSeqIndex, SR0E, 0xFF, 0x80);

@@ -115,6 +115,15 @@ void S3(const VgaCard& card, const Signal& s, Findings& f) {
 }
 
 void Cirrus(const VgaCard& card, const Signal& s, Findings& f) {
+  // SR07 bits 3-1, the pixel mode: 16-bit at twice the clock, 24- and 32-bit pixels take two,
+  // three or four VCLKs, so a VCLK chosen for one dot a pixel runs the line that much slower.
+  constexpr int kVclksPerPixel[8] = {1, 2, 3, 1, 4, 1, 1, 1};
+  const int mode = (Sr(card, SR07) >> 1) & 0x07;
+  if (kVclksPerPixel[mode] > 1) {
+    f.clock.push_back({static_cast<double>(kVclksPerPixel[mode]),
+                       "SR07 pixel mode " + Num(mode) + ": VCLK " + Mhz(s.crtc.clock_hz) +
+                           " over " + Num(kVclksPerPixel[mode]) + " clocks a pixel"});
+  }
   if (s.crtc.clock_select != 3) return;
   const double vclk1 = CirrusVclkHz({Sr(card, SR0C), Sr(card, SR1C)});
   const double vclk3 = s.crtc.clock_hz;
