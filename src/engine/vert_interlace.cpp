@@ -87,10 +87,7 @@ void SetUpInterlace(VertFit& fit, bool wanted) {
   const uint8_t family = Eng.ChipFamily;
   if (family == cfStandardVGA) return;
   const auto half_line = static_cast<uint8_t>(Eng.HTotalReg >> 1);
-  if (Eng.InterlaceEnabled != 1 || !wanted) {
-    if (family == cfATI) fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
-    return;
-  }
+  if (Eng.InterlaceEnabled != 1 || !wanted) return;
 
   if (family == cfOak) {
     InterlaceOak(fit, half_line);
@@ -109,7 +106,8 @@ void SetUpInterlace(VertFit& fit, bool wanted) {
     if (SetCrtcBit(CR19, 0x01)) Interlaced(fit, Offset::kDouble);
   } else if (family == cfATI) {
     Eng.CountFrameLines = 1;
-    if (SetBlockInterlace()) Interlaced(fit, Offset::kDouble);
+    // The chip's interlace steps two pitches a field line by itself.
+    if (SetBlockInterlace()) Interlaced(fit, Offset::kKeep);
   } else if (family == cfIntel) {
     Eng.CountFrameLines = 1;
     if (SetCrtcBit(CR70, 0x80, half_line)) Interlaced(fit, Offset::kDouble);

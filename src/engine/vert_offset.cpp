@@ -10,8 +10,9 @@ namespace zanvo::engine {
 
 namespace {
 
-// Family 8 keeps the pitch in bits 6-15 of the OFF_PITCH high word, in units of 8 pixels; the
-// step works in the CRTC's units, half of that.
+// Family 8 keeps the pitch in bits 6-15 of the OFF_PITCH high word, in units of 8 pixels. The
+// step works on the pitch itself: a unit any coarser would lose an odd pitch's last bit when a
+// removed doubling halves it (a 400-pixel desktop's pitch is 50, and half of it 25).
 inline constexpr unsigned kBlkPitchShift = 6;
 inline constexpr uint16_t kBlkPitchKeep = 0x003F;
 
@@ -81,7 +82,7 @@ int LineOffsetBits() {
 uint16_t ReadLineOffset() {
   if (Eng.ChipFamily == cfATI) {
     const uint16_t word = Port().InWord(BlockIoPort(kBlkPitchWord));
-    return static_cast<uint16_t>((word >> kBlkPitchShift) >> 1);
+    return static_cast<uint16_t>(word >> kBlkPitchShift);
   }
   const uint8_t low = ReadCrtcReg(CR13);
   const uint8_t high = ReadOffsetHigh();

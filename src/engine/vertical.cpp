@@ -55,9 +55,6 @@ bool RemoveBlockLineDoubling(VertFit& fit, bool& kept) {
     io.OutByte(port, static_cast<uint8_t>(value & ~kBlkGenDoubleScan));
     if (Undoubled(fit)) return true;
   }
-  // The pitch field counts twice the units ReadLineOffset gives; the interlace step, which
-  // turns them back, does not run.
-  fit.line_offset = static_cast<uint16_t>(fit.line_offset << 1);
   return false;
 }
 

@@ -53,7 +53,7 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
       // Skipped lines double the offset past CR13's 8 bits: refused before anything is written.
       {"wd-90c00", "1056x480", engine::vsPAL, true, "refused", "refused"},
       // The 8800BR has no CR29; the 6326 takes offset bits 8-11 in SR0A.
-      {"trident-8800br", "1024x768", engine::vsPAL, false, "refused", "refused"},
+      {"trident-8800br", "1024x768x4", engine::vsPAL, false, "refused", "refused"},
       {"sis-6326", "1024x768", engine::vsPAL, false, "exact", "exact"},
   };
   for (const MarkCase& c : cases) {
