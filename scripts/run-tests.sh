@@ -20,6 +20,10 @@ if [[ -z $zanvo_exe ]]; then
   exit 1
 fi
 ./scripts/check-windows-exe.sh "$zanvo_exe"
+echo "=== mingw: the release package"
+rm -f build/mingw/zanvo-*-win32.zip
+cmake --build --preset mingw --target package
+./scripts/check-release-zip.sh build/mingw/zanvo-*-win32.zip
 
 # The end-to-end tests of zanvo-virtual.exe under Wine (tests/wine) run with the release tests;
 # ZANVO_WINE_E2E=OFF in the environment leaves them out of one run.
