@@ -125,6 +125,8 @@ TEST(CommandLine, ASecondCopyHandsItsStandardToTheRunningOneAndEndsWithItsAnswer
       EXPECT_TRUE(second.shell().application.terminate_requested());
       EXPECT_EQ(second.shell().application.exit_code(), c.exit_code);
       EXPECT_EQ(second.shell().boxes.Count(app::texts::kAlreadyRunning), 0);
+      // A switched or refused answer ends the call: asking again would switch again.
+      EXPECT_EQ(second.shell().windows.forwarded.size(), 1u);
     }
     EXPECT_EQ(Eng.CurrentStandard, c.standard_after);
     EXPECT_TRUE(first.shell.modal.shown_captions.empty()) << "a script was asked a question";
