@@ -103,7 +103,11 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
                        mark.computed);
   // The depth the driver set, as the run reports it.
   cell.bits_per_pixel = report.mode.bits_per_pixel;
-  if (chipset.computed && !IsUsable(cell.final_outcome)) {
+  // A squashed picture is not a refusal, even after a missed field a recovery mended: it names
+  // the picture's size, as the tables' squashed cells do.
+  if (chipset.computed && cell.final_outcome == MatrixOutcome::kSquashed) {
+    cell.computed_reason = "picture " + virt::FillText(cell.fill);
+  } else if (chipset.computed && !IsUsable(cell.final_outcome)) {
     cell.computed_reason = PhysicalReason(report, standard, cell.reason);
   }
   return cell;
