@@ -149,6 +149,10 @@ TEST(ScopeMark, ThePictureFillsTheSetWithEveryRowInOrder) {
       {"s3-trio64", "640x400", "24khz", false, true, "exact (computed)", 400, false, false},
       {"s3-trio64", "512x384", "24khz", false, true, "squashed (computed)", 384, false, false},
       {"vga", "320x200", "24khz", false, true, "exact (computed)", 400, false, true},
+      // Refused, measured or not: the monitor timings stay, no picture of the standard is sent.
+      {"cirrus-gd5434", "640x480x24", "24khz", false, false, "off -> refused (measured)", 480,
+       false, false},
+      {"wd-90c00", "1056x480", "pal", true, false, "refused", 480, false, false},
   };
   for (const FillRunCase& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " " + c.mode + " " + c.standard +
@@ -158,16 +162,24 @@ TEST(ScopeMark, ThePictureFillsTheSetWithEveryRowInOrder) {
     if (c.no_interlace) args.push_back("--no-interlace");
     if (c.computed) args.push_back("--computed");
     const ScopeRun text = RunScopeWith(args);
+    const bool refused = std::string(c.mark).find("refused") != std::string::npos;
     EXPECT_NE(text.out.find(std::string("Mark (as in the compatibility matrix): ") + c.mark +
-                            (std::string(c.mark).find("squashed") == 0 ? " (picture fills " : "\n")),
+                            (std::string(c.mark).find("squashed") == 0 ? " (picture fills "
+                             : refused                                 ? " ("
+                                                                       : "\n")),
               std::string::npos)
         << text.out;
+    EXPECT_EQ(text.out.find("Picture on the set:") == std::string::npos, refused) << text.out;
     const nlohmann::json j = RunJson(args);
+    if (refused) {
+      EXPECT_EQ(j["mark"]["fill"]["height"].get<double>(), 0.0);
+      EXPECT_EQ(j["mark"]["fill"]["width"].get<double>(), 0.0);
+    }
     EXPECT_EQ(j["signal"]["display_lines_per_field"], c.lines);
     EXPECT_EQ(j["signal"]["interlaced"], c.interlaced);
     EXPECT_EQ(j["signal"]["double_scan"], c.double_scanned);
-    // A progressive field of 384 lines or more fills the arcade monitor's visible 353.
-    if (c.lines >= 384) {
+    // A progressive field of 384 lines or more sent to the arcade monitor fills its visible 353.
+    if (c.lines >= 384 && !refused) {
       EXPECT_GE(j["mark"]["fill"]["height"].get<double>(), 1.0);
     }
     if (std::string(c.mark) == "squashed") {

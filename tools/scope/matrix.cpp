@@ -280,6 +280,8 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
     mark.final_outcome =
         JudgeShown(report.signal, report, standard, own_clock_reason, mark.fill);
   }
+  // A refused switch leaves the monitor timings: no picture of the standard reaches the set.
+  if (mark.final_outcome == MatrixOutcome::kRefusedMeasured) mark.fill = {};
   mark.computed = report.horz_computed || report.vert_computed;
   return mark;
 }
