@@ -250,7 +250,10 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
   if (!report.fitted) {
     mark.outcome = MatrixOutcome::kRefused;
     mark.final_outcome = MatrixOutcome::kRefused;
-    mark.reason = report.cut_line_offset != 0 ? CutStrideText(report)
+    // With computed timings on, a missing row means a rule the computed rows could not keep:
+    // named as the matrix names it.
+    mark.reason = report.computed_on          ? PhysicalReason(report, standard)
+                  : report.cut_line_offset != 0 ? CutStrideText(report)
                   : report.row_found          ? "no timing row for the line count"
                                               : "no timing row for the width";
     return mark;
