@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <initializer_list>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -344,11 +346,21 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     return refuse("--next walks on from a detection: use it with --detect");
   }
   if (options.list_cards) {
-    if (options.json) {
-      out << CardListJson().dump(2) << "\n";
-    } else {
-      PrintCardList(out);
+    // A memory size belongs to one card's boards: the list takes it for the card named only.
+    if (app.count("--memory") > 0 && chosen_cards.empty()) {
+      return refuse("--list-cards takes --memory for one card: name it with --card");
     }
+    const std::string only = chosen_cards.empty() ? "" : options.card;
+    std::string error;
+    std::ostringstream list;
+    if (options.json) {
+      const nlohmann::json cards = CardListJson(only, options.memory_kib, error);
+      if (error.empty()) list << cards.dump(2) << "\n";
+    } else {
+      PrintCardList(list, only, options.memory_kib, error);
+    }
+    if (!error.empty()) return refuse("--memory " + memory + ": " + error);
+    out << list.str();
     return 0;
   }
   return std::nullopt;
