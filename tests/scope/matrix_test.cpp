@@ -276,6 +276,8 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
         EXPECT_EQ(j["cells"][i]["path"], path);
         EXPECT_DOUBLE_EQ(c.fill.height, mark.fill.height);
         EXPECT_EQ(j["cells"][i]["fill"]["shape"], mark.fill.shape);
+        EXPECT_EQ(c.shown, mark.shown);
+        EXPECT_EQ(j["cells"][i]["shown"], ShownJson(mark.shown));
         EXPECT_EQ(report.mode.bits_per_pixel, c.bits_per_pixel);
       }
     }
@@ -364,7 +366,7 @@ TEST(Matrix, PageShowsEachCellsPathAndListsItUnderItsOutcome) {
     if (list == shown.listed.end() || !list->second.contains(key)) return std::nullopt;
     return list->second.at(key);
   };
-  int squashed_after_recovery = 0, squashed_too = 0;
+  int squashed_after_recovery = 0, squashed_too = 0, rows_cut = 0;
   for (size_t i = 0; i < m.cells.size(); ++i) {
     const MatrixCell& c = m.cells[i];
     const std::string key = c.card + " " + ModeText(c) + " " +
@@ -390,6 +392,7 @@ TEST(Matrix, PageShowsEachCellsPathAndListsItUnderItsOutcome) {
       EXPECT_TRUE(squashed_text->starts_with("picture fills")) << *squashed_text;
     }
     squashed_too += computed_squashed ? 1 : 0;
+    if (IsUsable(c.final_outcome) && c.shown.rows < c.shown.desktop_rows) ++rows_cut;
     if (computed_usable && c.final_outcome == MatrixOutcome::kSquashed &&
         c.path.find(" -> ") != std::string::npos) {
       ++squashed_after_recovery;
@@ -399,6 +402,10 @@ TEST(Matrix, PageShowsEachCellsPathAndListsItUnderItsOutcome) {
   // Trio64's 960x600x8 at PAL (squashed as the Vision864/964).
   EXPECT_GE(squashed_after_recovery, 2);
   EXPECT_GE(squashed_too, 3);
+  // Whole is from the top: the page owns up to the usable cells whose foot is cut.
+  EXPECT_GT(rows_cut, 0);
+  EXPECT_NE(page.str().find(Format("Of the usable cells, %d show fewer rows", rows_cut)),
+            std::string::npos);
 }
 
 // The desktop the summary tells a user to set for each standard is the best the card offers

@@ -154,6 +154,9 @@ struct FillRunCase {
   int lines;  // per field
   bool interlaced;
   bool double_scanned;
+  // The desktop the set gets: the top rows and the pixels across a line (0: nothing is sent).
+  int rows_shown;
+  int pixels_shown;
 };
 
 // What the set shows: every row once and in order (the block-I/O family's double scan removed),
@@ -161,17 +164,22 @@ struct FillRunCase {
 // that fills the arcade monitor (a doubled desktop keeping its doubling).
 TEST(ScopeMark, ThePictureFillsTheSetWithEveryRowInOrder) {
   const FillRunCase cases[] = {
-      {"ati-mach64", "320x200", "pal", false, false, "locks", 200, false, false},
-      {"ati-mach64", "320x200", "pal", true, false, "locks", 200, false, false},
-      {"ati-mach64", "320x200", "ntsc", false, false, "locks", 200, false, false},
-      {"s3-trio64", "640x400", "24khz", false, false, "squashed", 200, true, false},
-      {"s3-trio64", "640x400", "24khz", false, true, "exact (computed)", 400, false, false},
-      {"s3-trio64", "512x384", "24khz", false, true, "squashed (computed)", 384, false, false},
-      {"vga", "320x200", "24khz", false, true, "exact (computed)", 400, false, true},
+      {"ati-mach64", "320x200", "pal", false, false, "locks", 200, false, false, 200, 320},
+      {"ati-mach64", "320x200", "pal", true, false, "locks", 200, false, false, 200, 320},
+      {"ati-mach64", "320x200", "ntsc", false, false, "locks", 200, false, false, 200, 320},
+      {"s3-trio64", "640x400", "24khz", false, false, "squashed", 200, true, false, 400, 640},
+      {"s3-trio64", "640x400", "24khz", false, true, "exact (computed)", 400, false, false, 400,
+       640},
+      {"s3-trio64", "512x384", "24khz", false, true, "squashed (computed)", 384, false, false, 384,
+       512},
+      {"vga", "320x200", "24khz", false, true, "exact (computed)", 400, false, true, 200, 320},
+      // Every other row of 600 on 257 lines: the foot (rows 514-599, the taskbar) and 40 pixels
+      // at the right edge do not reach the set, and the mark is exact all the same.
+      {"s3-trio64", "800x600", "ntsc", true, false, "exact", 257, false, false, 514, 760},
       // Refused, measured or not: the monitor timings stay, no picture of the standard is sent.
       {"cirrus-gd5434", "640x480x24", "24khz", false, false, "off -> refused (measured)", 480,
-       false, false},
-      {"wd-90c00", "1056x480", "pal", true, false, "refused", 480, false, false},
+       false, false, 0, 0},
+      {"wd-90c00", "1056x480", "pal", true, false, "refused", 480, false, false, 0, 0},
   };
   for (const FillRunCase& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " " + c.mode + " " + c.standard +
@@ -190,6 +198,12 @@ TEST(ScopeMark, ThePictureFillsTheSetWithEveryRowInOrder) {
         << text.out;
     EXPECT_EQ(text.out.find("Picture on the set:") == std::string::npos, refused) << text.out;
     const nlohmann::json j = RunJson(args);
+    EXPECT_EQ(j["mark"]["shown"]["rows"], c.rows_shown);
+    EXPECT_EQ(j["mark"]["shown"]["pixels"], c.pixels_shown);
+    EXPECT_EQ(text.out.find("Desktop shown: the top " + std::to_string(c.rows_shown) + " of") ==
+                  std::string::npos,
+              refused)
+        << text.out;
     if (refused) {
       EXPECT_EQ(j["mark"]["fill"]["height"].get<double>(), 0.0);
       EXPECT_EQ(j["mark"]["fill"]["width"].get<double>(), 0.0);

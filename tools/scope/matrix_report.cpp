@@ -212,6 +212,7 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                                     {"interlaced", c.final_interlaced},
                                     {"lines", c.final_lines}};
     cells.back()["fill"] = FillJson(c.fill);
+    cells.back()["shown"] = ShownJson(c.shown);
     if (c.computed_outcome) {
       cells.back()["computed"] = {{"outcome", OutcomeName(*c.computed_outcome)},
                                   {"mark", c.computed_mark},
@@ -268,9 +269,10 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "[chips.md](chips.md)).\n\n"
          "| mark | meaning |\n|---|---|\n"
          "| exact | line and field rate within 1% of the standard, and the desktop arrives "
-         "whole |\n"
+         "whole from the top and the left (its foot, where the taskbar is, or its right edge may "
+         "be cut: below the table) |\n"
          "| locks | line within 2% and field within 5%: ordinary TV sets and arcade monitors "
-         "hold the picture; the desktop arrives whole |\n"
+         "hold the picture; the desktop arrives whole from the top and the left, as for exact |\n"
          "| squashed | the set locks and the desktop arrives whole, but the picture fills less "
          "than half the set's visible height, or its shape is off the desktop's by more than a "
          "quarter (the share of the visible width it fills over the share of the height: the "

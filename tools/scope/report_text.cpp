@@ -238,6 +238,11 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     if (!mark.reason.empty()) out << " (" << mark.reason << ")";
     out << "\n";
     if (mark.fill.height > 0) out << "Picture on the set: " << virt::FillText(mark.fill) << "\n";
+    if (mark.shown.rows > 0) {
+      out << Format("Desktop shown: the top %d of its %d rows, %d of its %d pixels across\n",
+                    mark.shown.rows, mark.shown.desktop_rows, mark.shown.pixels,
+                    mark.shown.desktop_pixels);
+    }
   }
 
   if (options.modeline) {

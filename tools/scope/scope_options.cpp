@@ -206,7 +206,8 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                "After detection walk on to the next PCI adapter, as the Next button\n"
                "(repeatable)");
   app.add_flag("--list-cards", options.list_cards,
-               "List the virtual cards with their chips and desktop modes, and exit");
+               "List the virtual cards with their chips and desktop modes, and exit;\n"
+               "with --card that card alone, with --memory too its modes on that memory");
   app.add_flag("--matrix", options.matrix,
                "The compatibility matrix: every card (or the --card ones), desktop mode,\n"
                "standard and interlace choice, with the outcome the program leaves");
