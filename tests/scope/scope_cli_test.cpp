@@ -67,6 +67,7 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       // The list's memory is one card's.
       {{"--list-cards", "--memory", "512"}, "name it with --card"},
       {{"--list-cards", "--card", "vga", "--memory", "512"}, "vga was sold with 256 KB, not 512"},
+      {{"--list-cards", "--card", "vga", "--memory", "512", "--json"}, "sold with 256 KB"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -556,7 +557,8 @@ TEST(ScopeCli, ListCardsNamesEveryCardWithItsIdentityAndModes) {
   const ScopeRun one = RunScopeWith({"--list-cards", "--card", "tseng-et4000", "--memory", "512"});
   EXPECT_EQ(one.status, 0);
   EXPECT_EQ(one.out.find("vga "), std::string::npos) << one.out;
-  EXPECT_NE(one.out.find("memory: 256, 512, 1024 KB (default 512)\n"), std::string::npos)
+  EXPECT_NE(one.out.find("memory: 256, 512, 1024 KB (default 1024; modes listed for 512)\n"),
+            std::string::npos)
       << one.out;
   EXPECT_EQ(one.out.find("800x600x16"), std::string::npos) << one.out;
   const auto json = RunJson({"--list-cards", "--card", "trident-8800br", "--memory", "256"});

@@ -42,10 +42,9 @@ std::vector<ListedCard> ListedCards(const std::string& only, uint32_t memory_kib
 
 }  // namespace
 
-bool PrintCardList(std::ostream& out, const std::string& only, uint32_t memory_kib,
+void PrintCardList(std::ostream& out, const std::string& only, uint32_t memory_kib,
                    std::string& error) {
   const std::vector<ListedCard> cards = ListedCards(only, memory_kib, error);
-  if (!error.empty()) return false;
   for (const ListedCard& listed : cards) {
     const std::string& name = listed.name;
     const virt::VgaCard* const card = listed.card.get();
@@ -57,7 +56,9 @@ bool PrintCardList(std::ostream& out, const std::string& only, uint32_t memory_k
     std::string sizes;
     for (const uint32_t kib : card->MemorySizesKib())
       sizes += (sizes.empty() ? "" : ", ") + std::to_string(kib);
-    out << "    memory: " << sizes << " KB (default " << card->memory_kib() << ")\n";
+    out << "    memory: " << sizes << " KB (default " << card->DefaultMemoryKib()
+        << (memory_kib != 0 ? Format("; modes listed for %u", unsigned{memory_kib}) : "")
+        << ")\n";
     const std::vector<virt::DesktopMode> modes = virt::DriverModes(*card);
     for (const uint8_t depth : virt::kDepths) {
       std::string line;
@@ -68,7 +69,6 @@ bool PrintCardList(std::ostream& out, const std::string& only, uint32_t memory_k
       if (!line.empty()) out << Format("    %2u bits: ", unsigned{depth}) << line << "\n";
     }
   }
-  return true;
 }
 
 nlohmann::json CardListJson(const std::string& only, uint32_t memory_kib, std::string& error) {
