@@ -29,6 +29,9 @@ struct MarkCase {
   const char* outcome;
   const char* final_outcome;
   bool computed = false;  // with computed timings on: the cell's computed outcome and reason
+  // Refused with them: what the refusal leaves ("the monitor timings stay" where no row was
+  // written, "the display mode is re-set" after the line's row was).
+  const char* refusal = "";
 };
 
 const MatrixCell* FindCell(const Matrix& matrix, const MarkCase& c) {
@@ -58,9 +61,12 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
       {"sis-6326", "1024x768", engine::vsPAL, false, "exact", "exact"},
       // Refused with computed timings too: the run names the rule as the matrix does, not the
       // missing table row.
-      {"s3-trio64", "512x384x16", engine::vs24kHz, false, "refused", "refused", true},
-      {"s3-trio64", "1024x768x4", engine::vsPAL, true, "refused", "refused", true},
-      {"s3-trio64", "1056x480x32", engine::vsPAL, true, "refused", "refused", true},
+      {"s3-trio64", "512x384x16", engine::vs24kHz, false, "refused", "refused", true,
+       "the monitor timings stay"},
+      {"s3-trio64", "1024x768x4", engine::vsPAL, true, "refused", "refused", true,
+       "the display mode is re-set"},
+      {"s3-trio64", "1056x480x32", engine::vsPAL, true, "refused", "refused", true,
+       "the display mode is re-set"},
   };
   for (const MarkCase& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " " + c.mode + " " + StandardName(c.standard));
@@ -83,7 +89,8 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
       ASSERT_TRUE(cell->computed_outcome.has_value());
       EXPECT_EQ(j["mark"]["final"], OutcomeName(*cell->computed_outcome));
       EXPECT_EQ(j["mark"]["reason"], cell->computed_reason);
-      EXPECT_NE(text.out.find(": " + cell->computed_reason + "; refused,"), std::string::npos)
+      EXPECT_NE(text.out.find(": " + cell->computed_reason + "; refused, " + c.refusal + ".\n"),
+                std::string::npos)
           << text.out;
       EXPECT_NE(text.out.find("Mark (as in the compatibility matrix): refused (" +
                               cell->computed_reason + ")\n"),
