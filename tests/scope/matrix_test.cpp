@@ -276,6 +276,8 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
         EXPECT_EQ(j["cells"][i]["path"], path);
         EXPECT_DOUBLE_EQ(c.fill.height, mark.fill.height);
         EXPECT_EQ(j["cells"][i]["fill"]["shape"], mark.fill.shape);
+        EXPECT_EQ(c.shown, mark.shown);
+        EXPECT_EQ(j["cells"][i]["shown"], ShownJson(mark.shown));
         EXPECT_EQ(report.mode.bits_per_pixel, c.bits_per_pixel);
       }
     }
@@ -311,6 +313,99 @@ TEST(Matrix, EveryCellGivesTheFinalSignalAndHowItGotThere) {
     }
     EXPECT_EQ(run, offered) << card;
   }
+}
+
+// The page's marks in the cards' tables, in the matrix's cell order, and the cells each list under
+// a card's table names ("320x240x8 24 kHz ni" after the card's name) with their text, by the
+// list's heading.
+struct PageCells {
+  std::vector<std::string> marks;
+  std::map<std::string, std::map<std::string, std::string>> listed;
+};
+
+PageCells ReadPageCells(const std::string& page) {
+  PageCells cells;
+  std::istringstream in(page);
+  std::string line, card, heading;
+  while (std::getline(in, line)) {
+    if (line.starts_with("### ")) {
+      card = line.substr(4, line.find(' ', 4) - 4);
+      heading.clear();
+    } else if (card.empty()) {
+      continue;
+    } else if (line.starts_with("| ") && !line.starts_with("| mode")) {
+      std::istringstream row(line.substr(line.find('|', 1) + 1));
+      std::string mark;
+      while (std::getline(row, mark, '|')) {
+        if (mark.size() > 2) cells.marks.push_back(mark.substr(1, mark.size() - 2));
+      }
+    } else if (line.ends_with(":")) {
+      heading = line;
+    } else if (line.starts_with("- ")) {
+      const size_t colon = line.find(": ");
+      cells.listed[heading][card + " " + line.substr(2, colon - 2)] = line.substr(colon + 2);
+    }
+  }
+  return cells;
+}
+
+// The page shows each cell's whole path: the tables' final path, recovery included, before what
+// computed timings make of it; and it lists each cell under the heading of what computed
+// timings make of it (refused, or squashed too).
+TEST(Matrix, PageShowsEachCellsPathAndListsItUnderItsOutcome) {
+  const Matrix m =
+      RunMatrix(std::vector<std::string>{"ati-mach64", "tseng-et4000", "s3-trio64", "vga"});
+  std::ostringstream page;
+  PrintMatrixMarkdown(m, page);
+  const PageCells shown = ReadPageCells(page.str());
+  ASSERT_EQ(shown.marks.size(), m.cells.size());
+  // The text a list gives the cell, or nothing when it does not list it.
+  const auto listed = [&](const std::string& heading,
+                          const std::string& key) -> std::optional<std::string> {
+    const auto list = shown.listed.find(heading);
+    if (list == shown.listed.end() || !list->second.contains(key)) return std::nullopt;
+    return list->second.at(key);
+  };
+  int squashed_after_recovery = 0, squashed_too = 0, rows_cut = 0;
+  for (size_t i = 0; i < m.cells.size(); ++i) {
+    const MatrixCell& c = m.cells[i];
+    const std::string key = c.card + " " + ModeText(c) + " " +
+                            (c.standard == engine::vsPAL    ? "PAL"
+                             : c.standard == engine::vsNTSC ? "NTSC"
+                                                            : "24 kHz") +
+                            (c.interlace_allowed ? "" : " ni");
+    SCOPED_TRACE(key + ": " + shown.marks[i]);
+    const bool computed_usable = c.computed_outcome && IsUsable(*c.computed_outcome);
+    if (!computed_usable || c.final_outcome != MatrixOutcome::kRefused) {
+      EXPECT_TRUE(shown.marks[i].starts_with(c.path));
+    }
+    if (computed_usable) {
+      EXPECT_TRUE(shown.marks[i].ends_with(c.computed_mark));
+    }
+    const bool computed_squashed = c.computed_outcome == MatrixOutcome::kSquashed;
+    EXPECT_EQ(listed("Refused with computed timings too:", key).has_value(),
+              c.computed_outcome && !computed_usable && !computed_squashed);
+    // A squash, a sibling model's or the own clock's after a miss too, names the picture's size.
+    const auto squashed_text = listed("Squashed with computed timings too:", key);
+    EXPECT_EQ(squashed_text.has_value(), computed_squashed);
+    if (squashed_text) {
+      EXPECT_TRUE(squashed_text->starts_with("picture fills")) << *squashed_text;
+    }
+    squashed_too += computed_squashed ? 1 : 0;
+    if (IsUsable(c.final_outcome) && c.shown.rows < c.shown.desktop_rows) ++rows_cut;
+    if (computed_usable && c.final_outcome == MatrixOutcome::kSquashed &&
+        c.path.find(" -> ") != std::string::npos) {
+      ++squashed_after_recovery;
+    }
+  }
+  // The Mach64's and the ET4000's 640x400x8 at 24 kHz; the VGA's 320x240x8 at 24 kHz, the
+  // Trio64's 960x600x8 at PAL (squashed as the Vision864/964).
+  EXPECT_GE(squashed_after_recovery, 2);
+  EXPECT_GE(squashed_too, 3);
+  // Whole is from the top: the page owns up to the usable cells whose foot is cut.
+  EXPECT_GT(rows_cut, 0);
+  EXPECT_NE(page.str().find(Format("Of the usable cells, %d show fewer rows", rows_cut)),
+            std::string::npos);
 }
 
 // The desktop the summary tells a user to set for each standard is the best the card offers

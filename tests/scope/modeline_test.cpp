@@ -58,19 +58,31 @@ TEST(Modeline, ReadsAsCvtsAndItsRatesAreTheAnalyzers) {
   EXPECT_EQ(cvt.h[3], 800);
   EXPECT_EQ(cvt.v[3], 500);
 
+  // `width` is the desktop's in pixels, whatever the dot clocks a pixel lasts; `clocks` how many
+  // the pixel lasts, by which the analyzer's dot clock is divided.
   struct Case {
     std::vector<const char*> args;
     bool interlace, double_scan;
+    int width, clocks;
   };
   const Case cases[] = {
-      {{"--card", "vga"}, false, false},
-      {{"--card", "vga", "--mode", "320x200"}, false, true},  // 449 lines halve: rounded
-      {{"--card", "s3-trio64", "--standard", "pal"}, true, false},
-      {{"--card", "s3-trio64", "--standard", "ntsc", "--no-interlace"}, false, false},
-      {{"--card", "tseng-et4000", "--standard", "24khz"}, true, false},  // 480 lines interlaced
+      {{"--card", "vga"}, false, false, 640, 1},
+      // 449 lines halve: rounded; 256 colours take two dots a pixel.
+      {{"--card", "vga", "--mode", "320x200"}, false, true, 320, 2},
+      {{"--card", "vga", "--mode", "320x240", "--standard", "ntsc"}, false, false, 320, 2},
+      {{"--card", "s3-trio64", "--standard", "pal"}, true, false, 640, 1},
+      {{"--card", "s3-trio64", "--standard", "ntsc", "--no-interlace"}, false, false, 640, 1},
+      {{"--card", "s3-trio64", "--mode", "640x480x16", "--standard", "ntsc"}, true, false, 640, 1},
+      // 480 lines interlaced.
+      {{"--card", "tseng-et4000", "--standard", "24khz"}, true, false, 640, 1},
+      // A 16-bit pixel through the HiColor DAC's 8-bit port: two dots.
+      {{"--card", "tseng-et4000", "--mode", "640x480x16", "--standard", "ntsc"}, true, false, 640,
+       2},
+      {{"--card", "trident-blade3d", "--mode", "640x480x16", "--standard", "pal"}, true, false,
+       640, 2},
+      // The fit shows 96 of the desktop's 100 characters.
       {{"--card", "cirrus-gd5434", "--mode", "800x600", "--standard", "pal", "--positive-sync"},
-       true,
-       false},
+       true, false, 768, 1},
   };
   for (const Case& c : cases) {
     std::vector<const char*> args = c.args;
@@ -83,6 +95,10 @@ TEST(Modeline, ReadsAsCvtsAndItsRatesAreTheAnalyzers) {
     const auto& signal = j["signal"];
     ParsedModeline m;
     ASSERT_TRUE(Parse(j["modeline"]["text"].get<std::string>(), m)) << j["modeline"]["text"];
+    EXPECT_EQ(m.h[0], c.width);
+    EXPECT_NEAR(m.clock_mhz, signal["pixel_clock_hz"].get<double>() / c.clocks / 1e6, 5e-4);
+    EXPECT_EQ(j["modeline"]["name"].get<std::string>().rfind(std::to_string(c.width) + "x", 0),
+              0u);
     EXPECT_EQ(m.interlace, c.interlace);
     EXPECT_EQ(m.double_scan, c.double_scan);
     EXPECT_TRUE(m.h[0] <= m.h[1] && m.h[1] <= m.h[2] && m.h[2] <= m.h[3]);

@@ -28,6 +28,10 @@ struct MarkCase {
   bool no_interlace;
   const char* outcome;
   const char* final_outcome;
+  bool computed = false;  // with computed timings on: the cell's computed outcome and reason
+  // Refused with them: what the refusal leaves ("the monitor timings stay" where no row was
+  // written, "the display mode is re-set" after the line's row was).
+  const char* refusal = "";
 };
 
 const MatrixCell* FindCell(const Matrix& matrix, const MarkCase& c) {
@@ -55,12 +59,21 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
       // The 8800BR has no CR29; the 6326 takes offset bits 8-11 in SR0A.
       {"trident-8800br", "1024x768x4", engine::vsPAL, false, "refused", "refused"},
       {"sis-6326", "1024x768", engine::vsPAL, false, "exact", "exact"},
+      // Refused with computed timings too: the run names the rule as the matrix does, not the
+      // missing table row.
+      {"s3-trio64", "512x384x16", engine::vs24kHz, false, "refused", "refused", true,
+       "the monitor timings stay"},
+      {"s3-trio64", "1024x768x4", engine::vsPAL, true, "refused", "refused", true,
+       "the display mode is re-set"},
+      {"s3-trio64", "1056x480x32", engine::vsPAL, true, "refused", "refused", true,
+       "the display mode is re-set"},
   };
   for (const MarkCase& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " " + c.mode + " " + StandardName(c.standard));
     std::vector<const char*> args = {"--card", c.card,       "--mode",
                                      c.mode,   "--standard", StandardName(c.standard)};
     if (c.no_interlace) args.push_back("--no-interlace");
+    if (c.computed) args.push_back("--computed");
 
     const auto j = RunJson(args);
     EXPECT_EQ(j["mark"]["outcome"], c.outcome);
@@ -70,12 +83,25 @@ TEST(ScopeMark, ASingleRunCarriesTheMatrixCellsMark) {
     const Matrix matrix = RunMatrix(one);
     const MatrixCell* cell = FindCell(matrix, c);
     ASSERT_NE(cell, nullptr);
+    const ScopeRun text = RunScopeWith(args);
+    ASSERT_EQ(text.status, 0) << text.err;
+    if (c.computed) {
+      ASSERT_TRUE(cell->computed_outcome.has_value());
+      EXPECT_EQ(j["mark"]["final"], OutcomeName(*cell->computed_outcome));
+      EXPECT_EQ(j["mark"]["reason"], cell->computed_reason);
+      EXPECT_NE(text.out.find(": " + cell->computed_reason + "; refused, " + c.refusal + ".\n"),
+                std::string::npos)
+          << text.out;
+      EXPECT_NE(text.out.find("Mark (as in the compatibility matrix): refused (" +
+                              cell->computed_reason + ")\n"),
+                std::string::npos)
+          << text.out;
+      continue;
+    }
     EXPECT_EQ(j["mark"]["outcome"], OutcomeName(cell->outcome));
     EXPECT_EQ(j["mark"]["final"], OutcomeName(cell->final_outcome));
     EXPECT_EQ(j["mark"]["reason"], cell->reason);
 
-    const ScopeRun text = RunScopeWith(args);
-    ASSERT_EQ(text.status, 0) << text.err;
     const std::string line =
         "Mark (as in the compatibility matrix): " +
         MarkText(cell->outcome, cell->final_outcome, cell->sibling_caption, cell->own_clock) +
@@ -135,6 +161,9 @@ struct FillRunCase {
   int lines;  // per field
   bool interlaced;
   bool double_scanned;
+  // The desktop the set gets: the top rows and the pixels across a line (0: nothing is sent).
+  int rows_shown;
+  int pixels_shown;
 };
 
 // What the set shows: every row once and in order (the block-I/O family's double scan removed),
@@ -142,13 +171,22 @@ struct FillRunCase {
 // that fills the arcade monitor (a doubled desktop keeping its doubling).
 TEST(ScopeMark, ThePictureFillsTheSetWithEveryRowInOrder) {
   const FillRunCase cases[] = {
-      {"ati-mach64", "320x200", "pal", false, false, "locks", 200, false, false},
-      {"ati-mach64", "320x200", "pal", true, false, "locks", 200, false, false},
-      {"ati-mach64", "320x200", "ntsc", false, false, "locks", 200, false, false},
-      {"s3-trio64", "640x400", "24khz", false, false, "squashed", 200, true, false},
-      {"s3-trio64", "640x400", "24khz", false, true, "exact (computed)", 400, false, false},
-      {"s3-trio64", "512x384", "24khz", false, true, "squashed (computed)", 384, false, false},
-      {"vga", "320x200", "24khz", false, true, "exact (computed)", 400, false, true},
+      {"ati-mach64", "320x200", "pal", false, false, "locks", 200, false, false, 200, 320},
+      {"ati-mach64", "320x200", "pal", true, false, "locks", 200, false, false, 200, 320},
+      {"ati-mach64", "320x200", "ntsc", false, false, "locks", 200, false, false, 200, 320},
+      {"s3-trio64", "640x400", "24khz", false, false, "squashed", 200, true, false, 400, 640},
+      {"s3-trio64", "640x400", "24khz", false, true, "exact (computed)", 400, false, false, 400,
+       640},
+      {"s3-trio64", "512x384", "24khz", false, true, "squashed (computed)", 384, false, false, 384,
+       512},
+      {"vga", "320x200", "24khz", false, true, "exact (computed)", 400, false, true, 200, 320},
+      // Every other row of 600 on 257 lines: the foot (rows 514-599, the taskbar) and 40 pixels
+      // at the right edge do not reach the set, and the mark is exact all the same.
+      {"s3-trio64", "800x600", "ntsc", true, false, "exact", 257, false, false, 514, 760},
+      // Refused, measured or not: the monitor timings stay, no picture of the standard is sent.
+      {"cirrus-gd5434", "640x480x24", "24khz", false, false, "off -> refused (measured)", 480,
+       false, false, 0, 0},
+      {"wd-90c00", "1056x480", "pal", true, false, "refused", 480, false, false, 0, 0},
   };
   for (const FillRunCase& c : cases) {
     SCOPED_TRACE(std::string(c.card) + " " + c.mode + " " + c.standard +
@@ -158,16 +196,30 @@ TEST(ScopeMark, ThePictureFillsTheSetWithEveryRowInOrder) {
     if (c.no_interlace) args.push_back("--no-interlace");
     if (c.computed) args.push_back("--computed");
     const ScopeRun text = RunScopeWith(args);
+    const bool refused = std::string(c.mark).find("refused") != std::string::npos;
     EXPECT_NE(text.out.find(std::string("Mark (as in the compatibility matrix): ") + c.mark +
-                            (std::string(c.mark).find("squashed") == 0 ? " (picture fills " : "\n")),
+                            (std::string(c.mark).find("squashed") == 0 ? " (picture fills "
+                             : refused                                 ? " ("
+                                                                       : "\n")),
               std::string::npos)
         << text.out;
+    EXPECT_EQ(text.out.find("Picture on the set:") == std::string::npos, refused) << text.out;
     const nlohmann::json j = RunJson(args);
+    EXPECT_EQ(j["mark"]["shown"]["rows"], c.rows_shown);
+    EXPECT_EQ(j["mark"]["shown"]["pixels"], c.pixels_shown);
+    EXPECT_EQ(text.out.find("Desktop shown: the top " + std::to_string(c.rows_shown) + " of") ==
+                  std::string::npos,
+              refused)
+        << text.out;
+    if (refused) {
+      EXPECT_EQ(j["mark"]["fill"]["height"].get<double>(), 0.0);
+      EXPECT_EQ(j["mark"]["fill"]["width"].get<double>(), 0.0);
+    }
     EXPECT_EQ(j["signal"]["display_lines_per_field"], c.lines);
     EXPECT_EQ(j["signal"]["interlaced"], c.interlaced);
     EXPECT_EQ(j["signal"]["double_scan"], c.double_scanned);
-    // A progressive field of 384 lines or more fills the arcade monitor's visible 353.
-    if (c.lines >= 384) {
+    // A progressive field of 384 lines or more sent to the arcade monitor fills its visible 353.
+    if (c.lines >= 384 && !refused) {
       EXPECT_GE(j["mark"]["fill"]["height"].get<double>(), 1.0);
     }
     if (std::string(c.mark) == "squashed") {

@@ -64,6 +64,10 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--stall", "9ms@retrace2+x"}, "retraceN+TIME"},
       {{"--stall-every", "0.5ms"}, "1ms or more"},
       {{"--bus-seed", "-3"}, "whole number"},
+      // The list's memory is one card's.
+      {{"--list-cards", "--memory", "512"}, "name it with --card"},
+      {{"--list-cards", "--card", "vga", "--memory", "512"}, "vga was sold with 256 KB, not 512"},
+      {{"--list-cards", "--card", "vga", "--memory", "512", "--json"}, "sold with 256 KB"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -549,6 +553,28 @@ TEST(ScopeCli, ListCardsNamesEveryCardWithItsIdentityAndModes) {
   EXPECT_EQ(
       RunScopeWith({"--card", "tseng-et4000", "--memory", "512", "--mode", "800x600x16"}).status,
       2);
+  // --card lists that card alone, --memory its modes on that memory: those a run takes.
+  const ScopeRun one = RunScopeWith({"--list-cards", "--card", "tseng-et4000", "--memory", "512"});
+  EXPECT_EQ(one.status, 0);
+  EXPECT_EQ(one.out.find("vga "), std::string::npos) << one.out;
+  EXPECT_NE(one.out.find("memory: 256, 512, 1024 KB (default 1024; modes listed for 512)\n"),
+            std::string::npos)
+      << one.out;
+  EXPECT_EQ(one.out.find("800x600x16"), std::string::npos) << one.out;
+  const auto json = RunJson({"--list-cards", "--card", "trident-8800br", "--memory", "256"});
+  ASSERT_EQ(json.size(), 1u);
+  EXPECT_EQ(json[0]["card"], "trident-8800br");
+  EXPECT_EQ(json[0]["memory_kib"], 256);
+  for (const auto& mode : json[0]["modes"]) {
+    const std::string name = std::to_string(mode["width"].get<int>()) + "x" +
+                             std::to_string(mode["height"].get<int>()) + "x" +
+                             std::to_string(mode["bits_per_pixel"].get<int>());
+    EXPECT_EQ(RunScopeWith({"--card", "trident-8800br", "--memory", "256", "--mode",
+                            name.c_str()})
+                  .status,
+              0)
+        << name;
+  }
 }
 
 }  // namespace

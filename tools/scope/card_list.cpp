@@ -1,5 +1,6 @@
 #include "card_list.h"
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,19 +12,53 @@
 #include "text_format.h"
 
 namespace zanvo::scope {
+namespace {
 
-void PrintCardList(std::ostream& out) {
+struct ListedCard {
+  std::string name;
+  std::unique_ptr<virt::VgaCard> card;
+};
+
+// The cards the list shows, on the memory asked for; empty, with the reason, when a card was not
+// sold with it.
+std::vector<ListedCard> ListedCards(const std::string& only, uint32_t memory_kib,
+                                    std::string& error) {
+  std::vector<ListedCard> cards;
   for (const auto& name : virt::CardNames()) {
-    const auto card = virt::MakeCard(name);
-    const auto* ati = dynamic_cast<const virt::AtiMach64Card*>(card.get());
-    out << Format("%-18s family %3u, model 0x%04X  %s%s\n", std::string(name).c_str(),
+    if (!only.empty() && name != only) continue;
+    ListedCard listed{std::string(name), virt::MakeCard(name)};
+    if (memory_kib != 0 && !listed.card->SetMemoryKib(memory_kib)) {
+      std::string sizes;
+      for (const uint32_t kib : listed.card->MemorySizesKib())
+        sizes += (sizes.empty() ? "" : ", ") + std::to_string(kib);
+      error = "the " + listed.name + " was sold with " + sizes + " KB, not " +
+              std::to_string(memory_kib);
+      return {};
+    }
+    cards.push_back(std::move(listed));
+  }
+  return cards;
+}
+
+}  // namespace
+
+void PrintCardList(std::ostream& out, const std::string& only, uint32_t memory_kib,
+                   std::string& error) {
+  const std::vector<ListedCard> cards = ListedCards(only, memory_kib, error);
+  for (const ListedCard& listed : cards) {
+    const std::string& name = listed.name;
+    const virt::VgaCard* const card = listed.card.get();
+    const auto* ati = dynamic_cast<const virt::AtiMach64Card*>(card);
+    out << Format("%-18s family %3u, model 0x%04X  %s%s\n", name.c_str(),
                   unsigned{card->family()}, unsigned{card->model()},
                   ChipName(card->family(), card->model(), ati ? ati->ext_io_base() : 0).c_str(),
                   name == virt::kDefaultCardName ? " (the default)" : "");
     std::string sizes;
     for (const uint32_t kib : card->MemorySizesKib())
       sizes += (sizes.empty() ? "" : ", ") + std::to_string(kib);
-    out << "    memory: " << sizes << " KB (default " << card->memory_kib() << ")\n";
+    out << "    memory: " << sizes << " KB (default " << card->DefaultMemoryKib()
+        << (memory_kib != 0 ? Format("; modes listed for %u", unsigned{memory_kib}) : "")
+        << ")\n";
     const std::vector<virt::DesktopMode> modes = virt::DriverModes(*card);
     for (const uint8_t depth : virt::kDepths) {
       std::string line;
@@ -36,11 +71,14 @@ void PrintCardList(std::ostream& out) {
   }
 }
 
-nlohmann::json CardListJson() {
+nlohmann::json CardListJson(const std::string& only, uint32_t memory_kib, std::string& error) {
+  const std::vector<ListedCard> cards = ListedCards(only, memory_kib, error);
+  if (!error.empty()) return nullptr;
   nlohmann::json list = nlohmann::json::array();
-  for (const auto& name : virt::CardNames()) {
-    const auto card = virt::MakeCard(name);
-    const auto* ati = dynamic_cast<const virt::AtiMach64Card*>(card.get());
+  for (const ListedCard& listed : cards) {
+    const std::string& name = listed.name;
+    const virt::VgaCard* const card = listed.card.get();
+    const auto* ati = dynamic_cast<const virt::AtiMach64Card*>(card);
     nlohmann::json modes = nlohmann::json::array();
     for (const virt::DesktopMode& mode : virt::DriverModes(*card)) {
       modes.push_back({{"width", mode.width},

@@ -1,5 +1,7 @@
 #include "matrix.h"
 
+#include <algorithm>
+
 #include "chipset/catalogue.h"
 #include "engine/chip_codes.h"
 #include "engine/field_check.h"
@@ -99,11 +101,16 @@ MatrixCell RunCell(const std::string& card, const virt::DesktopMode& mode, uint8
   cell.final_interlaced = mark.final_signal.interlaced;
   cell.final_lines = mark.final_signal.display_lines_per_field;
   cell.fill = mark.fill;
+  cell.shown = mark.shown;
   cell.path = MarkText(mark.outcome, mark.final_outcome, mark.sibling_caption, mark.own_clock,
                        mark.computed);
   // The depth the driver set, as the run reports it.
   cell.bits_per_pixel = report.mode.bits_per_pixel;
-  if (chipset.computed && !IsUsable(cell.final_outcome)) {
+  // A squashed picture is not a refusal, even after a missed field a recovery mended: it names
+  // the picture's size, as the tables' squashed cells do.
+  if (chipset.computed && cell.final_outcome == MatrixOutcome::kSquashed) {
+    cell.computed_reason = "picture " + virt::FillText(cell.fill);
+  } else if (chipset.computed && !IsUsable(cell.final_outcome)) {
     cell.computed_reason = PhysicalReason(report, standard, cell.reason);
   }
   return cell;
@@ -224,7 +231,38 @@ MatrixOutcome JudgeShown(const virt::Signal& shown, const ScopeReport& report, u
   return MatrixOutcome::kSquashed;
 }
 
+// The desktop the signal the run leaves shows, down to the last row its frame reaches.
+DesktopShown ShownOf(const ScopeReport& report) {
+  const virt::DesktopLayout desktop = virt::DesktopOf(report.monitor);
+  DesktopShown shown;
+  shown.desktop_rows = desktop.rows;
+  // The desktop's own width; the monitor's line carries all of it, however many dots a pixel
+  // takes there, so the signal's line carries its share.
+  shown.desktop_pixels = report.width;
+  // Where every other row is shown, the last one shown stands for the row after it too.
+  const int step = std::max(1, virt::JudgePicture(report.signal, desktop).step);
+  int last = -step;
+  for (const int row : virt::FrameRows(report.signal, desktop))
+    last = std::max(last, row);
+  shown.rows = std::clamp(last + step, 0, std::max(0, desktop.rows));
+  const int monitor_pixels = std::max(1, desktop.width);
+  const long long pixels =
+      static_cast<long long>(virt::PixelsPerLine(report.signal)) * report.width / monitor_pixels;
+  shown.pixels = static_cast<int>(std::clamp(pixels, 0LL, static_cast<long long>(report.width)));
+  return shown;
+}
+
 }  // namespace
+
+nlohmann::json ShownJson(const DesktopShown& s) {
+  const auto share = [](int part, int whole) { return whole > 0 ? double(part) / whole : 0.0; };
+  return {{"rows", s.rows},
+          {"desktop_rows", s.desktop_rows},
+          {"pixels", s.pixels},
+          {"desktop_pixels", s.desktop_pixels},
+          {"height_share", share(s.rows, s.desktop_rows)},
+          {"width_share", share(s.pixels, s.desktop_pixels)}};
+}
 
 std::string CutStrideText(const ScopeReport& report) {
   int needed = 0;
@@ -246,7 +284,10 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
   if (!report.fitted) {
     mark.outcome = MatrixOutcome::kRefused;
     mark.final_outcome = MatrixOutcome::kRefused;
-    mark.reason = report.cut_line_offset != 0 ? CutStrideText(report)
+    // With computed timings on, a missing row means a rule the computed rows could not keep:
+    // named as the matrix names it.
+    mark.reason = report.computed_on          ? PhysicalReason(report, standard)
+                  : report.cut_line_offset != 0 ? CutStrideText(report)
                   : report.row_found          ? "no timing row for the line count"
                                               : "no timing row for the width";
     return mark;
@@ -275,6 +316,12 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
     std::string own_clock_reason;
     mark.final_outcome =
         JudgeShown(report.signal, report, standard, own_clock_reason, mark.fill);
+  }
+  // A refused switch leaves the monitor timings: no picture of the standard reaches the set.
+  if (mark.final_outcome == MatrixOutcome::kRefusedMeasured) {
+    mark.fill = {};
+  } else {
+    mark.shown = ShownOf(report);
   }
   mark.computed = report.horz_computed || report.vert_computed;
   return mark;

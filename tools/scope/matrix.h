@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/virtual/signal/desktop_mode.h"
 #include "platform/virtual/tv/picture_fill.h"
 #include "scope_session.h"
@@ -26,6 +28,16 @@ enum class MatrixOutcome {
   // Final outcome only: the engine fitted the mode, but the field rate the program measured was
   // outside the guard band; "Video mode unsupported!", the monitor timings are back.
   kRefusedMeasured,
+};
+
+// How much of the desktop the signal the user ends with shows: from the top down to the last
+// desktop row the frame reaches, and the pixels across a line, each out of the desktop's. A field
+// with fewer lines than the fit needs ends at its foot (the taskbar goes first), a line with
+// fewer characters at its right edge. All zero where no picture of the standard reaches the set.
+struct DesktopShown {
+  int rows = 0, desktop_rows = 0;
+  int pixels = 0, desktop_pixels = 0;
+  bool operator==(const DesktopShown&) const = default;
 };
 
 struct MatrixCell {
@@ -68,6 +80,7 @@ struct MatrixCell {
   bool final_interlaced = false;
   int final_lines = 0;
   virt::PictureFill fill;
+  DesktopShown shown;
   std::string path;  // how the final outcome came about, as MarkText gives it
 };
 
@@ -96,6 +109,7 @@ struct RunMark {
   // The signal the user ends with, and how much of the set its picture fills.
   virt::Signal final_signal;
   virt::PictureFill fill;
+  DesktopShown shown;
 };
 
 // "line offset 264 needs 9 bits, the chip's offset has 8": why the engine refused a fit whose
@@ -144,6 +158,10 @@ Matrix RunMatrix(std::span<const std::string> cards);
 
 // "640x480x16": the cell's desktop size and depth.
 std::string ModeText(const MatrixCell& cell);
+
+// {"rows": 513, "desktop_rows": 600, "pixels": 800, "desktop_pixels": 800, "height_share": 0.855,
+// "width_share": 1}: the desktop a cell or a run shows.
+nlohmann::json ShownJson(const DesktopShown& shown);
 
 // Exact or locks: a picture the user can use.
 bool IsUsable(MatrixOutcome outcome);

@@ -1,5 +1,6 @@
 #include "matrix_causes.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -25,10 +26,25 @@ bool IsCutStride(const MatrixCell& cell) {
 
 void PrintPictureAndRefusalsMarkdown(const Matrix& matrix, std::ostream& out) {
   int scrambled = 0, squashed = 0, usable = 0, width = 0, lines = 0, stride = 0;
+  // Usable cells whose picture ends above the desktop's foot or before its right edge, and the
+  // least share of its rows and of its width a usable cell shows.
+  int rows_cut = 0, pixels_cut = 0;
+  double least_rows = 1, least_pixels = 1;
   for (const MatrixCell& c : matrix.cells) {
     if (c.outcome == MatrixOutcome::kOff && StartsWith(c.reason, "desktop scrambled")) ++scrambled;
     if (c.final_outcome == MatrixOutcome::kSquashed) ++squashed;
-    if (IsUsableFinal(c)) ++usable;
+    if (IsUsableFinal(c)) {
+      ++usable;
+      const DesktopShown& s = c.shown;
+      if (s.rows < s.desktop_rows) {
+        ++rows_cut;
+        least_rows = std::min(least_rows, static_cast<double>(s.rows) / s.desktop_rows);
+      }
+      if (s.pixels < s.desktop_pixels) {
+        ++pixels_cut;
+        least_pixels = std::min(least_pixels, static_cast<double>(s.pixels) / s.desktop_pixels);
+      }
+    }
     if (c.outcome != MatrixOutcome::kRefused) continue;
     if (IsCutStride(c)) {
       ++stride;
@@ -56,6 +72,14 @@ void PrintPictureAndRefusalsMarkdown(const Matrix& matrix, std::ostream& out) {
              "Usable cells (exact or locks as the user finally gets them, misses a sibling "
              "model recovered included): %d of %zu.\n",
              usable, matrix.cells.size())
+      << Format(
+             "Whole is from the top and from the left, not all of it: a field with fewer lines "
+             "than the desktop needs ends at its foot, and a line with fewer characters before "
+             "its right edge, so the bottom rows (the taskbar) or the right edge may not reach "
+             "the set. Of the usable cells, %d show fewer rows than the desktop (at worst the "
+             "top %.0f%%) and %d fewer pixels across (at worst %.0f%%); `zanvo-scope --matrix "
+             "--json` gives each cell's share as `shown`.\n",
+             rows_cut, least_rows * 100, pixels_cut, least_pixels * 100)
       << Format(
              "Refused by the engine (\"Video mode unsupported!\", the monitor timings back): "
              "%d for want of a timing row for the width, %d for the line count, %d because "

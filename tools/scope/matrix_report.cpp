@@ -111,13 +111,26 @@ std::string OutcomeText(const MatrixCell& c) {
 }
 
 // The mark the page shows: a cell the tables refuse or squash that computed timings make usable
-// shows what they make of it and how (a sibling model or the row's own clock on the way).
+// shows what they make of it and how (a sibling model or the row's own clock on the way); a
+// squashed one shows the tables' path to the squash first, recovery included, as the JSON and
+// the text give it.
 std::string CellText(const MatrixCell& c) {
   if (c.computed_outcome && IsUsable(*c.computed_outcome)) {
-    if (c.final_outcome == MatrixOutcome::kSquashed) return "squashed; " + c.computed_mark;
+    if (c.final_outcome == MatrixOutcome::kSquashed) return OutcomeText(c) + "; " + c.computed_mark;
     return c.computed_mark;
   }
   return OutcomeText(c);
+}
+
+// Cells under a heading, each with what computed timings make of it.
+void PrintComputedList(const char* heading, const std::vector<const MatrixCell*>& cells,
+                       std::ostream& out) {
+  if (cells.empty()) return;
+  out << "\n" << heading << "\n\n";
+  for (const MatrixCell* c : cells) {
+    out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
+        << (c->interlace_allowed ? "" : " ni") << ": " << c->computed_reason << "\n";
+  }
 }
 
 }  // namespace
@@ -199,6 +212,7 @@ nlohmann::json MatrixToJson(const Matrix& matrix) {
                                     {"interlaced", c.final_interlaced},
                                     {"lines", c.final_lines}};
     cells.back()["fill"] = FillJson(c.fill);
+    cells.back()["shown"] = ShownJson(c.shown);
     if (c.computed_outcome) {
       cells.back()["computed"] = {{"outcome", OutcomeName(*c.computed_outcome)},
                                   {"mark", c.computed_mark},
@@ -255,9 +269,10 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "[chips.md](chips.md)).\n\n"
          "| mark | meaning |\n|---|---|\n"
          "| exact | line and field rate within 1% of the standard, and the desktop arrives "
-         "whole |\n"
+         "whole from the top and the left (its foot, where the taskbar is, or its right edge may "
+         "be cut: below the table) |\n"
          "| locks | line within 2% and field within 5%: ordinary TV sets and arcade monitors "
-         "hold the picture; the desktop arrives whole |\n"
+         "hold the picture; the desktop arrives whole from the top and the left, as for exact |\n"
          "| squashed | the set locks and the desktop arrives whole, but the picture fills less "
          "than half the set's visible height, or its shape is off the desktop's by more than a "
          "quarter (the share of the visible width it fills over the share of the height: the "
@@ -287,8 +302,9 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
          "is the outcome; \"off -> exact as MODEL (computed)\" or \"off -> exact (own clock, "
          "computed)\" where it passed only after a sibling model or the row's own clock took "
          "over |\n"
-         "| squashed; exact (computed) | the tables squash the picture (above); computed timings "
-         "fill the set |\n"
+         "| squashed; exact (computed) | the tables squash the picture (above; \"off -> squashed "
+         "(own clock); exact (computed)\" or \"off -> squashed as MODEL; ...\" where the squash "
+         "came after a recovery); computed timings fill the set |\n"
          "\n";
   out << Format(
       "The standards: PAL %.0f Hz / %.0f Hz, NTSC %.0f Hz / %.2f Hz, 24 kHz %.0f Hz / "
@@ -354,7 +370,8 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
                   ChipName(s.family, s.model).c_str(), unsigned{s.family}, unsigned{s.model});
     out << "| mode | PAL | PAL ni | NTSC | NTSC ni | 24 kHz | 24 kHz ni |\n"
            "|---|---|---|---|---|---|---|\n";
-    std::vector<const MatrixCell*> off, cut, still_refused, squashed, computed_recovered;
+    std::vector<const MatrixCell*> off, cut, still_refused, still_squashed, squashed,
+        computed_recovered;
     std::string row_mode;
     for (const MatrixCell& c : matrix.cells) {
       if (c.card != s.card) continue;
@@ -367,7 +384,12 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
       out << " " << CellText(c) << " |";
       if (c.outcome == MatrixOutcome::kOff) off.push_back(&c);
       if (IsCutStride(c)) cut.push_back(&c);
-      if (c.computed_outcome && !c.computed_reason.empty()) still_refused.push_back(&c);
+      // A computed run that squashes names the picture's size, one that is refused the rule.
+      if (c.computed_outcome == MatrixOutcome::kSquashed) {
+        still_squashed.push_back(&c);
+      } else if (c.computed_outcome && !IsUsable(*c.computed_outcome)) {
+        still_refused.push_back(&c);
+      }
       if (c.final_outcome == MatrixOutcome::kSquashed) squashed.push_back(&c);
       if (c.computed_mark.find(" -> ") != std::string::npos)
         computed_recovered.push_back(&c);
@@ -421,13 +443,8 @@ void PrintMatrixMarkdown(const Matrix& matrix, std::ostream& out) {
             << (c->interlace_allowed ? "" : " ni") << ": " << c->reason << "\n";
       }
     }
-    if (!still_refused.empty()) {
-      out << "\nRefused with computed timings too:\n\n";
-      for (const MatrixCell* c : still_refused) {
-        out << "- " << ModeText(*c) << " " << StandardCaption(c->standard)
-            << (c->interlace_allowed ? "" : " ni") << ": " << c->computed_reason << "\n";
-      }
-    }
+    PrintComputedList("Refused with computed timings too:", still_refused, out);
+    PrintComputedList("Squashed with computed timings too:", still_squashed, out);
   }
 }
 

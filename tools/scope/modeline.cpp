@@ -1,5 +1,6 @@
 #include "modeline.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -28,12 +29,18 @@ double Modeline::FieldRateHz() const {
 std::optional<Modeline> ModelineOf(const virt::Signal& s) {
   if (!s.has_signal() || s.chars_per_line <= 0 || s.lines_per_field <= 0) return std::nullopt;
   Modeline m;
-  const int dots = s.dots_per_char;
-  m.clock_mhz = s.pixel_clock_hz / 1e6;
-  m.hdisp = s.display_chars * dots;
-  m.hsyncstart = s.h_sync_start_char * dots;
-  m.hsyncend = s.h_sync_end_char * dots;
-  m.htotal = s.chars_per_line * dots;
+  // X counts pixels: where the DAC takes a pixel over several dot clocks (the standard VGA's
+  // 256 colours, a 16-bit pixel through an 8-bit DAC port), the counts and the clock are the
+  // dots' divided by the clocks a pixel lasts.
+  const int per_pixel = std::max(1, s.crtc.clocks_per_pixel);
+  const auto pixels = [&](int chars) {
+    return Rounded(chars * s.dots_per_char / static_cast<double>(per_pixel));
+  };
+  m.clock_mhz = s.pixel_clock_hz / per_pixel / 1e6;
+  m.hdisp = pixels(s.display_chars);
+  m.hsyncstart = pixels(s.h_sync_start_char);
+  m.hsyncend = pixels(s.h_sync_end_char);
+  m.htotal = pixels(s.chars_per_line);
   // Interlaced modelines count the frame's lines; a field carries half of them and half a line.
   // Double-scanned ones count each line once although it is sent twice.
   m.interlace = s.interlaced;
@@ -50,7 +57,13 @@ std::optional<Modeline> ModelineOf(const virt::Signal& s) {
   } else if (m.hsyncstart < m.hdisp || m.vsyncstart < m.vdisp) {
     m.problem = "a sync starts inside the picture, which X refuses";
   }
-  if (m.double_scan && (static_cast<int>(s.lines_per_field) % 2) != 0) {
+  if ((s.chars_per_line * s.dots_per_char) % per_pixel != 0) {
+    m.note = Format("a line of %d dots is %.2f pixels of %d dots: rounded, so the rates read as X "
+                    "takes them, %.3f kHz against the card's %.3f kHz",
+                    s.chars_per_line * s.dots_per_char,
+                    s.chars_per_line * s.dots_per_char / static_cast<double>(per_pixel), per_pixel,
+                    m.LineRateHz() / 1e3, s.line_rate_hz / 1e3);
+  } else if (m.double_scan && (static_cast<int>(s.lines_per_field) % 2) != 0) {
     m.note = Format("a field of %.0f lines halves to %.1f: rounded, so the rates read as X takes "
                     "them, %.2f Hz against the card's %.2f Hz",
                     s.lines_per_field, s.lines_per_field / 2, m.FieldRateHz(), s.field_rate_hz);

@@ -85,7 +85,8 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                  {"fill",
                   {{"height", mark.fill.height},
                    {"width", mark.fill.width},
-                   {"shape", mark.fill.shape}}}};
+                   {"shape", mark.fill.shape}}},
+                 {"shown", ShownJson(mark.shown)}};
   } else {
     j["mark"] = nullptr;
   }

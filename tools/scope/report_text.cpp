@@ -10,6 +10,7 @@
 #include "engine/line_rate.h"
 #include "matrix.h"
 #include "modeline.h"
+#include "physical_reason.h"
 #include "run_notes.h"
 #include "text_format.h"
 
@@ -205,16 +206,20 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
                    : "Signal the engine left before the refusal:\n");
       PrintSignal(report.applied, out);
     }
-  } else if (report.cut_line_offset != 0) {
-    out << ": " << CutStrideText(report) << "; refused, the display mode is re-set.\n";
-    out << "Signal the engine left before the refusal:\n";
-    PrintSignal(report.applied, out);
-  } else if (report.row_found) {
-    out << ": no timing row for this line count; refused, the display mode is re-set.\n";
-    out << "Signal the engine left before the refusal:\n";
-    PrintSignal(report.applied, out);
   } else {
-    out << ": no timing row for this width; refused, the monitor timings stay.\n";
+    // With computed timings on, the rule the computed rows could not keep, as the matrix names it.
+    const bool reset = report.cut_line_offset != 0 || report.row_found;
+    out << ": "
+        << (report.computed_on            ? PhysicalReason(report, options.standard)
+            : report.cut_line_offset != 0 ? CutStrideText(report)
+            : report.row_found            ? std::string("no timing row for this line count")
+                                          : std::string("no timing row for this width"))
+        << (reset ? "; refused, the display mode is re-set.\n"
+                  : "; refused, the monitor timings stay.\n");
+    if (reset) {
+      out << "Signal the engine left before the refusal:\n";
+      PrintSignal(report.applied, out);
+    }
   }
   if (!options.moves.empty()) {
     out << Format("Moves: %zu asked", options.moves.size());
@@ -233,6 +238,11 @@ void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std
     if (!mark.reason.empty()) out << " (" << mark.reason << ")";
     out << "\n";
     if (mark.fill.height > 0) out << "Picture on the set: " << virt::FillText(mark.fill) << "\n";
+    if (mark.shown.rows > 0) {
+      out << Format("Desktop shown: the top %d of its %d rows, %d of its %d pixels across\n",
+                    mark.shown.rows, mark.shown.desktop_rows, mark.shown.pixels,
+                    mark.shown.desktop_pixels);
+    }
   }
 
   if (options.modeline) {

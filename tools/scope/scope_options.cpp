@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <initializer_list>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -204,7 +206,8 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
                "After detection walk on to the next PCI adapter, as the Next button\n"
                "(repeatable)");
   app.add_flag("--list-cards", options.list_cards,
-               "List the virtual cards with their chips and desktop modes, and exit");
+               "List the virtual cards with their chips and desktop modes, and exit;\n"
+               "with --card that card alone, with --memory too its modes on that memory");
   app.add_flag("--matrix", options.matrix,
                "The compatibility matrix: every card (or the --card ones), desktop mode,\n"
                "standard and interlace choice, with the outcome the program leaves");
@@ -344,11 +347,21 @@ std::optional<int> ParseScopeOptions(int argc, const char* const* argv, ScopeOpt
     return refuse("--next walks on from a detection: use it with --detect");
   }
   if (options.list_cards) {
-    if (options.json) {
-      out << CardListJson().dump(2) << "\n";
-    } else {
-      PrintCardList(out);
+    // A memory size belongs to one card's boards: the list takes it for the card named only.
+    if (app.count("--memory") > 0 && chosen_cards.empty()) {
+      return refuse("--list-cards takes --memory for one card: name it with --card");
     }
+    const std::string only = chosen_cards.empty() ? "" : options.card;
+    std::string error;
+    std::ostringstream list;
+    if (options.json) {
+      const nlohmann::json cards = CardListJson(only, options.memory_kib, error);
+      if (error.empty()) list << cards.dump(2) << "\n";
+    } else {
+      PrintCardList(list, only, options.memory_kib, error);
+    }
+    if (!error.empty()) return refuse("--memory " + memory + ": " + error);
+    out << list.str();
     return 0;
   }
   return std::nullopt;

@@ -248,6 +248,7 @@ bool RunScope(const ScopeOptions& options, ScopeReport& report, std::string& err
   if (options.no_interlace) Eng.InterlaceEnabled = 0;
   if (options.odd_even_vsync) Eng.OddEvenVSyncSize = 1;
   if (options.computed) Eng.ComputedTimings = 1;
+  report.computed_on = options.computed;
 
   // As the window does: record the standard, load its tables, then apply it to the mode the
   // driver has just set.

@@ -78,6 +78,7 @@ struct ScopeReport {
   // Computed timings: whether the rows in use were computed; what the fit worked on (the mode's
   // columns, and its lines per field after its steps).
   bool horz_computed = false, vert_computed = false;
+  bool computed_on = false;  // the run had the tray menu's "Computed timings" checked
   int fit_columns = 0, fit_lines = 0;
   virt::Signal monitor;  // the desktop mode as the driver set it
   virt::Signal applied;  // right after the engine applied the standard
