@@ -96,9 +96,12 @@ void ComputeBlankSyncEnd() {
     }
   }
 
-  auto sync_end = static_cast<uint8_t>(Eng.HSyncStartReg + Eng.HSyncWidth);
-  if (sync_end >= total) sync_end = static_cast<uint8_t>(sync_end - total);
-  Eng.HSyncEndReg = sync_end;
+  // The sync wraps at the line's end, which is CR00's value plus its bias: an end in those
+  // last characters is still on the line (the 50-column rows' sync ends there).
+  const unsigned line = unsigned{total} + kTotalBias;
+  unsigned sync_end = unsigned{Eng.HSyncStartReg} + Eng.HSyncWidth;
+  if (sync_end >= line) sync_end -= line;
+  Eng.HSyncEndReg = static_cast<uint8_t>(sync_end);
 
   if (Eng.ChipFamily == cfS3) UpdateCrtcReg(CR5D, kCR5DKeep, 0x00);
 }
@@ -108,7 +111,10 @@ void WriteHorzImage() {
     PortIo& io = Port();
     const auto total = static_cast<uint8_t>(Eng.HTotalReg + kTotalBias);
     io.OutDword(BlockIoPort(kBlkHTotalDisp), (uint32_t{Eng.HDispEndReg} << 16) | total);
-    const auto width = static_cast<uint8_t>(Eng.HSyncEndReg - Eng.HSyncStartReg);
+    // The block register takes the sync's width, not its end: an end wrapped at the line's
+    // end is unwrapped first.
+    auto width = static_cast<uint8_t>(Eng.HSyncEndReg - Eng.HSyncStartReg);
+    if (Eng.HSyncEndReg < Eng.HSyncStartReg) width = static_cast<uint8_t>(width + total);
     io.OutDword(BlockIoPort(kBlkHSyncStrtWid),
                 ((uint32_t{width} | kBlkHSyncNegative) << 16) | Eng.HSyncStartReg);
     return;

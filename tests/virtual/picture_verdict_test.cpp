@@ -170,6 +170,11 @@ struct FillCase {
   bool interlaced;
   double height_at_least, height_below;
   bool fills;
+  // The desktop's width and the dots each pixel lasts (0: not given), and the share of the
+  // shown part of the line its pixels cover.
+  int desktop_width = 0;
+  int clocks_per_pixel = 1;
+  double line_share = 1.0;
 };
 
 TEST(PictureFill, ABandAcrossTheScreenIsNotAPicture) {
@@ -180,15 +185,24 @@ TEST(PictureFill, ABandAcrossTheScreenIsNotAPicture) {
       {"PAL, 120 lines a field", Receiver::kPal, 120, false, 0.40, 0.50, false},
       // 145 lines: just over half, but at the line's full width twice as wide as high.
       {"PAL, 145 lines a field", Receiver::kPal, 145, false, 0.50, 0.60, false},
+      // 320 pixels a dot each on 640 dots: the left half of the line, the shape half as wide.
+      {"PAL, 320 pixels on 640 dots", Receiver::kPal, 240, true, 0.85, 0.95, false, 320, 1, 0.5},
+      // The same 320 pixels over two dots each fill the line.
+      {"PAL, 320 pixels over 2 dots", Receiver::kPal, 240, true, 0.85, 0.95, true, 320, 2, 1.0},
   };
   for (const FillCase& c : cases) {
     SCOPED_TRACE(c.name);
     CrtcTiming t = PalField(c.lines);
     t.interlaced = c.interlaced;
+    t.clocks_per_pixel = c.clocks_per_pixel;
     const Signal shown = AnalyzeTiming(t);
-    const PictureFill fill = MeasureFill(c.receiver, shown, ModeTiming{});
+    ModeTiming mode;
+    mode.width = static_cast<uint16_t>(c.desktop_width);
+    const PictureFill fill = MeasureFill(c.receiver, shown, mode);
+    const PictureFill whole_line = MeasureFill(c.receiver, shown, ModeTiming{});
     EXPECT_GE(fill.height, c.height_at_least);
     EXPECT_LT(fill.height, c.height_below);
+    EXPECT_NEAR(fill.width / whole_line.width, c.line_share, 1e-9);
     EXPECT_NEAR(fill.shape, fill.width / fill.height, 1e-9);
     EXPECT_EQ(FillsTheSet(fill), c.fills) << FillText(fill);
   }

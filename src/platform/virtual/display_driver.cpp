@@ -218,6 +218,15 @@ bool LayDepth(const VgaCard& card, uint8_t bits_per_pixel, ModeTiming& m) {
     if (std::fabs(made - wanted) > wanted * kDepthClockTolerance) return false;
     m.pixel_clock_hz = made;
   }
+  if (!pipe.pixel_doubling && !m.text && m.h_display * m.dots_per_char == 2 * m.width) {
+    // A mode timed for two dots a pixel: half the characters, and the clock that keeps the
+    // line rate over the halved total.
+    const int old_total = m.h_total;
+    for (uint16_t* count : {&m.h_total, &m.h_display, &m.h_blank_start, &m.h_blank_end,
+                            &m.h_sync_start, &m.h_sync_end})
+      *count = static_cast<uint16_t>(*count / 2);
+    m.pixel_clock_hz = card.DriverClockHz(m.pixel_clock_hz * m.h_total / old_total);
+  }
   if (pipe.h_multiplier > 1) {
     const int k = pipe.h_multiplier;
     m.h_total = Scaled(m.h_total, k);
