@@ -150,7 +150,7 @@ TEST(ScopeMark, ThePictureFillsTheSetWithEveryRowInOrder) {
       {"ati-mach64", "400x300", "pal", false, false, "off -> exact (own clock)", 294, false, false},
       {"s3-trio64", "640x400", "24khz", false, false, "squashed", 200, true, false},
       {"s3-trio64", "640x400", "24khz", false, true, "exact (computed)", 400, false, false},
-      {"s3-trio64", "512x384", "24khz", false, true, "squashed (computed)", 384, false, false},
+      {"s3-trio64", "512x384", "24khz", false, true, "exact (computed)", 384, false, false},
       {"vga", "320x200", "24khz", false, true, "exact (computed)", 400, false, true},
   };
   for (const FillRunCase& c : cases) {
