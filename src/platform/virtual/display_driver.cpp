@@ -1,5 +1,6 @@
 #include "platform/virtual/display_driver.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -212,6 +213,8 @@ bool LayDepth(const VgaCard& card, uint8_t bits_per_pixel, ModeTiming& m) {
                                          : static_cast<uint16_t>(m.width * bytes / 8);
   // A row longer than the chip's line offset can count is not offered.
   if (m.offset >= (1 << card.ExtractTiming().offset_bits)) return false;
+  m.h_multiplier = static_cast<uint8_t>(std::max(1, pipe.h_multiplier));
+  m.clock_multiplier = static_cast<uint8_t>(std::max(1, pipe.clock_multiplier));
   if (pipe.clock_multiplier > 1) {
     const double wanted = m.pixel_clock_hz * pipe.clock_multiplier;
     const double made = card.DriverClockHz(wanted);
