@@ -43,9 +43,17 @@ inline constexpr LineShape k24kHzShape{31.0 / 129, 9.0 / 129, 14.0 / 22};
 // The horizontal step ends the display 4 characters before the sync at the latest (the display
 // end register counts from 0: the sync starts 3 after the columns or later).
 inline constexpr int kSyncAfterColumns = 3;
-// The step wraps a blank or sync end at the total register, which is 5 below the total: both
-// end at least 6 characters before the total.
+// The step wraps a computed row's blank and sync ends at the line's total, so both may end
+// there, with no border left of the desktop; but the CRTC compares the blank end with as few
+// as 6 counter bits, so a blank that passes a multiple of 64 before the total would end there.
+// Such a line keeps a border of 6 characters, its ends before the total register.
 inline constexpr int kLeftBorder = 6;
+inline constexpr int kBlankEndCompareSpan = 64;
+
+int BorderFor(int columns, int total) {
+  const bool crosses = (total - 1) / kBlankEndCompareSpan != columns / kBlankEndCompareSpan;
+  return crosses ? kLeftBorder : 0;
+}
 inline constexpr int kLeastBlank = 6;
 
 // Vertical placement as the tables make it: blanking 3 lines before a 4-line sync, ending 18
@@ -75,12 +83,12 @@ int LeastBlank(int total) {
 
 // A line of `total` has room for the columns, the blanking the rules ask and the left border.
 bool RoomFor(uint8_t columns, int total) {
-  return total - columns - kLeftBorder >= LeastBlank(total);
+  return total - columns - BorderFor(columns, total) >= LeastBlank(total);
 }
 
 void BuildRow(uint8_t columns, int total, uint8_t flags) {
   const LineShape& shape = Eng.CurrentStandard == vs24kHz ? k24kHzShape : kTvShape;
-  const int room = total - columns - kLeftBorder;
+  const int room = total - columns - BorderFor(columns, total);
   int blank = RoundToInt(total * shape.blank);
   if (blank < LeastBlank(total)) blank = LeastBlank(total);
   if (blank > room) blank = room;

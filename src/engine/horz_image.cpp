@@ -81,10 +81,15 @@ void ComputeBlankSyncEnd() {
   const uint8_t blank_start = Eng.HBlankStartReg;
 
   const unsigned blank_end = unsigned{blank_start} + Eng.HBlankWidth;  // up to 510, no wrap
-  if (blank_end <= 0xFF && blank_end < total) {
+  // The sync wraps at the line's end, which is CR00's value plus its bias. A computed row's
+  // blank does too (it may end at the total, so the desktop's first column is not hidden); the
+  // tables' rows keep their wrap at CR00's value, which their borders allow for.
+  const unsigned line = unsigned{total} + kTotalBias;
+  const unsigned blank_wrap = Eng.HorzRowComputed != 0 ? line : total;
+  if (blank_end <= 0xFF && blank_end < blank_wrap) {
     Eng.HBlankEndReg = static_cast<uint8_t>(blank_end);
   } else {
-    const auto wrapped = static_cast<uint8_t>(blank_end - total);
+    const auto wrapped = static_cast<uint8_t>(blank_end - blank_wrap);
     if (total < kLongLineTotal) {
       Eng.HBlankEndReg = wrapped;
     } else if (blank_start < static_cast<uint8_t>(total - Eng.HBlankWidth)) {
@@ -96,9 +101,11 @@ void ComputeBlankSyncEnd() {
     }
   }
 
-  auto sync_end = static_cast<uint8_t>(Eng.HSyncStartReg + Eng.HSyncWidth);
-  if (sync_end >= total) sync_end = static_cast<uint8_t>(sync_end - total);
-  Eng.HSyncEndReg = sync_end;
+  // An end in the line's last characters, past CR00's value, is still on the line (the
+  // 50-column rows' sync ends there).
+  unsigned sync_end = unsigned{Eng.HSyncStartReg} + Eng.HSyncWidth;
+  if (sync_end >= line) sync_end -= line;
+  Eng.HSyncEndReg = static_cast<uint8_t>(sync_end);
 
   if (Eng.ChipFamily == cfS3) UpdateCrtcReg(CR5D, kCR5DKeep, 0x00);
 }
@@ -108,7 +115,10 @@ void WriteHorzImage() {
     PortIo& io = Port();
     const auto total = static_cast<uint8_t>(Eng.HTotalReg + kTotalBias);
     io.OutDword(BlockIoPort(kBlkHTotalDisp), (uint32_t{Eng.HDispEndReg} << 16) | total);
-    const auto width = static_cast<uint8_t>(Eng.HSyncEndReg - Eng.HSyncStartReg);
+    // The block register takes the sync's width, not its end: an end wrapped at the line's
+    // end is unwrapped first.
+    auto width = static_cast<uint8_t>(Eng.HSyncEndReg - Eng.HSyncStartReg);
+    if (Eng.HSyncEndReg < Eng.HSyncStartReg) width = static_cast<uint8_t>(width + total);
     io.OutDword(BlockIoPort(kBlkHSyncStrtWid),
                 ((uint32_t{width} | kBlkHSyncNegative) << 16) | Eng.HSyncStartReg);
     return;

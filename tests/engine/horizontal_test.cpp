@@ -85,9 +85,10 @@ TEST_F(EngineTest, HorizontalStepWorkedExamples) {
       // 132 columns: flags 0x00, clock 0 and 9-dot characters.
       {"pal_132_columns", cfStandardVGA, 0, vsPAL, {.columns = 132, .lines = 400},
        {174, 131, 140, 145, 158, 1}, 0x00, 0x00},
-      // Display end 49 is past sync start 50 - 4: cut to 46.
+      // Display end 49 is past sync start 50 - 4: cut to 46. The sync ends at 54, past CR00
+      // (52) but inside the line of 57 characters: it does not wrap.
       {"pal_50_columns_cut", cfStandardVGA, 0, vsPAL, {.columns = 50, .lines = 400},
-       {52, 46, 47, 50, 2, 6}, 0x04, 0x09},
+       {52, 46, 47, 50, 54, 6}, 0x04, 0x09},
       // T = 221, blank start 193: the blank end folds to 193 - 193 = 0.
       {"pal_200_columns_blank_wrap", cfStandardVGA, 0, vsPAL, {.columns = 200, .lines = 600},
        {221, 195, 193, 199, 216, 0}, 0x04, 0x01},

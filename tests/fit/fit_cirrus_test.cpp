@@ -49,7 +49,6 @@ const FitCase kCases[] = {
     {"cirrus-gd5434", 1056, 480, vsNTSC, true, F, 240, true},
     {"cirrus-gd5434", 1056, 480, vs24kHz, false, U, 0, false},
     {"cirrus-gd5434", 1024, 768, vs24kHz, true, U, 0, false},
-    {"cirrus-gd5434", 1280, 1024, vs24kHz, false, U, 0, false},
 };
 
 // Interlaced fields carry half a line more, which takes the slow clock's field rate just past
@@ -62,7 +61,6 @@ const OffRateCase kOffRate[] = {
     {"cirrus-gd5434", 512, 384, vsNTSC, true, kHalvedVclk1Hz, 112, 263.5, 192, true},
     {"cirrus-gd5434", 1024, 768, vsPAL, true, kHalvedVclk1Hz, 226, 313.5, 192, true},
     {"cirrus-gd5434", 1024, 768, vsNTSC, false, kHalvedVclk1Hz, 224, 0, 0, false},
-    {"cirrus-gd5434", 1600, 1200, vsPAL, true, kHalvedVclk1Hz, 226, 313.5, 294, true},
     {"cirrus-gd5434", 1152, 864, vsPAL, false, kHalvedVclk1Hz, 226, 0, 0, false},
 };
 // clang-format on

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/virtual/cards/ati_mach64_card.h"
+#include "platform/virtual/signal/picture.h"
 #include "virtual_test_util.h"
 
 namespace zanvo::virt::testing {
@@ -144,6 +145,11 @@ TEST(AtiMach64Card, DesktopModesRunOnTheAcceleratorCrtc) {
       {"640x480", 640, 480, true, 59.94, 480},
       {"800x600", 800, 600, true, 60.0, 600},
       {"1024x768", 1024, 768, true, 60.0, 768},
+      // The game modes: no pixel doubling on this CRTC, so half the characters at half the
+      // clock, a pixel a dot, each row scanned twice.
+      {"320x200", 320, 200, true, 70.09, 400},
+      {"320x240", 320, 240, true, 59.94, 480},
+      {"400x300", 400, 300, true, 60.0, 600},
   };
   for (const SignalCase& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -156,6 +162,10 @@ TEST(AtiMach64Card, DesktopModesRunOnTheAcceleratorCrtc) {
     // The PLL steps by 2 x 14.318 MHz / (33 x P): within 0.5% of the wanted clock.
     EXPECT_NEAR(pc.card().signal().field_rate_hz / c.field_hz, 1.0, 0.005);
     EXPECT_EQ(pc.card().signal().display_lines_per_field, c.lines);
+    // The line carries exactly the desktop's pixels: none left black at its right.
+    if (c.width != 0) {
+      EXPECT_EQ(PixelsPerLine(pc.card().signal()), c.width);
+    }
     EXPECT_TRUE(pc.card().signal().contradictions.empty())
         << pc.card().signal().contradictions.front();
   }

@@ -118,6 +118,10 @@ TEST(ColourDepth, MemoryDecidesWhichModesExist) {
       {"s3-trio64", 1024, "1024x768x16", false},  {"s3-trio64", 4096, "1280x1024x16", false},  // past 80 MHz
       {"s3-trio64", 2048, "640x480x24", false},   {"s3-trio64", 2048, "800x600x32", true},
       {"cirrus-gd5434", 2048, "640x480x24", true}, {"cirrus-gd5434", 2048, "800x600x24", false},
+      // The GD5434's pixel rates: 85.5 MHz at 8 bits, 50 at 15/16, 28.5 at 24.
+      {"cirrus-gd5434", 2048, "1024x768x8", true},  {"cirrus-gd5434", 2048, "1280x1024x8", false},
+      {"cirrus-gd5434", 2048, "1600x1200x8", false}, {"cirrus-gd5434", 2048, "800x600x16", true},
+      {"cirrus-gd5434", 2048, "1024x768x16", false}, {"cirrus-gd5434", 2048, "1152x864x15", false},
       {"ati-mach64", 2048, "640x480x4", false},   {"ati-mach64", 4096, "800x600x32", true},
       {"s3-trio64", 2048, "320x200x16", false},   {"s3-trio64", 2048, "640x400x16", true},
       {"s3-trio64", 2048, "640x400x24", false},   {"wd-90c30", 1024, "1056x480x16", false},

@@ -9,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "platform/virtual/card_catalog.h"
+#include "platform/virtual/display_driver.h"
 #include "platform/virtual/signal/picture.h"
 #include "platform/virtual/tv/picture_fill.h"
 #include "platform/virtual/tv/test_card.h"
@@ -131,6 +133,23 @@ Image ColumnCodedDesktop(int width, int height) {
   return desktop;
 }
 
+// The screen's middle row shows the desktop's columns in order, from near its left edge to
+// near its right one.
+void ExpectDrawnOnceAcross(const TvPicture& picture, int width) {
+  ASSERT_TRUE(picture.locked()) << picture.failure;
+  int last = -1, first = -1;
+  for (int x = 0; x < picture.screen.width; ++x) {
+    const Rgb pixel = picture.screen.At(x, picture.screen.height / 2);
+    if ((pixel & 0xFF0000) != 0x800000) continue;
+    const int column = static_cast<int>(pixel & 0xFFFF);
+    if (first < 0) first = column;
+    ASSERT_GE(column, last) << "screen column " << x << " goes back in the desktop";
+    last = column;
+  }
+  EXPECT_LT(first, width / 8);
+  EXPECT_GT(last, width * 7 / 8);
+}
+
 TEST(PictureVerdict, TheTvDrawsEachPixelOnceOverTheDotsItLasts) {
   // 640 dots a line; 320 pixels of two dots each, or 640 of one.
   for (const int clocks : {1, 2}) {
@@ -145,21 +164,29 @@ TEST(PictureVerdict, TheTvDrawsEachPixelOnceOverTheDotsItLasts) {
     mode.offset = 80;
     const DesktopLayout layout = DesktopOf(shown);
     EXPECT_EQ(layout.width, width);
-    const TvPicture picture =
-        RenderTv(shown, mode, layout, Receiver::kPal, ColumnCodedDesktop(width, 240));
-    ASSERT_TRUE(picture.locked()) << picture.failure;
-    int last = -1, first = -1;
-    for (int x = 0; x < picture.screen.width; ++x) {
-      const Rgb pixel = picture.screen.At(x, picture.screen.height / 2);
-      if ((pixel & 0xFF0000) != 0x800000) continue;
-      const int column = static_cast<int>(pixel & 0xFFFF);
-      if (first < 0) first = column;
-      ASSERT_GE(column, last) << "screen column " << x << " goes back in the desktop";
-      last = column;
+    ExpectDrawnOnceAcross(
+        RenderTv(shown, mode, layout, Receiver::kPal, ColumnCodedDesktop(width, 240)), width);
+  }
+}
+
+// On the monitor timings the driver set, at every depth, the monitor shows the desktop once
+// across its width: the mode's counts last as long in time as the clock the depth multiplied
+// says (a 24-bit pixel over three clocks, a 16-bit one over two half characters).
+TEST(PictureVerdict, TheMonitorShowsEveryDepthOnceAcross) {
+  const DesktopMode cases[] = {
+      {640, 480, 24}, {720, 400, 24}, {640, 480, 16}, {800, 600, 16}, {320, 200, 8},
+  };
+  for (const char* card_name : {"cirrus-gd5434", "s3-trio64", "tseng-et4000", "ati-mach64"}) {
+    for (const DesktopMode& mode : cases) {
+      const auto card = MakeCard(card_name);
+      if (!SetDesktopMode(*card, mode)) continue;
+      SCOPED_TRACE(std::string(card_name) + " " + ModeName(mode));
+      const Signal shown = AnalyzeSignal(*card);
+      ExpectDrawnOnceAcross(RenderTv(shown, card->current_mode(), DesktopOf(shown),
+                                     Receiver::kVgaMonitor,
+                                     ColumnCodedDesktop(mode.width, mode.height)),
+                            mode.width);
     }
-    // Drawn once across the line: from near the left edge to near the right one.
-    EXPECT_LT(first, width / 8);
-    EXPECT_GT(last, width * 7 / 8);
   }
 }
 
@@ -170,6 +197,11 @@ struct FillCase {
   bool interlaced;
   double height_at_least, height_below;
   bool fills;
+  // The desktop's width and the dots each pixel lasts (0: not given), and the share of the
+  // shown part of the line its pixels cover.
+  int desktop_width = 0;
+  int clocks_per_pixel = 1;
+  double line_share = 1.0;
 };
 
 TEST(PictureFill, ABandAcrossTheScreenIsNotAPicture) {
@@ -180,15 +212,24 @@ TEST(PictureFill, ABandAcrossTheScreenIsNotAPicture) {
       {"PAL, 120 lines a field", Receiver::kPal, 120, false, 0.40, 0.50, false},
       // 145 lines: just over half, but at the line's full width twice as wide as high.
       {"PAL, 145 lines a field", Receiver::kPal, 145, false, 0.50, 0.60, false},
+      // 320 pixels a dot each on 640 dots: the left half of the line, the shape half as wide.
+      {"PAL, 320 pixels on 640 dots", Receiver::kPal, 240, true, 0.85, 0.95, false, 320, 1, 0.5},
+      // The same 320 pixels over two dots each fill the line.
+      {"PAL, 320 pixels over 2 dots", Receiver::kPal, 240, true, 0.85, 0.95, true, 320, 2, 1.0},
   };
   for (const FillCase& c : cases) {
     SCOPED_TRACE(c.name);
     CrtcTiming t = PalField(c.lines);
     t.interlaced = c.interlaced;
+    t.clocks_per_pixel = c.clocks_per_pixel;
     const Signal shown = AnalyzeTiming(t);
-    const PictureFill fill = MeasureFill(c.receiver, shown, ModeTiming{});
+    ModeTiming mode;
+    mode.width = static_cast<uint16_t>(c.desktop_width);
+    const PictureFill fill = MeasureFill(c.receiver, shown, mode);
+    const PictureFill whole_line = MeasureFill(c.receiver, shown, ModeTiming{});
     EXPECT_GE(fill.height, c.height_at_least);
     EXPECT_LT(fill.height, c.height_below);
+    EXPECT_NEAR(fill.width / whole_line.width, c.line_share, 1e-9);
     EXPECT_NEAR(fill.shape, fill.width / fill.height, 1e-9);
     EXPECT_EQ(FillsTheSet(fill), c.fills) << FillText(fill);
   }

@@ -1,5 +1,6 @@
 #include "platform/virtual/display_driver.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -212,11 +213,22 @@ bool LayDepth(const VgaCard& card, uint8_t bits_per_pixel, ModeTiming& m) {
                                          : static_cast<uint16_t>(m.width * bytes / 8);
   // A row longer than the chip's line offset can count is not offered.
   if (m.offset >= (1 << card.ExtractTiming().offset_bits)) return false;
+  m.h_multiplier = static_cast<uint8_t>(std::max(1, pipe.h_multiplier));
+  m.clock_multiplier = static_cast<uint8_t>(std::max(1, pipe.clock_multiplier));
   if (pipe.clock_multiplier > 1) {
     const double wanted = m.pixel_clock_hz * pipe.clock_multiplier;
     const double made = card.DriverClockHz(wanted);
     if (std::fabs(made - wanted) > wanted * kDepthClockTolerance) return false;
     m.pixel_clock_hz = made;
+  }
+  if (!pipe.pixel_doubling && !m.text && m.h_display * m.dots_per_char == 2 * m.width) {
+    // A mode timed for two dots a pixel: half the characters, and the clock that keeps the
+    // line rate over the halved total.
+    const int old_total = m.h_total;
+    for (uint16_t* count : {&m.h_total, &m.h_display, &m.h_blank_start, &m.h_blank_end,
+                            &m.h_sync_start, &m.h_sync_end})
+      *count = static_cast<uint16_t>(*count / 2);
+    m.pixel_clock_hz = card.DriverClockHz(m.pixel_clock_hz * m.h_total / old_total);
   }
   if (pipe.h_multiplier > 1) {
     const int k = pipe.h_multiplier;

@@ -42,7 +42,10 @@ class AtiMach64Card final : public VgaCard {
   PciIdentity pci_identity() const override;
   uint8_t PeekRom(uint32_t offset) const override;
   double DriverClockHz(double wanted_hz) const override;
-  DepthPipe DriverPipe(uint8_t /*bits_per_pixel*/) const override { return {1, 1, true}; }
+  // The accelerator CRTC sends a pixel a dot at every depth: no pixel doubling.
+  DepthPipe DriverPipe(uint8_t /*bits_per_pixel*/) const override {
+    return {1, 1, true, 260, false};
+  }
 
   // The block base as the I/O BAR holds it (low byte 0).
   uint16_t ext_io_base() const { return io_base_; }

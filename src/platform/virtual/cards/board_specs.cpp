@@ -34,7 +34,7 @@ const Entry kBoards[] = {
     {"vga", {k256K, 256, kPlanarAnd8}},
     {"s3-trio64", {k1MTo4M, 2048, kTrio, BoardDac::kVga, 0, MHz(80), MHz(50)}},
     {"s3-vision864", {k1MTo2M, 2048, kPlanarAnd8}},
-    {"cirrus-gd5434", {k1MTo2M, 2048, kCirrus, BoardDac::kVga, 0, MHz(85.5), MHz(28.5)}},
+    {"cirrus-gd5434", {k1MTo2M, 2048, kCirrus, BoardDac::kVga, MHz(85.5), MHz(50), MHz(28.5)}},
     {"ati-mach64", {k1MTo4M, 2048, kMach64, BoardDac::kVga, 0, MHz(80), MHz(50)}},
     {"sis-6326", {k2MTo8M, 4096, kPlanarAnd8}},
     {"sis-300", {k8MTo32M, 16384, kPlanarAnd8}},

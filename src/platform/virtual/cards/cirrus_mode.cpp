@@ -15,7 +15,9 @@ constexpr uint8_t SR06 = 0x06, SR07 = 0x07, SR0E = 0x0E, SR1E = 0x1E;  // SR0E/S
 constexpr uint8_t CR19 = 0x19, CR1A = 0x1A, CR1B = 0x1B;
 constexpr uint8_t kKeyOpen = 0x12;
 
-constexpr double kMaxVclkHz = 135e6;  // fastest pixel clock of the GD5434 at 8 bits per pixel
+// The highest clock the VCLK synthesizer is asked for; which modes the driver offers at each
+// depth is the board table's pixel rate limit (docs/chips.md, Colour depths).
+constexpr double kMaxVclkHz = 135e6;
 // A clock within this fraction of the wanted one is used as it is.
 constexpr double kClockTolerance = 0.005;
 constexpr int kProgrammableVclk = 3;

@@ -133,6 +133,10 @@ class VgaCard {
     // eight bits plus the five the CRTC adds, unless the chip has an overflow bit the driver
     // writes.
     int h_total_limit = 260;
+    // Whether the CRTC can show a pixel over two dots (the VGA's 256-colour assembly). Where it
+    // cannot, the driver lays the low-resolution modes out at half the characters and half the
+    // clock instead.
+    bool pixel_doubling = true;
   };
   virtual DepthPipe DriverPipe(uint8_t bits_per_pixel) const;
   // Whether the chip's 256-colour pixels take its extended path, a pixel a dot, rather than

@@ -54,6 +54,11 @@ struct ModeTiming {
   // The colour depth the driver sets up: which pixel format, clocks per pixel and offset units
   // it programs is each family's business (docs/chips.md, Colour depths).
   uint8_t bits_per_pixel = 8;
+  // What the depth did to the 8-bit timing of the size: the factor on the horizontal counts and
+  // the one on the pixel clock (a 24-bit pixel over three clocks: 1 and 3). A count unit lasts
+  // dots_per_char x clock_multiplier / h_multiplier clock periods.
+  uint8_t h_multiplier = 1;
+  uint8_t clock_multiplier = 1;
 
   // Written with the card's locks open after the driver has programmed the fields above.
   LoadedRegisters loaded;

@@ -1,5 +1,6 @@
 #include "platform/virtual/tv/picture_fill.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -13,6 +14,13 @@ PictureFill MeasureFill(Receiver receiver, const Signal& shown, const ModeTiming
   // An interlaced frame's two fields share the screen's height: a field line is a screen line.
   fill.height = shown.display_lines_per_field / window.lines;
   fill.width = shown.h_display_us / window.width_us;
+  // Only the desktop's own pixels fill the line: a desktop narrower than the dots shown (a
+  // pixel a dot where its mode was timed for two) leaves the rest of the line black.
+  const long long desktop_dots =
+      static_cast<long long>(mode.width) * std::max(1, shown.crtc.clocks_per_pixel);
+  const long long shown_dots = static_cast<long long>(shown.display_chars) * shown.dots_per_char;
+  if (mode.width > 0 && shown_dots > desktop_dots)
+    fill.width *= static_cast<double>(desktop_dots) / static_cast<double>(shown_dots);
   if (fill.height > 0) fill.shape = fill.width / fill.height;
   return fill;
 }

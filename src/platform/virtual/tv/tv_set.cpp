@@ -1,5 +1,6 @@
 #include "platform/virtual/tv/tv_set.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -63,7 +64,10 @@ ScreenWindow VisibleWindow(Receiver receiver, const ModeTiming& mode) {
   if (receiver == Receiver::kVgaMonitor) {
     // The monitor's size and position controls fit the mode's active area to the tube.
     if (!(mode.pixel_clock_hz > 0)) return window;
-    const double char_us = mode.dots_per_char * 1e6 / mode.pixel_clock_hz;
+    // A count unit of the mode's horizontal values, in time: the clock's periods it lasts at
+    // the mode's depth (a third of the clock at 24 bits over three clocks).
+    const double char_us = mode.dots_per_char * 1e6 * std::max<int>(1, mode.clock_multiplier) /
+                           (mode.pixel_clock_hz * std::max<int>(1, mode.h_multiplier));
     window.start_us = (mode.h_total - mode.h_sync_start) * char_us;
     window.width_us = mode.h_display * char_us;
     window.start_line = mode.v_total - mode.v_sync_start;
