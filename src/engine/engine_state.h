@@ -104,6 +104,9 @@ struct EngineState {
   uint8_t FieldMeasurements = 0;
   int32_t MeasuredLineRate = 0;
   uint8_t LineRateInBand = 0;
+  // Two agreeing fields inside the band were timed, whatever the line count then gave: a refusal
+  // with this set and no line rate was disturbed in the line stretch, not in the fields.
+  uint8_t FieldAgreedInBand = 0;
 
   // The row's own clock (a retry after a measured miss): the row's crystal and the standard VGA
   // halving, no family clock step; on the block-I/O family a synthesizer value for the row.

@@ -121,6 +121,7 @@ void CheckFieldRate() {
   Eng.FieldMeasurements = 0;
   Eng.MeasuredLineRate = 0;
   Eng.LineRateInBand = 0;
+  Eng.FieldAgreedInBand = 0;
   const int32_t target = StandardFieldRate(Eng.CurrentStandard);
   if (target == 0) {
     Eng.FieldRateInBand = 1;
@@ -136,6 +137,7 @@ void CheckFieldRate() {
   const FieldVerdict field = TimeFields(run, target, field_ticks);
   if (field == FieldVerdict::kPass) {
     Eng.FieldRateInBand = 1;
+    Eng.FieldAgreedInBand = 1;
     CheckLineRate(run, StandardLineRate(Eng.CurrentStandard), field_ticks);
   } else if (field == FieldVerdict::kCleanMiss) {
     Eng.MissMeasuredClean = 1;

@@ -63,6 +63,13 @@ TEST(ScopeCli, BadOptionsExitWithStatusTwoAndSayWhy) {
       {{"--stall", "9ms@retrace0"}, "retraceN"},
       {{"--stall", "9ms@retrace2+x"}, "retraceN+TIME"},
       {{"--stall-every", "0.5ms"}, "1ms or more"},
+      // Pauses that would take all of the PC's time never let a run end: refused.
+      {{"--standard", "pal", "--stall-every", "10ms"}, "would take all of the PC's time"},
+      {{"--standard", "pal", "--stall-every", "13ms"}, "more than 13ms"},
+      {{"--standard", "pal", "--interrupt-every", "100us"}, "would take all of the PC's time"},
+      {{"--standard", "pal", "--interrupt-every", "105us"}, "more than 105us"},
+      {{"--standard", "pal", "--stall-every", "20ms", "--interrupt-every", "300us"},
+       "--stall-every 20ms with --interrupt-every 300us"},
       {{"--bus-seed", "-3"}, "whole number"},
       // The list's memory is one card's.
       {{"--list-cards", "--memory", "512"}, "name it with --card"},
@@ -411,6 +418,18 @@ TEST(ScopeCli, TheBusOptionsReplayAnUnkindPc) {
   EXPECT_EQ(check["line_in_band"], false);
   EXPECT_EQ(check["in_band"], false);
   EXPECT_EQ(check["clean_miss"], true);
+
+  // Just under the load that would leave the program no time, a run still ends; a refusal
+  // after a check that lost time is told as disturbed, not measured, and tries no other model.
+  const std::vector<const char*> stalls = {"--standard", "pal", "--stall-every", "13.5ms"};
+  const ScopeRun stalled = RunScopeWith(stalls);
+  EXPECT_EQ(stalled.status, 0);
+  for (const char* told : {"The check was disturbed, not a clean measurement: no other model",
+                           "Mark (as in the compatibility matrix): exact -> refused (disturbed)"}) {
+    EXPECT_NE(stalled.out.find(told), std::string::npos) << stalled.out;
+  }
+  EXPECT_EQ(stalled.out.find("safe to try"), std::string::npos) << stalled.out;
+  EXPECT_EQ(RunScopeWith({"--standard", "pal", "--interrupt-every", "110us"}).status, 0);
 }
 
 TEST(ScopeCli, DetectionNextAndChoiceByHand) {

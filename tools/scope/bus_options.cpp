@@ -129,6 +129,26 @@ std::string ParseBusOptions(const BusTexts& texts, virt::BusModel& model) {
     }
     model.interrupt_gap_ps = static_cast<uint64_t>(std::llround(ps));
   }
+  // Each pause is drawn at its own pace whatever the others do: pauses that take on average as
+  // much of the PC's time as there is would leave the program none, and the run would never end.
+  const double share =
+      (model.stall_gap_ps != 0
+           ? (virt::kStallMinPs + virt::kStallMaxPs) / 2.0 / static_cast<double>(model.stall_gap_ps)
+           : 0.0) +
+      (model.interrupt_gap_ps != 0 ? (virt::kInterruptMinPs + virt::kInterruptMaxPs) / 2.0 /
+                                         static_cast<double>(model.interrupt_gap_ps)
+                                   : 0.0);
+  if (share >= 1.0) {
+    std::string given;
+    if (!texts.stall_every.empty()) given += "--stall-every " + texts.stall_every;
+    if (!texts.interrupt_every.empty()) {
+      given += std::string(given.empty() ? "" : " with ") + "--interrupt-every " +
+               texts.interrupt_every;
+    }
+    return given + ": the stalls (13 ms on average) and interrupts (105 us on average) drawn " +
+           "would take all of the PC's time; expected longer times between them (each alone: " +
+           "more than 13ms, more than 105us)";
+  }
   if (!texts.seed.empty()) {
     const auto& s = texts.seed;
     char* end = nullptr;

@@ -174,6 +174,7 @@ CardSummary RunCard(const std::string& card, const Chipset& chipset,
             break;
           case MatrixOutcome::kRefused:
           case MatrixOutcome::kRefusedMeasured:
+          case MatrixOutcome::kRefusedDisturbed:
             ++summary.refused;
             break;
         }
@@ -300,7 +301,12 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
       mark.reason += (mark.reason.empty() ? "" : "; ") + contradiction;
   }
   if (report.field_check) mark.measured_field_hz = report.field_check->field_hz;
-  mark.final_outcome = refused_measured ? MatrixOutcome::kRefusedMeasured : mark.outcome;
+  const bool disturbed = refused_measured && !report.field_check->clean_miss &&
+                         report.field_check->measurements > 0 &&
+                         report.field_check->cannot_measure.empty();
+  mark.final_outcome = disturbed          ? MatrixOutcome::kRefusedDisturbed
+                       : refused_measured ? MatrixOutcome::kRefusedMeasured
+                                          : mark.outcome;
   if (report.sibling_search && report.sibling_search->kept) {
     // The sibling's standard stays on the card: what the user gets is its signal.
     const uint16_t kept = *report.sibling_search->kept;
@@ -318,7 +324,8 @@ RunMark MarkRun(const ScopeReport& report, uint8_t standard) {
         JudgeShown(report.signal, report, standard, own_clock_reason, mark.fill);
   }
   // A refused switch leaves the monitor timings: no picture of the standard reaches the set.
-  if (mark.final_outcome == MatrixOutcome::kRefusedMeasured) {
+  if (mark.final_outcome == MatrixOutcome::kRefusedMeasured ||
+      mark.final_outcome == MatrixOutcome::kRefusedDisturbed) {
     mark.fill = {};
   } else {
     mark.shown = ShownOf(report);
@@ -357,6 +364,8 @@ const char* OutcomeName(MatrixOutcome outcome) {
       return "refused";
     case MatrixOutcome::kRefusedMeasured:
       return "refused (measured)";
+    case MatrixOutcome::kRefusedDisturbed:
+      return "refused (disturbed)";
   }
   return "?";
 }

@@ -28,6 +28,9 @@ enum class MatrixOutcome {
   // Final outcome only: the engine fitted the mode, but the field rate the program measured was
   // outside the guard band; "Video mode unsupported!", the monitor timings are back.
   kRefusedMeasured,
+  // Final outcome of a single run only: refused after a check that lost time and reached no
+  // verdict, so nothing was measured (the matrix's PC loses none).
+  kRefusedDisturbed,
 };
 
 // How much of the desktop the signal the user ends with shows: from the top down to the last

@@ -92,36 +92,6 @@ void PrintDesktopLine(const ScopeOptions& options, const ScopeReport& report, st
   }
 }
 
-void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
-  if (!c.cannot_measure.empty()) {
-    out << "Field check: cannot measure (" << c.cannot_measure
-        << "); the switch goes ahead unchecked, the keep-settings question still guards it.\n";
-    return;
-  }
-  out << Format("Field check: %d period%s timed, ", c.measurements, c.measurements == 1 ? "" : "s");
-  if (c.measurements == 0) {
-    out << "no vertical retrace seen";
-  } else {
-    out << Format("the last %.2f Hz", c.field_hz);
-  }
-  out << Format(" against %.2f Hz +-%.0f%%", c.target_hz, engine::kFieldGuardBand * 100);
-  const bool field_passed = c.in_band || c.line_hz > 0;
-  if (field_passed) {
-    out << ": two agreeing periods inside.\n";
-  } else if (c.clean_miss) {
-    out << ": two agreeing periods outside, a clean measurement.\n";
-  } else {
-    out << ": no two agreeing periods (no retrace, or disturbed: not a clean measurement).\n";
-  }
-  if (c.line_hz > 0) {
-    out << Format("Line check: %.2f kHz against %.2f kHz +-%.0f%%: %s.\n", c.line_hz / 1000,
-                  c.target_line_hz / 1000, engine::kLineGuardBand * 100,
-                  c.line_in_band ? "inside" : "outside, a clean measurement");
-  } else if (field_passed && !c.in_band) {
-    out << "Line check: no line counted within the budget (disturbed).\n";
-  }
-}
-
 // After the siblings: the try with the row's own clock, and how the switch ended.
 std::string OwnClockTail(const ScopeReport& report) {
   const char* refused = "refused, the display mode is re-set.\n";
@@ -139,8 +109,11 @@ std::string OwnClockTail(const ScopeReport& report) {
 void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
   const chipset::SiblingSearchResult& search = *report.sibling_search;
   if (search.tries.empty()) {
-    out << (report.field_check->field_hz <= 0
+    const FieldCheckReport& check = *report.field_check;
+    out << (check.field_hz <= 0
                 ? "No field timed, which no other model's clock step mends: none is tried; "
+            : !check.clean_miss
+                ? "The check was disturbed, not a clean measurement: no other model is tried; "
                 : "No other model of the brand is safe to try on this chip; ")
         << OwnClockTail(report);
     return;
@@ -168,6 +141,36 @@ void PrintSiblingSearch(const ScopeReport& report, std::ostream& out) {
 }
 
 }  // namespace
+
+void PrintFieldCheck(const FieldCheckReport& c, std::ostream& out) {
+  if (!c.cannot_measure.empty()) {
+    out << "Field check: cannot measure (" << c.cannot_measure
+        << "); the switch goes ahead unchecked, the keep-settings question still guards it.\n";
+    return;
+  }
+  out << Format("Field check: %d period%s timed, ", c.measurements, c.measurements == 1 ? "" : "s");
+  if (c.measurements == 0) {
+    out << "no vertical retrace seen";
+  } else {
+    out << Format("the last %.2f Hz", c.field_hz);
+  }
+  out << Format(" against %.2f Hz +-%.0f%%", c.target_hz, engine::kFieldGuardBand * 100);
+  const bool field_passed = c.in_band || c.line_hz > 0 || c.field_agreed;
+  if (field_passed) {
+    out << ": two agreeing periods inside.\n";
+  } else if (c.clean_miss) {
+    out << ": two agreeing periods outside, a clean measurement.\n";
+  } else {
+    out << ": no two agreeing periods (no retrace, or disturbed: not a clean measurement).\n";
+  }
+  if (c.line_hz > 0) {
+    out << Format("Line check: %.2f kHz against %.2f kHz +-%.0f%%: %s.\n", c.line_hz / 1000,
+                  c.target_line_hz / 1000, engine::kLineGuardBand * 100,
+                  c.line_in_band ? "inside" : "outside, a clean measurement");
+  } else if (field_passed && !c.in_band) {
+    out << "Line check: no line counted within the budget (disturbed).\n";
+  }
+}
 
 void PrintTextReport(const ScopeOptions& options, const ScopeReport& report, std::ostream& out) {
   out << Format("Card: %s; chipset in force: %s (family %u, model 0x%04X)\n", options.card.c_str(),

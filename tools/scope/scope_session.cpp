@@ -110,6 +110,7 @@ FieldCheckReport CheckField() {
   check.target_line_hz = engine::StandardLineRate(Eng.CurrentStandard);
   check.line_in_band = Eng.LineRateInBand != 0;
   check.clean_miss = Eng.MissMeasuredClean != 0;
+  check.field_agreed = Eng.FieldAgreedInBand != 0;
   switch (Eng.FieldCheckUnmeasurable) {
     case 0:
       break;

@@ -50,6 +50,7 @@ struct FieldCheckReport {
   double target_line_hz = 0;
   bool line_in_band = true;
   bool clean_miss = false;
+  bool field_agreed = false;  // two agreeing fields inside the band, whatever the line then gave
   // Why the timer's readings could not be used (the switch then goes ahead unchecked); empty
   // when the check measured.
   std::string cannot_measure;
