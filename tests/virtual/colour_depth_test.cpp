@@ -129,6 +129,8 @@ TEST(ColourDepth, MemoryDecidesWhichModesExist) {
       {"trident-blade3d", 4096, "640x480x24", true}, {"trident-blade3d", 8192, "1024x768x16", true},
       {"trident-blade3d", 4096, "1024x768x32", true}, {"trident-blade3d", 4096, "1280x1024x32", false},
       {"trident-blade3d", 8192, "1280x1024x32", true}, {"trident-blade3d", 4096, "640x480x15", false},
+      {"trident-blade3d", 8192, "1600x1200x16", true}, {"trident-blade3d", 8192, "1600x1200x24", false},  // 157.5 MHz
+      {"trident-blade3d", 4096, "800x600x4", true}, {"trident-blade3d", 8192, "1280x1024x24", true},  // 107.4 MHz
   };
   for (const Case& c : cases) {
     auto card = MakeCard(c.card);
