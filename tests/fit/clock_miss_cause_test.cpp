@@ -29,6 +29,7 @@ struct CauseCase {
   uint8_t standard;
   bool interlace_allowed;
   const char* cause;  // "" where the registers explain nothing
+  uint8_t bits = 8;
 };
 
 // clang-format off
@@ -43,6 +44,14 @@ const CauseCase kCases[] = {
     {"cirrus-gd5434", 1024, 768, vsPAL, true, "SR0E/SR1E: VCLK3 14.007 MHz, half of VCLK1"},
     {"cirrus-gd5434", 640, 480, vsPAL, true, "SR0E/SR1E: VCLK3 14.007 MHz, 1.1% below half of VCLK1"},
     {"trident-blade3d", 1280, 1024, vsNTSC, true, "SR0D bits 1-2 = 1: clock halved"},
+    // The engine's clock words per depth against a chip that takes a pixel a dot.
+    {"trident-blade3d", 640, 480, vsPAL, true,
+     "0xF3 chip CR38 = 0x05: a pixel a dot, VCLK 56.650 MHz for 28.322 MHz rows", 16},
+    {"trident-blade3d", 640, 480, vsPAL, true,
+     "0xF3 chip CR38 = 0x29: clock select 0 (25.175 MHz), not the VCLK", 24},
+    {"trident-blade3d", 800, 600, vsPAL, true,
+     "SR0D bits 1-2 = 1: clock halved; 0xF3 chip CR38 = 0x09: clock select 0 (25.175 MHz), not "
+     "the VCLK", 32},
     {"trident-8800br", 640, 480, vsPAL, true,
      "8800BR: no SR0D divider (old SR0D bits 0-2 are the emulation mode): clock not divided"},
     {"sis-6326", 640, 480, vsPAL, true,
@@ -66,10 +75,11 @@ const CauseCase kCases[] = {
 TEST(ClockMissCause, NamesTheRegisterBitsBehindEachMiss) {
   for (const CauseCase& c : kCases) {
     SCOPED_TRACE(std::string(c.card) + " " + std::to_string(c.width) + "x" +
-                 std::to_string(c.height) + " standard " + std::to_string(c.standard) +
+                 std::to_string(c.height) + "x" + std::to_string(c.bits) + " standard " +
+                 std::to_string(c.standard) +
                  (c.interlace_allowed ? "" : " no interlace"));
     virt::VirtualPc pc(virt::MakeCard(c.card));
-    ASSERT_TRUE(virt::SetDesktopMode(pc.card(), c.width, c.height));
+    ASSERT_TRUE(virt::SetDesktopMode(pc.card(), virt::DesktopMode{c.width, c.height, c.bits}));
     ApplyStandardAs(pc, pc.card().family(), pc.card().model(), c.standard, c.interlace_allowed);
     const virt::Signal& s = pc.card().signal();
     EXPECT_EQ(virt::ClockMissCause(pc.card(), s, TargetOf(c.standard).line_hz), c.cause)

@@ -78,8 +78,9 @@ TEST(Modeline, ReadsAsCvtsAndItsRatesAreTheAnalyzers) {
       // A 16-bit pixel through the HiColor DAC's 8-bit port: two dots.
       {{"--card", "tseng-et4000", "--mode", "640x480x16", "--standard", "ntsc"}, true, false, 640,
        2},
+      // The Blade's DAC takes its 16-bit pixel a dot.
       {{"--card", "trident-blade3d", "--mode", "640x480x16", "--standard", "pal"}, true, false,
-       640, 2},
+       640, 1},
       // The fit shows 96 of the desktop's 100 characters.
       {{"--card", "cirrus-gd5434", "--mode", "800x600", "--standard", "pal", "--positive-sync"},
        true, false, 768, 1},

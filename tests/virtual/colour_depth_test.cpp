@@ -125,6 +125,12 @@ TEST(ColourDepth, MemoryDecidesWhichModesExist) {
       {"ati-mach64", 2048, "640x480x4", false},   {"ati-mach64", 4096, "800x600x32", true},
       {"s3-trio64", 2048, "320x200x16", false},   {"s3-trio64", 2048, "640x400x16", true},
       {"s3-trio64", 2048, "640x400x24", false},   {"wd-90c30", 1024, "1056x480x16", false},
+      // The Blade3D: a pixel a dot at every depth; 230 MHz at 8 and 16 bits, 115 at 24 and 32.
+      {"trident-blade3d", 4096, "640x480x24", true}, {"trident-blade3d", 8192, "1024x768x16", true},
+      {"trident-blade3d", 4096, "1024x768x32", true}, {"trident-blade3d", 4096, "1280x1024x32", false},
+      {"trident-blade3d", 8192, "1280x1024x32", true}, {"trident-blade3d", 4096, "640x480x15", false},
+      {"trident-blade3d", 8192, "1600x1200x16", true}, {"trident-blade3d", 8192, "1600x1200x24", false},  // 157.5 MHz
+      {"trident-blade3d", 4096, "800x600x4", true}, {"trident-blade3d", 8192, "1280x1024x24", true},  // 107.4 MHz
   };
   for (const Case& c : cases) {
     auto card = MakeCard(c.card);

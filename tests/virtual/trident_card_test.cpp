@@ -189,24 +189,65 @@ TEST(TridentCard, InterlaceAndOffset) {
   }
 }
 
-// The driver sets 8 bits per pixel (CR38 = 0), leaves CR29 protected and picks its clocks.
+// The driver's modes as the card reads them back: CR38 names the depth (bit 5 tells 24 from
+// 32 bits), the DAC takes a pixel a dot, so the clock and the horizontal counts stay those of
+// the size at 8 bits; at 32 bits GR0F bit 3 halves a VCLK loaded at twice the rate. CR29 is left
+// protected.
 TEST(TridentCard, DriverModes) {
   struct Case {
     const char* card;
+    uint32_t kib;
     uint16_t width, height;
-    double mhz;
+    uint8_t bits;
+    double mhz;  // the dot clock after the dividers: the 8-bit mode's clock
+    uint8_t cr38, gr0f_bit3;
+    int clocks_per_pixel, display_chars;
   };
   const Case cases[] = {
-      {"trident-blade3d", 640, 480, 25.175},
+      {"trident-blade3d", 8192, 640, 480, 8, 25.175, 0x00, 0x00, 1, 80},
+      {"trident-blade3d", 8192, 640, 480, 16, 25.175, 0x05, 0x00, 1, 80},
+      {"trident-blade3d", 8192, 800, 600, 16, 39.375, 0x05, 0x00, 1, 100},
+      {"trident-blade3d", 8192, 1024, 768, 16, 64.432, 0x05, 0x00, 1, 128},
+      {"trident-blade3d", 4096, 640, 480, 24, 25.175, 0x29, 0x00, 1, 80},
+      {"trident-blade3d", 4096, 1024, 768, 24, 64.432, 0x29, 0x00, 1, 128},
+      {"trident-blade3d", 8192, 800, 600, 32, 39.375, 0x09, 0x08, 1, 100},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.card) + " " + std::to_string(c.width));
+    SCOPED_TRACE(std::string(c.card) + " " + std::to_string(c.width) + "x" +
+                 std::to_string(c.height) + "x" + std::to_string(c.bits));
     VirtualPc pc(MakeCard(c.card));
-    ASSERT_TRUE(SetDesktopMode(pc.card(), c.width, c.height));
-    EXPECT_NEAR(pc.card().signal().pixel_clock_hz / 1e6, c.mhz, 0.0005);
-    EXPECT_TRUE(pc.card().signal().contradictions.empty());
-    EXPECT_EQ(Hex(ReadReg(pc, kCrtc, 0x38) & 0x0C), Hex(0x00));
+    ASSERT_TRUE(pc.card().SetMemoryKib(c.kib));
+    ASSERT_TRUE(SetDesktopMode(pc.card(), DesktopMode{c.width, c.height, c.bits}));
+    const Signal& s = pc.card().signal();
+    EXPECT_NEAR(s.pixel_clock_hz / 1e6, c.mhz, 0.001);
+    EXPECT_EQ(s.crtc.bits_per_pixel, c.bits);
+    EXPECT_EQ(s.crtc.clocks_per_pixel, c.clocks_per_pixel);
+    EXPECT_EQ(s.display_chars, c.display_chars);
+    EXPECT_TRUE(s.contradictions.empty());
+    EXPECT_EQ(Hex(ReadReg(pc, kCrtc, 0x38)), Hex(c.cr38));
+    EXPECT_EQ(Hex(ReadReg(pc, 0x3CE, 0x0F) & 0x08), Hex(c.gr0f_bit3));
     EXPECT_FALSE(BitsWritable(pc, kCrtc, 0x29, 0x10));
+  }
+}
+
+// CR38 written by hand reads back as the chip reads it: bits 3-2 the depth class, bit 5 the
+// packed 24-bit pixel.
+TEST(TridentCard, Cr38DepthReadsBack) {
+  struct Case {
+    uint8_t cr38;
+    int bits;
+  };
+  const Case cases[] = {{0x00, 8},  {0x04, 16}, {0x05, 16}, {0x28, 24},
+                        {0x29, 24}, {0x08, 32}, {0x09, 32}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("CR38 " + Hex(c.cr38));
+    auto pc = TridentPc("trident-blade3d");
+    WriteReg(*pc, kSeq, 0x11, 0x92);
+    NewMode(*pc);
+    WriteReg(*pc, kSeq, 0x0E, 0x80);
+    WriteReg(*pc, kCrtc, 0x38, c.cr38);
+    EXPECT_EQ(pc->card().signal().crtc.bits_per_pixel, c.bits);
+    EXPECT_EQ(pc->card().signal().crtc.clocks_per_pixel, 1);
   }
 }
 

@@ -19,7 +19,7 @@ constexpr uint8_t kHiColor[] = {4, 8, 15, 16};
 constexpr uint8_t kTrio[] = {4, 8, 15, 16, 32};
 constexpr uint8_t kCirrus[] = {4, 8, 15, 16, 24};
 constexpr uint8_t kMach64[] = {8, 15, 16, 24, 32};
-constexpr uint8_t kBlade[] = {4, 8, 16, 24};
+constexpr uint8_t kBlade[] = {4, 8, 16, 24, 32};
 
 struct Entry {
   std::string_view name;
@@ -49,7 +49,7 @@ const Entry kBoards[] = {
     {"tseng-et4000", {kTo1M, 1024, kHiColor, BoardDac::kSierra64K, 0, MHz(40), 0}},
     {"trident-9000i", {kTo512K, 512, kPlanarAnd8}},
     {"trident-8800br", {kTo512K, 512, kPlanarAnd8}},
-    {"trident-blade3d", {k4MTo8M, 8192, kBlade, BoardDac::kVga, 0, MHz(80), MHz(40)}},
+    {"trident-blade3d", {k4MTo8M, 8192, kBlade, BoardDac::kVga, MHz(230), MHz(230), MHz(115)}},
 };
 
 }  // namespace

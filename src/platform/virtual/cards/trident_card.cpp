@@ -19,7 +19,9 @@ constexpr uint8_t CR29 = 0x29;  // offset bits 8-9
 constexpr uint8_t CR38 = 0x38;  // pixel depth
 constexpr uint8_t kCr38DepthMask = 0x0C;
 constexpr uint8_t kCr38Depth16 = 0x04;
-constexpr uint8_t kCr38Depth24 = 0x08;
+constexpr uint8_t kCr38Depth24Or32 = 0x08;
+constexpr uint8_t kCr38Packed24 = 0x20;  // with bits 3-2 = 2: three bytes a pixel, else four
+constexpr uint8_t kCr38WideBus = 0x01;   // 16-bit pixel bus, set at every depth above 8
 
 constexpr uint8_t kSr0eUnprotect = 0x80;
 constexpr uint8_t kSr0eInvertedBit = 0x02;
@@ -243,10 +245,12 @@ void TridentCard::ApplyExtensions(CrtcTiming& t) const {
     t.clock_divisor *= 2;
 
   if (HasVclk()) {
-    const uint8_t depth = Stored(RegFile::kCrtc, CR38) & kCr38DepthMask;
+    // The DAC takes a whole pixel a dot at every depth: the counts and the clock stay those of
+    // the pixels (at 32 bits the driver doubles the clock and halves it again through GR0F).
+    const uint8_t cr38 = Stored(RegFile::kCrtc, CR38);
+    const uint8_t depth = cr38 & kCr38DepthMask;
     if (depth == kCr38Depth16) t.bits_per_pixel = 16;
-    if (depth == kCr38Depth24) t.bits_per_pixel = 24;
-    if (depth != 0) t.clocks_per_pixel = depth == kCr38Depth16 ? 2 : 3;
+    if (depth == kCr38Depth24Or32) t.bits_per_pixel = (cr38 & kCr38Packed24) ? 24 : 32;
   }
 
   t.interlaced = (Stored(RegFile::kCrtc, CR1E) & kCr1eInterlace) != 0;
@@ -264,18 +268,19 @@ void TridentCard::ApplyExtensions(CrtcTiming& t) const {
   }
 }
 
-// CR38 bits 3-2 by depth: 0 8 bits, 1 16 bits, 2 24 bits; the driver sends each pixel as that
-// many bytes, one a clock, so the horizontal counts and the clock grow by the bytes.
+// CR38 by depth: 0x00 8 bits, 0x05 16 bits, 0x29 24 bits, 0x09 32 bits (bits 3-2 the bytes
+// class, bit 5 packs 24 into three bytes).
 uint8_t DepthCode(uint8_t bits_per_pixel) {
-  if (bits_per_pixel == 16) return kCr38Depth16;
-  if (bits_per_pixel == 24) return kCr38Depth24;
+  if (bits_per_pixel == 16) return kCr38Depth16 | kCr38WideBus;
+  if (bits_per_pixel == 24) return kCr38Depth24Or32 | kCr38Packed24 | kCr38WideBus;
+  if (bits_per_pixel == 32) return kCr38Depth24Or32 | kCr38WideBus;
   return 0x00;
 }
 
+// A pixel a dot at 16 and 24 bits; at 32 bits the clock is loaded at twice the pixel rate and
+// GR0F bit 3 halves it, the counts unchanged.
 VgaCard::DepthPipe TridentCard::DriverPipe(uint8_t bits_per_pixel) const {
-  if (!HasVclk()) return {};
-  if (bits_per_pixel == 16) return {2, 2};
-  if (bits_per_pixel == 24) return {3, 3};
+  if (HasVclk() && bits_per_pixel == 32) return {1, 2};
   return {};
 }
 
@@ -304,7 +309,8 @@ void TridentCard::ProgramMode(const ModeTiming& m) {
   StoredRef(RegFile::kSequencer, SR0E) = kSr0eInvertedBit;        // 0 written
   StoredRef(RegFile::kCrtc, CR1E) = kCr1eProgressive;
   if (chip_ != TridentChip::k8800BR) {
-    StoredRef(RegFile::kGraphics, GR0F) = 0x00;
+    StoredRef(RegFile::kGraphics, GR0F) =
+        HasVclk() && !m.text && m.bits_per_pixel == 32 ? kGr0fHalfDotClock : 0x00;
     StoredRef(RegFile::kCrtc, CR29) = static_cast<uint8_t>(((m.offset >> 8) & 0x01) << 4);
   }
   if (HasVclk()) {

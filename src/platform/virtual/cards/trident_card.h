@@ -9,8 +9,8 @@
 //   new SR0D  7 6 5 4 3 2 1 0        CR1E bit 2   interlace (vertical values per field)
 //               |       `-+-`- CS2   CR29 bit 4   offset bit 8 (bit 5: bit 9, 0xF3 chip)
 //               |         `--- divider 0 /1, 1 /2, 2 /4, 3 /1.5
-//               `------------- CS3 (9000i)       CR38 bits 3-2 pixel depth (0xF3 chip)
-//   GR0F bit 3 (0xF3 chip): character clock from half the dot clock
+//               `------------- CS3 (9000i)       CR38 pixel depth (0xF3 chip): bits 3-2
+//   GR0F bit 3 (0xF3 chip): dot clock halved       1 16 bits, 2 24 (bit 5 set) or 32 bits
 //
 // Clocks: the 9000i picks one of the TCK9002 synthesizer's 16 from Miscellaneous Output bits
 // 3-2, CS2 and CS3; the 8800BR has the first four. On the 0xF3 chip clocks 2 and 3 are the

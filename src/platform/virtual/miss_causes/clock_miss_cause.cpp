@@ -40,6 +40,7 @@ constexpr uint8_t CR09 = 0x09;  // maximum scan line
 constexpr uint8_t CR24 = 0x24;  // ET3000 compatibility control
 constexpr uint8_t CR31 = 0x31;  // ET4000 general purpose
 constexpr uint8_t CR34 = 0x34;  // ET4000 6845 compatibility control
+constexpr uint8_t CR38 = 0x38;  // Trident pixel depth (0xF3 chip)
 constexpr uint8_t CR30 = 0x30;  // i740 vertical total bits 8-11, first of four
 constexpr uint8_t GR0B = 0x0B;  // Realtek clock divider
 constexpr uint8_t GR0C = 0x0C;  // Realtek clock select bit 2
@@ -158,8 +159,28 @@ void Trident(const VgaCard& card, const Signal& s, Findings& f) {
     const int select = s.crtc.clock_select;
     ClockSelectBit(f, "SR0D bit 0", select, select & ~4, TridentCard::FixedClockHz);
   }
-  if (card.model() == kModelTridentF3 && (Gr(card, GR0F) & 0x08) != 0)
+  if (card.model() != kModelTridentF3) return;
+  if ((Gr(card, GR0F) & 0x08) != 0)
     f.clock.push_back({2.0, "GR0F bit 3: 16-dot character clock, line rate halved"});
+  // The 0xF3 chip takes a pixel a dot at every depth: a VCLK loaded for more dots a pixel runs
+  // the row's line that much fast against the 8-bit clock the row was timed for.
+  const uint8_t cr38 = Cr(card, CR38);
+  const double vclk = TridentCard::VclkHz(static_cast<const TridentCard&>(card).vclk_word());
+  const double row_clock = TridentCard::FixedClockHz(1);
+  if ((cr38 & 0x0C) == 0) return;
+  char code[8];
+  std::snprintf(code, sizeof code, "0x%02X", cr38);
+  const std::string depth = std::string("0xF3 chip CR38 = ") + code;
+  const int select = s.crtc.clock_select;
+  if (select >= 2 && vclk > row_clock * 1.1) {
+    f.clock.push_back({row_clock / vclk, depth + ": a pixel a dot, VCLK " + Mhz(vclk) + " for " +
+                                             Mhz(row_clock) + " rows"});
+  } else if (select == 0) {
+    // A depth whose VCLK the Miscellaneous Output does not select runs on the first crystal.
+    f.clock.push_back(
+        {row_clock / TridentCard::FixedClockHz(0),
+         depth + ": clock select 0 (" + Mhz(TridentCard::FixedClockHz(0)) + "), not the VCLK"});
+  }
 }
 
 void Sis(const VgaCard& card, const Signal& s, Findings& f) {
