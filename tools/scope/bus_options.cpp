@@ -62,6 +62,10 @@ std::string ParseStall(const std::string& text, virt::Stall& stall) {
   return {};
 }
 
+
+// The largest share of the PC's time the drawn pauses may take together.
+constexpr double kMostPausedShare = 0.9;
+
 }  // namespace
 
 void AddBusOptions(CLI::App& app, BusTexts& texts) {
@@ -131,6 +135,8 @@ std::string ParseBusOptions(const BusTexts& texts, virt::BusModel& model) {
   }
   // Each pause is drawn at its own pace whatever the others do: pauses that take on average as
   // much of the PC's time as there is would leave the program none, and the run would never end.
+  // Near that, a long --stall leaves a backlog the program works off at the pace of what the
+  // pauses leave it: a tenth keeps that to seconds of the PC's time, a few milliseconds here.
   const double share =
       (model.stall_gap_ps != 0
            ? (virt::kStallMinPs + virt::kStallMaxPs) / 2.0 / static_cast<double>(model.stall_gap_ps)
@@ -138,16 +144,16 @@ std::string ParseBusOptions(const BusTexts& texts, virt::BusModel& model) {
       (model.interrupt_gap_ps != 0 ? (virt::kInterruptMinPs + virt::kInterruptMaxPs) / 2.0 /
                                          static_cast<double>(model.interrupt_gap_ps)
                                    : 0.0);
-  if (share >= 1.0) {
+  if (share > kMostPausedShare) {
     std::string given;
     if (!texts.stall_every.empty()) given += "--stall-every " + texts.stall_every;
     if (!texts.interrupt_every.empty()) {
       given += std::string(given.empty() ? "" : " with ") + "--interrupt-every " +
                texts.interrupt_every;
     }
-    return given + ": the stalls (13 ms on average) and interrupts (105 us on average) drawn " +
-           "would take all of the PC's time; expected longer times between them (each alone: " +
-           "more than 13ms, more than 105us)";
+    return given + ": the pauses drawn (stalls of 13 ms and interrupts of 105 us on average) " +
+           "would take more than 90% of the PC's time; expected longer times between them " +
+           "(each alone: --stall-every 14.5ms or more, --interrupt-every 117us or more)";
   }
   if (!texts.seed.empty()) {
     const auto& s = texts.seed;

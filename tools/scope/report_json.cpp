@@ -98,6 +98,7 @@ nlohmann::json ReportToJson(const ScopeOptions& options, const ScopeReport& repo
                         {"band", engine::kFieldGuardBand},
                         {"in_band", c.in_band},
                         {"clean_miss", c.clean_miss},
+                        {"field_agreed", c.field_agreed},
                         {"line_hz", c.line_hz},
                         {"target_line_hz", c.target_line_hz},
                         {"line_band", engine::kLineGuardBand},
