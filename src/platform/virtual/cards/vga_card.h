@@ -233,7 +233,7 @@ class VgaCard {
   uint32_t memory_kib_ = 0;  // 0: the default size
 
   // The HiColor DAC's command register and how many reads of the pixel mask in a row have
-  // come (the fifth access reaches the command register); see board_specs.h.
+  // come (the fifth access reaches the command register); see board_facts.h.
   uint8_t dac_command_ = 0;
   uint8_t dac_mask_reads_ = 0;
   // Whether the 256-colour pixels pass the attribute controller's 8-bit assembly, two dots per

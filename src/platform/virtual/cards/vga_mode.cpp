@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/virtual/cards/board_specs.h"
+#include "platform/virtual/cards/board_facts.h"
 
 #include "platform/virtual/cards/vga_card.h"
 
@@ -44,11 +44,11 @@ double VgaCard::DriverClockHz(double wanted_hz) const {
 }
 
 std::span<const uint32_t> VgaCard::MemorySizesKib() const {
-  return BoardSpecFor(name()).memory_kib;
+  return BoardFactsFor(name()).memory_kib;
 }
 
 uint32_t VgaCard::DefaultMemoryKib() const {
-  return BoardSpecFor(name()).default_kib;
+  return BoardFactsFor(name()).default_kib;
 }
 
 bool VgaCard::SetMemoryKib(uint32_t kib) {
@@ -61,19 +61,19 @@ bool VgaCard::SetMemoryKib(uint32_t kib) {
 }
 
 std::span<const uint8_t> VgaCard::DriverDepths() const {
-  return BoardSpecFor(name()).depths;
+  return BoardFactsFor(name()).depths;
 }
 
 double VgaCard::MaxPixelRateHz(uint8_t bits_per_pixel) const {
-  const BoardSpec& spec = BoardSpecFor(name());
-  double limit = spec.max_rate_8bit_hz;
-  if (bits_per_pixel == 15 || bits_per_pixel == 16) limit = spec.max_rate_16bit_hz;
-  if (bits_per_pixel >= 24) limit = spec.max_rate_24bit_hz;
+  const BoardFacts& board = BoardFactsFor(name());
+  double limit = board.max_rate_8bit_hz;
+  if (bits_per_pixel == 15 || bits_per_pixel == 16) limit = board.max_rate_16bit_hz;
+  if (bits_per_pixel >= 24) limit = board.max_rate_24bit_hz;
   return limit > 0 ? limit : std::numeric_limits<double>::infinity();
 }
 
 bool VgaCard::HasHiColorDac() const {
-  return BoardSpecFor(name()).dac != BoardDac::kVga;
+  return BoardFactsFor(name()).dac != BoardDac::kVga;
 }
 
 VgaCard::DepthPipe VgaCard::DriverPipe(uint8_t bits_per_pixel) const {
@@ -215,7 +215,7 @@ void VgaCard::ReadPixelFormat(CrtcTiming& t) const {
   t.bits_per_pixel = eight_bit ? 8 : 4;
   t.clocks_per_pixel = eight_bit && !ExtendedPixelPath() ? 2 : 1;
   if (HasHiColorDac() && (dac_command_ & kDacCommandHiColor) != 0) {
-    const bool five_six_five = BoardSpecFor(name()).dac == BoardDac::kSierra64K &&
+    const bool five_six_five = BoardFactsFor(name()).dac == BoardDac::kSierra64K &&
                                (dac_command_ & kDacCommand565Bit) != 0;
     t.bits_per_pixel = five_six_five ? 16 : 15;
     t.clocks_per_pixel = 2;

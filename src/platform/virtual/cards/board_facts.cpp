@@ -1,4 +1,4 @@
-#include "platform/virtual/cards/board_specs.h"
+#include "platform/virtual/cards/board_facts.h"
 
 namespace zanvo::virt {
 
@@ -23,7 +23,7 @@ constexpr uint8_t kBlade[] = {4, 8, 16, 24, 32};
 
 struct Entry {
   std::string_view name;
-  BoardSpec spec;
+  BoardFacts facts;
 };
 
 constexpr double MHz(double value) {
@@ -54,11 +54,11 @@ const Entry kBoards[] = {
 
 }  // namespace
 
-const BoardSpec& BoardSpecFor(std::string_view card_name) {
+const BoardFacts& BoardFactsFor(std::string_view card_name) {
   for (const Entry& entry : kBoards) {
-    if (entry.name == card_name) return entry.spec;
+    if (entry.name == card_name) return entry.facts;
   }
-  return kBoards[0].spec;
+  return kBoards[0].facts;
 }
 
 }  // namespace zanvo::virt

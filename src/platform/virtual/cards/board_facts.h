@@ -14,7 +14,7 @@ namespace zanvo::virt {
 // of the pixel mask (0x3C6); bit 7 sends two bytes per pixel, bit 6 reads them as 5-6-5.
 enum class BoardDac : uint8_t { kVga, kSierra32K, kSierra64K };
 
-struct BoardSpec {
+struct BoardFacts {
   std::span<const uint32_t> memory_kib;  // ascending
   uint32_t default_kib = 256;            // the size most boards had
   std::span<const uint8_t> depths;       // ascending
@@ -24,7 +24,7 @@ struct BoardSpec {
   double max_rate_24bit_hz = 0;   // 24 and 32 bits
 };
 
-// The spec of a card by its catalogue name; a plain VGA's for names not in the table.
-const BoardSpec& BoardSpecFor(std::string_view card_name);
+// What is known of a card's boards, by its catalogue name; a plain VGA's for names not in the table.
+const BoardFacts& BoardFactsFor(std::string_view card_name);
 
 }  // namespace zanvo::virt
